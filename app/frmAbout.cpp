@@ -1,0 +1,105 @@
+#include "app/frmAbout.h"
+
+#include "app/links.h"
+#include "ui/controls.h"
+#include "ui/guard.h"
+#include "ui/twips.h"
+#include "ui/windowing.h"
+
+#include <QApplication>
+#include <QPointer>
+#include <QPushButton>
+
+namespace app {
+
+namespace {
+const QColor kPaleBlue{80, 174, 237};
+const QColor kButtonGrey{192, 192, 192};
+} // namespace
+
+frmAbout::frmAbout(QWidget* parent)
+    : QDialog(parent,
+              Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint)
+{
+    setObjectName(QStringLiteral("frmAbout"));
+    setWindowTitle(QStringLiteral("Tolvy Sarnavel v1.0"));
+    setAttribute(Qt::WA_DeleteOnClose, false);
+    setFixedSize(ui::twipsSize(7080, 4005));
+    ui::applyLook(*this, {.back = ui::colours::black});
+    setFont(ui::verdana(8.25));
+
+    Label2 = ui::addLabel(this, "Label2", {840, 240, 3075, 240}, QStringLiteral("Tolvy Sarnavel v1.0"),
+                          {.points = 9.75, .bold = true, .fore = ui::colours::lightBlue});
+    picIcon = new QLabel(this);
+    picIcon->setObjectName(QStringLiteral("picIcon"));
+    picIcon->setGeometry(ui::twipsRect(120, 120, 480, 480));
+    picIcon->setPixmap(QApplication::windowIcon().pixmap(QSize(32, 32)));
+    Label1 = ui::addLabel(
+        this, "Label1", {240, 840, 6645, 975},
+        QStringLiteral("Tolvy Sarnavel is based on the Tibetan Mala or prayer beads being used as an "
+                       "object of divination. The mala consists of 108 beads or tenwa and is is used "
+                       "for meditation and prayers. This oracle gives an insight into your current "
+                       "position, the support from the Gods and future happenings."),
+        {.fore = kPaleBlue});
+    lblHomePage = ui::addLinkLabel(
+        this, "lblHomePage", {2280, 2040, 4650, 195},
+        QStringLiteral("Click here to visit ") + linkAddress(LinkTarget::ForumHomePage), ui::linkLook());
+    Label3 = ui::addLabel(
+        this, "Label3", {120, 2520, 6885, 435},
+        QStringLiteral("Home Business Opportunity. Start your own Internet business and make money "
+                       "online. Get this software fully branded for your website."),
+        {.bold = true, .fore = kPaleBlue});
+    lblCoBrand = ui::addLinkLabel(this, "lblCoBrand", {4320, 3000, 2610, 195},
+                                  QStringLiteral("Click here for more details"), ui::linkLook());
+    Line1 = new QWidget(this);
+    Line1->setObjectName(QStringLiteral("Line1"));
+    Line1->setGeometry(0, ui::px(3360) - 1, ui::px(7080), 2);
+    ui::applyLook(*Line1, {.back = kPaleBlue});
+
+    cmdOK = ui::addButton(this, "cmdOK", {5745, 3600, 1260, 345}, QStringLiteral("&OK"),
+                          {.bold = true, .back = kButtonGrey});
+    // The one button answers both Enter and Esc.
+    cmdOK->setAutoDefault(true);
+    cmdOK->setDefault(true);
+    cmdOK->setFocus();
+
+    connect(cmdOK, &QPushButton::clicked, this, &frmAbout::cmdOK_Click);
+    connect(lblHomePage, &ui::LinkLabel::clicked, this, &frmAbout::lblHomePage_Click);
+    connect(lblCoBrand, &ui::LinkLabel::clicked, this, &frmAbout::lblCoBrand_Click);
+}
+
+frmAbout::~frmAbout() = default;
+
+void frmAbout::cmdOK_Click()
+{
+    ui::step([this] { done(QDialog::Accepted); });
+}
+
+void frmAbout::reject()
+{
+    // Esc and the close box press the one button, as Enter does.
+    cmdOK->click();
+}
+
+void frmAbout::lblHomePage_Click()
+{
+    ui::step([] { OpenLink(LinkTarget::ForumHomePage); });
+}
+
+void frmAbout::lblCoBrand_Click()
+{
+    ui::step([] { OpenLink(LinkTarget::FullyBrandedPage); });
+}
+
+void showAboutWindow()
+{
+    // Owned by the calling window, so that it stays out of the task bar and opens over it.
+    QPointer<frmAbout> about = new frmAbout(QApplication::activeWindow());
+    about->setWindowModality(Qt::ApplicationModal);
+    about->adjustSize();
+    ui::centreOnScreen(*about);
+    about->exec();
+    delete about.data();
+}
+
+} // namespace app

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+
+namespace app {
+
+// The maker's web pages. Callers name a page; only this table knows its address.
+enum class LinkTarget {
+    ForumHomePage,
+    SoftwareCatalogPage,
+    DonatePage,
+    FullyBrandedPage,
+    CoBrandPage,
+    OnlineHelpPage,
+    ProductDownloadPage,
+    ReferralEndpoint,
+};
+
+// Host names of the three sites, fixed when the program is built; each may carry a port.
+QString ForumHost();
+QString HelpHost();
+QString ProductHost();
+
+QString linkAddress(LinkTarget target);
+
+// Opens an address in the default browser; the outcome is not reported.
+void OpenInBrowser(const QString& address);
+void OpenLink(LinkTarget target);
+
+} // namespace app

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "ui/forms.h"
+
+#include <QtGlobal>
+
+#include <functional>
+
+namespace app {
+
+// The start-up host: loaded before any other window and never shown. Loading it runs the
+// start-up sequence; it also keeps the co-brand draw.
+class frmNagScreen final : public ui::Form {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(frmNagScreen)
+
+public:
+    frmNagScreen();
+    ~frmNagScreen() override;
+
+    void Form_Load() override;
+    void Form_Unload() override;
+
+    qint16 intCoBrandRandomNumber = 0;
+};
+
+// Starts the program: loads the start-up host, which runs the start-up sequence.
+void startProgram();
+
+// Unloads every window, then ends the program, exactly once however often it is reached.
+void ShutDownProgram();
+
+// True once ShutDownProgram has ended the program.
+bool programEnded();
+
+namespace testing {
+// Receives the end of the program instead of the event loop (tests run it in-process).
+void setProcessEnder(std::function<void()> ender);
+// Forgets an earlier end so that a test can start the program again.
+void resetProgram();
+} // namespace testing
+
+} // namespace app

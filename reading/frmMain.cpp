@@ -1,0 +1,142 @@
+#include "reading/frmMain.h"
+
+#include "app/shell.h"
+#include "app/startup.h"
+#include "reading/frmDisplay.h"
+#include "reading/reading.h"
+#include "referral/frmNagScreen2.h"
+#include "ui/controls.h"
+#include "ui/guard.h"
+#include "ui/keyfilter.h"
+#include "ui/messagebox.h"
+#include "ui/twips.h"
+
+#include <QGroupBox>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+namespace reading {
+
+using namespace ui::colours;
+
+std::optional<char32_t> nameKeyVerdict(char32_t code)
+{
+    if (code >= U'A' && code <= U'Z')
+        return code;
+    if (code >= U'a' && code <= U'z')
+        return code - 32;
+    if (code == 8 || code == 13 || code == 32)
+        return code;
+    return std::nullopt;
+}
+
+frmMain::frmMain()
+{
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowTitle(QStringLiteral("Tolvy Sarnavel v1.0"));
+    setClientTwips(8205, 4470);
+    QWidget* client = centralWidget();
+    ui::applyLook(*client, {.fore = {}, .back = black});
+    client->setFont(ui::verdana(8.25));
+
+    auto* file = menuBar()->addMenu(QStringLiteral("&File"));
+    file->setObjectName(QStringLiteral("mnuFile"));
+    mnuMayan = file->addAction(QStringLiteral("Get My &Sarnavel Reading"), this, &frmMain::mnuMayan_Click);
+    mnuMayan->setObjectName(QStringLiteral("mnuMayan"));
+    file->addSeparator();
+    mnuExit = file->addAction(QStringLiteral("E&xit"), this, &frmMain::mnuExit_Click);
+    mnuExit->setObjectName(QStringLiteral("mnuExit"));
+    shell = new app::Shell(this, menuBar());
+
+    Label14 = shell->addForumLabel(client, {1620, 0, 4965, 390});
+    Label2 = ui::addLabel(
+        client, "Label2", {120, 600, 7995, 735},
+        QStringLiteral("Tolvy Sarnavel is based on the Tibetan Mala or prayer beads being used as "
+                       "an object of divination. The mala consists of 108 beads or tenwa and is "
+                       "is used for meditation and prayers."),
+        {.points = 9,
+         .bold = true,
+         .fore = white,
+         .back = darkTeal,
+         .align = Qt::AlignHCenter | Qt::AlignTop});
+    Picture1 = new ui::PictureBox(client, ui::twipsRect(480, 1680, 2055, 1710), true);
+    Picture1->setObjectName(QStringLiteral("Picture1"));
+    Picture1->setPicture(ui::resourcePicture(QStringLiteral(":/assets/mala.jpg"), {135, 112}, this));
+
+    Frame1 = ui::addFrame(client, "Frame1", {3300, 1680, 4815, 1215}, QStringLiteral("Enter Your Name"),
+                          {.points = 9, .bold = true, .fore = darkTeal, .back = lightGrey});
+    txtName = new QPlainTextEdit(Frame1);
+    txtName->setObjectName(QStringLiteral("txtName"));
+    txtName->setGeometry(ui::twipsRect(240, 360, 4380, 645));
+    ui::applyLook(*txtName, {.fore = white, .back = darkTeal});
+    txtName->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    txtName->setTabChangesFocus(true);
+    ui::installKeyFilter(txtName, [this](char32_t code) -> std::optional<char32_t> {
+        const auto verdict = nameKeyVerdict(code);
+        if (!verdict)
+            ui::MsgBox(QStringLiteral("Please Enter only Letters"), ui::MsgButtons::Ok,
+                       ui::MsgIcon::Information);
+        return verdict;
+    });
+
+    cmdCalculate =
+        ui::addButton(client, "cmdCalculate", {3300, 3000, 4815, 375},
+                      QStringLiteral("Get My &Sarnavel Reading"), {.bold = true, .back = lightGrey});
+    connect(cmdCalculate, &QPushButton::clicked, this, &frmMain::cmdCalculate_Click);
+
+    fraFullBrand = ui::addFrame(client, "fraFullBrand", {30, 3600, 8145, 855}, {}, {.back = black});
+    // Created first, so that the fully-branded offer lies above it until the start-up draw.
+    lblCobrand = shell->addCoBrandLabel(fraFullBrand, {120, 165, 7905, 615}, Qt::AlignHCenter | Qt::AlignTop);
+    lblFullBrand =
+        shell->addFullBrandLabel(fraFullBrand, {120, 165, 7905, 615}, Qt::AlignHCenter | Qt::AlignTop);
+
+    setTabOrder(txtName, cmdCalculate);
+    cmdCalculate->setAutoDefault(true);
+    txtName->setFocus();
+}
+
+frmMain::~frmMain() = default;
+
+bool frmMain::ValidateName()
+{
+    // Nothing but emptiness is checked: spaces and line breaks count as a name.
+    if (!txtName->document()->isEmpty())
+        return true;
+    ui::MsgBox(QStringLiteral("Please Enter Your Name !"), ui::MsgButtons::Ok, ui::MsgIcon::Information);
+    txtName->setFocus();
+    return false;
+}
+
+void frmMain::cmdCalculate_Click()
+{
+    bool valid = false;
+    ui::step([&] { valid = ValidateName(); });
+    if (!valid)
+        return;
+    ui::step([] { ui::Forms::show<frmDisplay>(); });
+    ui::step([this] { hide(); });
+    ui::step([] { ui::Forms::hide<app::frmNagScreen>(); });
+    ui::step([] { ui::Forms::hide<referral::frmNagScreen2>(); });
+    ui::step([] { ResetReading(); });
+}
+
+void frmMain::mnuMayan_Click()
+{
+    cmdCalculate_Click();
+}
+
+void frmMain::mnuExit_Click()
+{
+    ui::step([this] { ui::Forms::unload(this); });
+}
+
+void frmMain::Form_Unload()
+{
+    // Leaving a working window leads to the refer-a-friend window, never straight out.
+    ui::step([] { ui::Forms::show<referral::frmNagScreen2>(); });
+    ui::step([] { ui::Forms::hide<app::frmNagScreen>(); });
+}
+
+} // namespace reading

@@ -1,0 +1,145 @@
+#include "testsupport.h"
+
+#include "app/startup.h"
+#include "ui/browser.h"
+#include "ui/forms.h"
+#include "ui/random.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QWidget>
+
+#include <algorithm>
+#include <cstdlib>
+#include <memory>
+
+namespace testsupport {
+namespace {
+std::unique_ptr<QTemporaryDir>& sandbox()
+{
+    static std::unique_ptr<QTemporaryDir> dir;
+    return dir;
+}
+} // namespace
+
+void prepareEnvironment()
+{
+    auto& dir = sandbox();
+    dir = std::make_unique<QTemporaryDir>();
+    const QString root = dir->path();
+    const QString runtime = root + QStringLiteral("/runtime");
+    QDir().mkpath(runtime);
+    QFile::setPermissions(runtime, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    qputenv("HOME", root.toLocal8Bit());
+    qputenv("XDG_CONFIG_HOME", (root + QStringLiteral("/config")).toLocal8Bit());
+    qputenv("XDG_RUNTIME_DIR", runtime.toLocal8Bit());
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The temporary folder goes when the test process ends.
+    std::atexit([] { sandbox().reset(); });
+}
+
+QString sandboxFolder()
+{
+    return sandbox() ? sandbox()->path() : QString();
+}
+
+MessageBoxes::MessageBoxes()
+{
+    ui::testing::setMessageBoxHandler([this](const ui::testing::MessageRequest& request) {
+        shown.push_back(request);
+        if (whileOpen)
+            whileOpen(request);
+        if (!answers.empty()) {
+            const auto answer = answers.front();
+            answers.pop_front();
+            return answer;
+        }
+        return request.buttons == ui::MsgButtons::YesNo ? ui::MsgAnswer::No : ui::MsgAnswer::Ok;
+    });
+}
+
+MessageBoxes::~MessageBoxes()
+{
+    ui::testing::setMessageBoxHandler({});
+}
+
+QStringList MessageBoxes::texts() const
+{
+    QStringList list;
+    for (const auto& m : shown)
+        list << m.text;
+    return list;
+}
+
+Browser::Browser()
+{
+    ui::testing::setBrowserHandler([this](const QString& address) {
+        opened << address;
+        return succeeds;
+    });
+}
+
+Browser::~Browser()
+{
+    ui::testing::setBrowserHandler({});
+}
+
+ScriptedRandom::ScriptedRandom(std::initializer_list<float> list) : values(list)
+{
+    ui::testing::setRndSource([this] {
+        ++consumed;
+        if (values.empty()) {
+            // Out of script: fall back to the real generator for the rest of the test.
+            ui::testing::setRndSource({});
+            return ui::Rnd();
+        }
+        const float r = values.front();
+        values.pop_front();
+        return r;
+    });
+}
+
+ScriptedRandom::~ScriptedRandom()
+{
+    ui::testing::setRndSource({});
+}
+
+ProgramRun::ProgramRun()
+{
+    app::testing::setProcessEnder([this] { ++ends; });
+}
+
+ProgramRun::~ProgramRun()
+{
+    app::testing::resetProgram();
+    app::testing::setProcessEnder({});
+    settle();
+}
+
+void ProgramRun::start()
+{
+    app::startProgram();
+}
+
+QStringList visibleWindows()
+{
+    QStringList names;
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (w->isVisible() && !w->objectName().isEmpty() && w->isWindow() && !(w->windowType() == Qt::Popup))
+            names << w->objectName();
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+void settle()
+{
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCoreApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+} // namespace testsupport

@@ -1,0 +1,49 @@
+#include "ui/browser.h"
+
+#ifdef _WIN32
+#include <qt_windows.h>
+
+#include <shellapi.h>
+#else
+#include <QDesktopServices>
+#include <QUrl>
+#endif
+
+namespace ui {
+namespace {
+
+std::function<bool(const QString&)>& handler()
+{
+    static std::function<bool(const QString&)> h;
+    return h;
+}
+
+} // namespace
+
+bool launchBrowser(const QString& address)
+{
+    if (const auto& h = handler())
+        return h(address);
+#ifdef _WIN32
+    // The shell's ANSI entry point: characters outside the code page become its substitute.
+    const QByteArray file = address.toLocal8Bit();
+    const auto result = reinterpret_cast<INT_PTR>(
+        ShellExecuteA(nullptr, "Open", file.constData(), nullptr, "C:\\", SW_SHOWNORMAL));
+    return result > 32;
+#else
+    // Addresses arrive already encoded; strict parsing keeps them exactly as built.
+    const QUrl url = QUrl::fromEncoded(address.toUtf8(), QUrl::StrictMode);
+    if (!url.isValid())
+        return false;
+    return QDesktopServices::openUrl(url);
+#endif
+}
+
+namespace testing {
+void setBrowserHandler(std::function<bool(const QString&)> h)
+{
+    handler() = std::move(h);
+}
+} // namespace testing
+
+} // namespace ui

@@ -1,0 +1,184 @@
+#include "ui/controls.h"
+
+#include "ui/caption.h"
+#include "ui/twips.h"
+
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QWindow>
+
+#include <cmath>
+
+namespace ui {
+
+QFont verdana(double points, bool bold, bool underline)
+{
+    QFont font;
+    font.setFamilies(
+        {QStringLiteral("Verdana"), QStringLiteral("DejaVu Sans"), QStringLiteral("Sans Serif")});
+    font.setPixelSize(static_cast<int>(std::lround(points * 96.0 / 72.0)));
+    font.setBold(bold);
+    font.setUnderline(underline);
+    return font;
+}
+
+void applyLook(QWidget& widget, const Look& look)
+{
+    widget.setFont(verdana(look.points, look.bold, look.underline));
+    QPalette palette = widget.palette();
+    if (look.fore.isValid()) {
+        for (auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+            palette.setColor(role, look.fore);
+    }
+    if (look.back.isValid()) {
+        for (auto role : {QPalette::Window, QPalette::Base, QPalette::Button})
+            palette.setColor(role, look.back);
+    }
+    widget.setPalette(palette);
+    widget.setAutoFillBackground(look.back.isValid());
+}
+
+QLabel* addLabel(QWidget* parent, const char* name, QRect twips, const QString& caption, const Look& look)
+{
+    auto* label = new QLabel(displayedCaption(caption), parent);
+    label->setObjectName(QLatin1StringView(name));
+    label->setGeometry(twipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
+    label->setTextFormat(Qt::PlainText);
+    label->setWordWrap(true);
+    label->setAlignment(look.align);
+    applyLook(*label, look);
+    return label;
+}
+
+QPushButton* addButton(QWidget* parent, const char* name, QRect twips, const QString& caption,
+                       const Look& look)
+{
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(QLatin1StringView(name));
+    button->setGeometry(twipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
+    button->setAutoDefault(false);
+    applyLook(*button, look);
+    // A button fills its own face; the window behind it must not show around it.
+    button->setAutoFillBackground(false);
+    return button;
+}
+
+QGroupBox* addFrame(QWidget* parent, const char* name, QRect twips, const QString& caption, const Look& look)
+{
+    auto* frame = new QGroupBox(displayedCaption(caption), parent);
+    frame->setObjectName(QLatin1StringView(name));
+    frame->setGeometry(twipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
+    frame->setFlat(caption.isEmpty());
+    applyLook(*frame, look);
+    return frame;
+}
+
+LinkLabel::LinkLabel(QWidget* parent) : QLabel(parent)
+{
+    setCursor(Qt::PointingHandCursor);
+    setTextFormat(Qt::PlainText);
+    setWordWrap(true);
+}
+
+LinkLabel::~LinkLabel() = default;
+
+void LinkLabel::mousePressEvent(QMouseEvent* event)
+{
+    pressed = event->button() == Qt::LeftButton;
+    event->accept();
+}
+
+void LinkLabel::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    // The first click of the pair has already opened the link.
+    secondClickOfDouble = event->button() == Qt::LeftButton;
+    pressed = false;
+    event->accept();
+}
+
+void LinkLabel::mouseReleaseEvent(QMouseEvent* event)
+{
+    const bool activate = pressed && !secondClickOfDouble && event->button() == Qt::LeftButton &&
+                          rect().contains(event->position().toPoint());
+    pressed = false;
+    secondClickOfDouble = false;
+    event->accept();
+    if (activate)
+        emit clicked();
+}
+
+Look linkLook(Qt::Alignment align)
+{
+    Look look;
+    look.bold = true;
+    look.underline = true;
+    look.fore = colours::lightBlue;
+    look.align = align;
+    return look;
+}
+
+LinkLabel* addLinkLabel(QWidget* parent, const char* name, QRect twips, const QString& caption,
+                        const Look& look)
+{
+    auto* label = new LinkLabel(parent);
+    label->setText(displayedCaption(caption));
+    label->setObjectName(QLatin1StringView(name));
+    label->setGeometry(twipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
+    label->setAlignment(look.align);
+    applyLook(*label, look);
+    return label;
+}
+
+PictureBox::PictureBox(QWidget* parent, QRect designPixels, bool border)
+    : QLabel(parent), design(designPixels), frame(border ? 1 : 0)
+{
+    if (border) {
+        setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        setLineWidth(1);
+    }
+    setAlignment(Qt::AlignCenter);
+    setGeometry(design);
+}
+
+PictureBox::~PictureBox() = default;
+
+void PictureBox::setPicture(const QPixmap& picture)
+{
+    setPixmap(picture);
+    const QSize needed = picture.deviceIndependentSize().toSize() + QSize(2 * frame, 2 * frame);
+    QRect box = design;
+    if (needed.width() > design.width() || needed.height() > design.height()) {
+        box.setSize(needed.expandedTo(design.size()));
+        box.moveCenter(design.center());
+    }
+    setGeometry(box);
+}
+
+QPixmap resourcePicture(const QString& path, QSize logicalSize, const QWidget* on)
+{
+    qreal ratio = 1.0;
+    if (on && on->window() && on->window()->windowHandle())
+        ratio = on->window()->windowHandle()->devicePixelRatio();
+    else if (on)
+        ratio = on->devicePixelRatioF();
+    if (ratio > 1.0) {
+        const QFileInfo info(path);
+        const QString sharper =
+            info.path() + u'/' + info.completeBaseName() + QStringLiteral("@2x.") + info.suffix();
+        QPixmap large(sharper);
+        if (!large.isNull()) {
+            large.setDevicePixelRatio(2.0);
+            return large;
+        }
+    }
+    QPixmap plain(path);
+    if (plain.isNull() && logicalSize.isValid()) {
+        plain = QPixmap(logicalSize);
+        plain.fill(Qt::white);
+    }
+    return plain;
+}
+
+} // namespace ui

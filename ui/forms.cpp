@@ -1,0 +1,147 @@
+#include "ui/forms.h"
+
+#include "ui/guard.h"
+#include "ui/twips.h"
+#include "ui/windowing.h"
+
+#include <QCloseEvent>
+#include <QLayout>
+#include <QPointer>
+
+#include <utility>
+#include <vector>
+
+namespace ui {
+namespace {
+
+struct Entry {
+    std::type_index type;
+    QPointer<Form> form;
+};
+
+struct Registry {
+    std::vector<Entry> entries; // in load order
+    bool ending = false;
+};
+
+Registry& registry()
+{
+    static Registry r;
+    return r;
+}
+
+} // namespace
+
+Form::Form(QWidget* parent) : QMainWindow(parent)
+{
+    setAttribute(Qt::WA_DeleteOnClose, false);
+}
+
+Form::~Form()
+{
+    auto& entries = registry().entries;
+    std::erase_if(entries, [this](const Entry& e) { return e.form == this || e.form.isNull(); });
+}
+
+void Form::setClientTwips(int width, int height)
+{
+    auto* client = centralWidget();
+    if (!client) {
+        client = new QWidget(this);
+        setCentralWidget(client);
+    }
+    client->setFixedSize(twipsSize(width, height));
+    // The window follows its client area and the menu bar's height; the user cannot resize it.
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+    setWindowFlag(Qt::MSWindowsFixedSizeDialogHint, true);
+}
+
+void Form::closeEvent(QCloseEvent* event)
+{
+    // The close box unloads the window through the same path as the program's own commands.
+    event->ignore();
+    Forms::unload(this);
+}
+
+Form* Forms::find(std::type_index type)
+{
+    for (const Entry& e : registry().entries) {
+        if (e.type == type && e.form)
+            return e.form.data();
+    }
+    return nullptr;
+}
+
+void Forms::add(std::type_index type, Form* form)
+{
+    registry().entries.push_back({type, form});
+}
+
+void Forms::load(Form* form)
+{
+    step([form] { form->Form_Load(); });
+}
+
+void Forms::showForm(Form& form)
+{
+    if (!form.placed) {
+        form.placed = true;
+        form.adjustSize();
+        centreOnScreen(form);
+    }
+    form.show();
+    form.raise();
+    form.activateWindow();
+}
+
+void Forms::unload(Form* form)
+{
+    if (!form || form->unloading)
+        return;
+    form->unloading = true;
+    step([form] { form->Form_Unload(); });
+    auto& entries = registry().entries;
+    std::erase_if(entries, [form](const Entry& e) { return e.form == form || e.form.isNull(); });
+    form->hide();
+    // The unload may come from one of the window's own handlers; destroy it once they return.
+    form->deleteLater();
+}
+
+void Forms::unloadAll()
+{
+    registry().ending = true;
+    for (;;) {
+        Form* next = nullptr;
+        for (const Entry& e : registry().entries) {
+            if (e.form && !e.form->unloading) {
+                next = e.form.data();
+                break;
+            }
+        }
+        if (!next)
+            break;
+        unload(next);
+    }
+}
+
+bool Forms::isEnding()
+{
+    return registry().ending;
+}
+
+int Forms::loadedCount()
+{
+    int n = 0;
+    for (const Entry& e : registry().entries)
+        n += e.form && !e.form->unloading ? 1 : 0;
+    return n;
+}
+
+void Forms::resetForTesting()
+{
+    unloadAll();
+    registry().entries.clear();
+    registry().ending = false;
+}
+
+} // namespace ui

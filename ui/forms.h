@@ -1,0 +1,89 @@
+#pragma once
+
+#include <QMainWindow>
+
+#include <typeindex>
+
+namespace ui {
+
+// Base of the program's windows. Each window type exists at most once: Forms creates it on
+// first use and runs Form_Load, and unloading runs Form_Unload and destroys it, so the next
+// use builds it afresh. The close box and Alt+F4 unload the window the same way.
+class Form : public QMainWindow {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(Form)
+
+public:
+    explicit Form(QWidget* parent = nullptr);
+    ~Form() override;
+
+    virtual void Form_Load() {}
+    virtual void Form_Unload() {}
+
+    bool isUnloading() const { return unloading; }
+
+protected:
+    // Gives the window a fixed client area below its menu bar, in twips.
+    void setClientTwips(int width, int height);
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    friend class Forms;
+    bool unloading = false;
+    bool placed = false;
+};
+
+class Forms final {
+public:
+    template <class F> static F& get()
+    {
+        if (Form* existing = find(typeid(F)))
+            return static_cast<F&>(*existing);
+        auto* form = new F;
+        // Registered before loading, so the load handler can already refer to its window.
+        add(typeid(F), form);
+        load(form);
+        return *form;
+    }
+
+    template <class F> static F* find() { return static_cast<F*>(find(typeid(F))); }
+
+    template <class F> static bool isLoaded() { return find(typeid(F)) != nullptr; }
+
+    // Showing or hiding a window that is not loaded loads it first; once the program is
+    // ending, nothing new is loaded.
+    template <class F> static void show()
+    {
+        if (!isEnding() || isLoaded<F>())
+            showForm(get<F>());
+    }
+
+    template <class F> static void hide()
+    {
+        if (!isEnding() || isLoaded<F>())
+            get<F>().hide();
+    }
+
+    template <class F> static void unload()
+    {
+        if (Form* form = find(typeid(F)))
+            unload(form);
+    }
+
+    static void unload(Form* form);
+    // Unloads every window in the order they were loaded; later loads are refused from here on.
+    static void unloadAll();
+    static bool isEnding();
+    static int loadedCount();
+    static void showForm(Form& form);
+
+    // Clears the ending state after a test has shut the program down in-process.
+    static void resetForTesting();
+
+private:
+    static Form* find(std::type_index type);
+    static void add(std::type_index type, Form* form);
+    static void load(Form* form);
+};
+
+} // namespace ui

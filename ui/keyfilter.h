@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QObject>
+
+#include <functional>
+#include <optional>
+
+class QWidget;
+
+namespace ui {
+
+// Decides on one typed character: the character the field receives (the same one or another),
+// or nothing to discard it. It may show a message of its own before it answers.
+using KeyVerdict = std::function<std::optional<char32_t>(char32_t code)>;
+
+// Puts a per-character filter in front of a text field. Every character the keyboard types
+// passes through it: printable ones, control characters such as Ctrl+V (22) or Escape (27),
+// and text committed by an input method. Keys that type nothing (arrows, Delete) pass by.
+void installKeyFilter(QWidget* field, KeyVerdict verdict);
+
+// The character code a key press types, or nothing for a key that types none.
+std::optional<std::u32string> typedCharacters(int key, Qt::KeyboardModifiers modifiers, const QString& text);
+
+} // namespace ui

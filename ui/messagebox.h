@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+namespace ui {
+
+inline constexpr char16_t kAppTitle[] = u"Tolvy Sarnavel";
+
+enum class MsgIcon { Information, Error };
+enum class MsgButtons { Ok, YesNo };
+enum class MsgAnswer { Ok, Yes, No };
+
+// Shows a modal message box titled with the program's title and returns the answer.
+// A lone carriage return in the text starts a new line, as it does on Windows.
+MsgAnswer MsgBox(const QString& text, MsgButtons buttons, MsgIcon icon);
+
+namespace testing {
+struct MessageRequest {
+    QString text;
+    MsgButtons buttons;
+    MsgIcon icon;
+};
+// Answers every message box instead of showing it; an empty function shows real boxes again.
+void setMessageBoxHandler(std::function<MsgAnswer(const MessageRequest&)> handler);
+} // namespace testing
+
+} // namespace ui

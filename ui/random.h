@@ -1,0 +1,18 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+
+namespace ui {
+
+// The program's one random generator.
+void Randomize();                   // seeds it from the clock
+void Randomize(std::uint64_t seed); // seeds it with a fixed value (tests, reproducible benchmarks)
+float Rnd();                        // next value, single precision, 0 <= r < 1, never 1
+
+namespace testing {
+// Makes Rnd return values from the source instead of the generator; empty restores it.
+void setRndSource(std::function<float()> source);
+} // namespace testing
+
+} // namespace ui
