@@ -150,7 +150,7 @@ def darken(img, mask, colour=(20, 12, 8)):
     return Image.composite(dark, img, mask)
 
 
-def cord_line(draw, pts, width, colour, scale):
+def cord_line(draw, pts, width, colour):
     """A twisted cord: base stroke, a lighter core and periodic twist marks."""
     draw.line(pts, fill=colour, width=int(round(width)), joint="curve")
     hi = tuple(min(255, int(v * 1.35 + 18)) for v in colour)
@@ -227,7 +227,7 @@ def bead_picture(n, width, scale):
             dense.append((x0 + (x1 - x0) * t, y0 + (y1 - y0) * t))
     dense.append(pts[-1])
     d = ImageDraw.Draw(img)
-    cord_line(d, dense, 1.6 * scale, CORD, scale)
+    cord_line(d, dense, 1.6 * scale, CORD)
     # the same few bead sprites in every picture so bead 1 of three equals bead 1 of one
     sprites = [bead_sprite(BEAD_D * scale, jitter(WOOD, random.Random(7 + k), 0.03),
                            random.Random(31 + k), env=(250, 248, 244)) for k in range(3)]
