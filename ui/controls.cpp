@@ -3,7 +3,10 @@
 #include "ui/caption.h"
 #include "ui/twips.h"
 
+#include <QAbstractButton>
+#include <QAbstractScrollArea>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QGroupBox>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -27,17 +30,44 @@ QFont verdana(double points, bool bold, bool underline)
 void applyLook(QWidget& widget, const Look& look)
 {
     widget.setFont(verdana(look.points, look.bold, look.underline));
+    // Only the roles this kind of control paints with: a window's background must not reach
+    // the faces of the buttons or the fields inside it.
+    QPalette::ColorRole foreRole = QPalette::WindowText;
+    QPalette::ColorRole backRole = QPalette::Window;
+    if (qobject_cast<QAbstractButton*>(&widget)) {
+        foreRole = QPalette::ButtonText;
+        backRole = QPalette::Button;
+    } else if (qobject_cast<QAbstractScrollArea*>(&widget) || qobject_cast<QLineEdit*>(&widget)) {
+        foreRole = QPalette::Text;
+        backRole = QPalette::Base;
+    }
     QPalette palette = widget.palette();
-    if (look.fore.isValid()) {
-        for (auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
-            palette.setColor(role, look.fore);
-    }
-    if (look.back.isValid()) {
-        for (auto role : {QPalette::Window, QPalette::Base, QPalette::Button})
-            palette.setColor(role, look.back);
-    }
+    if (look.fore.isValid())
+        palette.setColor(foreRole, look.fore);
+    if (look.back.isValid())
+        palette.setColor(backRole, look.back);
     widget.setPalette(palette);
-    widget.setAutoFillBackground(look.back.isValid());
+    widget.setAutoFillBackground(look.back.isValid() && backRole == QPalette::Window);
+}
+
+void fitSingleLine(QLabel& label)
+{
+    const QFontMetrics metrics(label.font());
+    const QRect box = label.geometry();
+    if (box.height() >= 2 * metrics.lineSpacing())
+        return;
+    const int needed = metrics.horizontalAdvance(label.text()) + 2 * label.margin() + 2;
+    if (needed <= box.width())
+        return;
+    // The design's face is wider than the fallback face: widen rather than wrap or cut off.
+    label.setWordWrap(false);
+    QRect wider = box;
+    wider.setWidth(needed);
+    if (label.alignment() & Qt::AlignHCenter)
+        wider.moveCenter(box.center());
+    else if (label.alignment() & Qt::AlignRight)
+        wider.moveRight(box.right());
+    label.setGeometry(wider);
 }
 
 QLabel* addLabel(QWidget* parent, const char* name, QRect twips, const QString& caption, const Look& look)
@@ -49,6 +79,7 @@ QLabel* addLabel(QWidget* parent, const char* name, QRect twips, const QString& 
     label->setWordWrap(true);
     label->setAlignment(look.align);
     applyLook(*label, look);
+    fitSingleLine(*label);
     return label;
 }
 

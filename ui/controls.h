@@ -38,6 +38,9 @@ QFont verdana(double points, bool bold = false, bool underline = false);
 // Applies font and colours of a look to any widget.
 void applyLook(QWidget& widget, const Look& look);
 
+// Widens a one-line label whose text does not fit, keeping its alignment's anchor.
+void fitSingleLine(QLabel& label);
+
 QLabel* addLabel(QWidget* parent, const char* name, QRect twips, const QString& caption, const Look& look);
 QPushButton* addButton(QWidget* parent, const char* name, QRect twips, const QString& caption,
                        const Look& look);
