@@ -1,0 +1,273 @@
+// One instance per user: a launch while the program runs shows "Application is already running"
+// and ends, leaving the running instance alone; a lock left behind by a killed run does not keep
+// the user out. The running instance is always the real executable in a child process.
+#include "reading/frmMain.h"
+#include "support/testsupport.h"
+#include "ui/forms.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QDirIterator>
+#include <QFileInfo>
+#include <QLockFile>
+#include <QMap>
+#include <QProcess>
+#include <QStandardPaths>
+
+#include <memory>
+#include <vector>
+
+namespace {
+
+constexpr int kStartTimeout = 60000; // generous: the sanitizer build starts slowly on two cores
+
+// The process named in the lock file, or 0 while there is none (or it is still being written).
+qint64 lockHolder(const QString& lockPath)
+{
+    if (!QFileInfo::exists(lockPath))
+        return 0;
+    qint64 pid = 0;
+    QString host;
+    QString appName;
+    return QLockFile(lockPath).getLockInfo(&pid, &host, &appName) ? pid : 0;
+}
+
+// Every file below a folder with its size and time, to see whether anything was written.
+QMap<QString, QString> filesBelow(const QString& folder)
+{
+    QMap<QString, QString> files;
+    QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QFileInfo info(it.next());
+        files.insert(
+            info.filePath(),
+            QStringLiteral("%1 %2").arg(info.size()).arg(info.lastModified().toString(Qt::ISODateWithMs)));
+    }
+    return files;
+}
+
+} // namespace
+
+class SingleInstanceTest : public QObject {
+    Q_OBJECT
+
+    QString executable;
+    QString runtimeFolder;
+    QString lockPath;
+    std::vector<std::unique_ptr<QProcess>> children;
+    std::unique_ptr<QProcess> xServer;
+    int homes = 0;
+
+    // A child with a home and settings folder of its own, sharing this process's runtime folder,
+    // which is where the instance lock lives.
+    QProcessEnvironment childEnvironment()
+    {
+        const QString home = testsupport::sandboxFolder() + QStringLiteral("/child%1").arg(++homes);
+        QDir().mkpath(home);
+        QFile::setPermissions(home, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("HOME"), home);
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), home + QStringLiteral("/.config"));
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtimeFolder);
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        return env;
+    }
+
+    QProcess* launch(const QProcessEnvironment& env)
+    {
+        auto& child = children.emplace_back(std::make_unique<QProcess>());
+        child->setProgram(executable);
+        child->setProcessEnvironment(env);
+        child->setProcessChannelMode(QProcess::ForwardedChannels);
+        child->start();
+        return child.get();
+    }
+
+    static void stop(QProcess& process)
+    {
+        if (process.state() != QProcess::NotRunning) {
+            process.kill();
+            process.waitForFinished(10000);
+        }
+    }
+
+    static QStringList xdotool(const QString& display, const QStringList& arguments)
+    {
+        QProcess tool;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("DISPLAY"), display);
+        tool.setProcessEnvironment(env);
+        tool.start(QStringLiteral("xdotool"), arguments);
+        if (!tool.waitForFinished(10000)) {
+            stop(tool);
+            return {};
+        }
+        return QString::fromLocal8Bit(tool.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
+    }
+
+    // Windows of one process on the display that are mapped and carry a title matching the pattern.
+    static QStringList visibleWindowsOf(const QString& display, qint64 pid, const QString& title)
+    {
+        return xdotool(display,
+                       {QStringLiteral("search"), QStringLiteral("--all"), QStringLiteral("--onlyvisible"),
+                        QStringLiteral("--pid"), QString::number(pid), QStringLiteral("--name"), title});
+    }
+
+private slots:
+    void initTestCase()
+    {
+        executable = qEnvironmentVariable("TOLVY_EXECUTABLE");
+        QVERIFY2(QFileInfo(executable).isExecutable(),
+                 "TOLVY_EXECUTABLE must name the built program (ctest passes it)");
+        // The in-process start-up takes the lock under the application name, which for the
+        // program is its executable's name; this process must present itself the same way.
+        QCoreApplication::setApplicationName(QFileInfo(executable).completeBaseName());
+        runtimeFolder = qEnvironmentVariable("XDG_RUNTIME_DIR");
+        QVERIFY(!runtimeFolder.isEmpty());
+        QCOMPARE(QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation), runtimeFolder);
+        lockPath = runtimeFolder + u'/' + QCoreApplication::applicationName() + QStringLiteral(".lock");
+    }
+
+    void init() { QVERIFY(!QFileInfo::exists(lockPath)); }
+
+    void cleanup()
+    {
+        for (auto& child : children)
+            stop(*child);
+        children.clear();
+        if (xServer) {
+            stop(*xServer);
+            xServer.reset();
+        }
+        // Killed children leave their lock file behind; every case starts without one.
+        QFile::remove(lockPath);
+    }
+
+    void launchWhileRunningIsRefused()
+    {
+        QProcess* first = launch(childEnvironment());
+        QVERIFY2(first->waitForStarted(), qPrintable(first->errorString()));
+        QTRY_COMPARE_WITH_TIMEOUT(lockHolder(lockPath), first->processId(), kStartTimeout);
+
+        const QString settingsFolder = qEnvironmentVariable("XDG_CONFIG_HOME");
+        const auto settingsBefore = filesBelow(settingsFolder);
+        testsupport::MessageBoxes messages;
+        QStringList windowsWhileOpen{QStringLiteral("(box not shown)")};
+        messages.whileOpen = [&](const ui::testing::MessageRequest&) {
+            windowsWhileOpen = testsupport::visibleWindows();
+        };
+        {
+            testsupport::ProgramRun run;
+            run.start();
+            QCOMPARE(messages.texts(), QStringList{QStringLiteral("Application is already running")});
+            QCOMPARE(messages.shown.front().buttons, ui::MsgButtons::Ok);
+            QCOMPARE(messages.shown.front().icon, ui::MsgIcon::Information);
+            QCOMPARE(windowsWhileOpen, QStringList());
+            QCOMPARE(run.ends, 1);
+            testsupport::settle();
+            QCOMPARE(testsupport::visibleWindows(), QStringList());
+            QVERIFY(!ui::Forms::isLoaded<reading::frmMain>());
+        }
+        testsupport::settle();
+        QCOMPARE(filesBelow(settingsFolder), settingsBefore);
+
+        // The running instance keeps going and keeps its lock.
+        QCOMPARE(first->state(), QProcess::Running);
+        QCOMPARE(lockHolder(lockPath), first->processId());
+    }
+
+    void lockOfKilledRunDoesNotBlock_data()
+    {
+        QTest::addColumn<bool>("inProcess");
+        QTest::newRow("relaunched in this process") << true;
+        QTest::newRow("relaunched as a new process") << false;
+    }
+
+    void lockOfKilledRunDoesNotBlock()
+    {
+        QFETCH(bool, inProcess);
+        QProcess* crashed = launch(childEnvironment());
+        QVERIFY2(crashed->waitForStarted(), qPrintable(crashed->errorString()));
+        QTRY_COMPARE_WITH_TIMEOUT(lockHolder(lockPath), crashed->processId(), kStartTimeout);
+        const qint64 crashedPid = crashed->processId();
+        crashed->kill();
+        QVERIFY(crashed->waitForFinished(10000));
+        QCOMPARE(crashed->exitStatus(), QProcess::CrashExit);
+        // Nothing cleaned up after it: the lock file still names the dead process.
+        QCOMPARE(lockHolder(lockPath), crashedPid);
+
+        if (inProcess) {
+            testsupport::MessageBoxes messages;
+            testsupport::ProgramRun run;
+            run.start();
+            QCOMPARE(messages.texts(), QStringList());
+            QCOMPARE(run.ends, 0);
+            QVERIFY(testsupport::visibleWindows().contains(QStringLiteral("frmMain")));
+            QCOMPARE(lockHolder(lockPath), QCoreApplication::applicationPid());
+        } else {
+            QProcess* relaunched = launch(childEnvironment());
+            QVERIFY2(relaunched->waitForStarted(), qPrintable(relaunched->errorString()));
+            // A refused launch would leave the dead process's name in the file.
+            QTRY_COMPARE_WITH_TIMEOUT(lockHolder(lockPath), relaunched->processId(), kStartTimeout);
+            QCOMPARE(relaunched->state(), QProcess::Running);
+        }
+    }
+
+    // Two real processes on a real (virtual) display, so that the refused one's message box can
+    // be seen, answered and its end observed.
+    void secondProcessShowsOnlyItsMessageAndEnds()
+    {
+        if (QStandardPaths::findExecutable(QStringLiteral("Xvfb")).isEmpty() ||
+            QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty())
+            QSKIP("Needs Xvfb and xdotool (packages xvfb and xdotool) to show the refused launch's message");
+
+        xServer = std::make_unique<QProcess>();
+        // The server picks a free display itself and writes its number to standard output.
+        xServer->start(QStringLiteral("Xvfb"),
+                       {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
+                        QStringLiteral("0"), QStringLiteral("1024x768x24"), QStringLiteral("-nolisten"),
+                        QStringLiteral("tcp")});
+        QVERIFY2(xServer->waitForStarted(), qPrintable(xServer->errorString()));
+        QTRY_VERIFY2_WITH_TIMEOUT(xServer->canReadLine() || xServer->state() == QProcess::NotRunning,
+                                  "Xvfb did not report its display", kStartTimeout);
+        QVERIFY2(xServer->canReadLine(), xServer->readAllStandardError().constData());
+        const QString display = u':' + QString::fromLatin1(xServer->readLine()).trimmed();
+
+        QProcessEnvironment env = childEnvironment();
+        env.insert(QStringLiteral("DISPLAY"), display);
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+        const QString mainTitle = QStringLiteral("^Tolvy Sarnavel v1\\.0$");
+        const QString boxTitle = QStringLiteral("^Tolvy Sarnavel$");
+
+        QProcess* first = launch(env);
+        QVERIFY2(first->waitForStarted(), qPrintable(first->errorString()));
+        QTRY_COMPARE_WITH_TIMEOUT(lockHolder(lockPath), first->processId(), kStartTimeout);
+        QTRY_COMPARE_WITH_TIMEOUT(visibleWindowsOf(display, first->processId(), mainTitle).size(),
+                                  qsizetype(1), kStartTimeout);
+        const QString firstWindow = visibleWindowsOf(display, first->processId(), mainTitle).constFirst();
+
+        QProcess* second = launch(env);
+        QVERIFY2(second->waitForStarted(), qPrintable(second->errorString()));
+        QTRY_COMPARE_WITH_TIMEOUT(visibleWindowsOf(display, second->processId(), boxTitle).size(),
+                                  qsizetype(1), kStartTimeout);
+        const QString box = visibleWindowsOf(display, second->processId(), boxTitle).constFirst();
+        // While the message is up, it is all the second process shows, and the lock stays with the first.
+        QCOMPARE(visibleWindowsOf(display, second->processId(), QStringLiteral(".*")), QStringList{box});
+        QCOMPARE(lockHolder(lockPath), first->processId());
+
+        // OK is the default button: Return closes the box.
+        xdotool(display, {QStringLiteral("windowfocus"), QStringLiteral("--sync"), box});
+        xdotool(display, {QStringLiteral("key"), QStringLiteral("Return")});
+        QTRY_COMPARE_WITH_TIMEOUT(second->state(), QProcess::NotRunning, kStartTimeout);
+        QCOMPARE(second->exitStatus(), QProcess::NormalExit);
+        QCOMPARE(second->exitCode(), 0);
+
+        QCOMPARE(first->state(), QProcess::Running);
+        QCOMPARE(lockHolder(lockPath), first->processId());
+        QCOMPARE(visibleWindowsOf(display, first->processId(), mainTitle), QStringList{firstWindow});
+    }
+};
+
+TOLVY_TEST_MAIN(SingleInstanceTest)
+#include "tst_singleinstance.moc"
