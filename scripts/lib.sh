@@ -1,0 +1,66 @@
+# shellcheck shell=bash disable=SC2034
+# Shared by run.sh and test.sh: the packages the build needs, their installation and the build.
+
+TOLVY_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+# Two cores: never more than two compile jobs.
+TOLVY_JOBS=2
+
+TOLVY_BUILD_PACKAGES=(build-essential cmake ninja-build qt6-base-dev qt6-base-dev-tools fonts-dejavu-core)
+TOLVY_TEST_PACKAGES=(xvfb xauth x11-utils xdotool imagemagick clang-format)
+
+tolvy_say() { printf '\n==> %s\n' "$*"; }
+
+tolvy_missing_packages()
+{
+    local package status
+    for package in "$@"; do
+        status="$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null || true)"
+        [[ $status == "install ok installed" ]] || printf '%s\n' "$package"
+    done
+}
+
+# Installs whichever of the given packages is missing; apt's index is refreshed only then.
+tolvy_install_packages()
+{
+    if ! command -v dpkg-query >/dev/null || ! command -v apt-get >/dev/null; then
+        echo "Not a Debian-based system: make sure these (or their equivalents) are installed: $*" >&2
+        return 0
+    fi
+    local -a missing
+    mapfile -t missing < <(tolvy_missing_packages "$@")
+    if ((${#missing[@]} == 0)); then
+        echo "All needed packages are installed."
+        return 0
+    fi
+    echo "Installing: ${missing[*]}"
+    local -a asRoot=()
+    if [[ $(id -u) -ne 0 ]]; then
+        if ! command -v sudo >/dev/null; then
+            echo "Installing packages needs root, and sudo is not available. As root, run:" >&2
+            echo "  apt-get update && apt-get install ${missing[*]}" >&2
+            return 1
+        fi
+        asRoot=(sudo)
+    fi
+    "${asRoot[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -q
+    "${asRoot[@]}" env DEBIAN_FRONTEND=noninteractive \
+        apt-get install -y -q --no-install-recommends "${missing[@]}" </dev/null
+}
+
+# tolvy_configure <build folder> <build type> [cmake options...]
+tolvy_configure()
+{
+    local folder=$1 type=$2
+    shift 2
+    cmake -S "$TOLVY_ROOT" -B "$folder" -G Ninja -DCMAKE_BUILD_TYPE="$type" "$@"
+}
+
+# tolvy_compile <build folder> [targets...]
+tolvy_compile()
+{
+    local folder=$1
+    shift
+    local -a targets=()
+    (($# == 0)) || targets=(--target "$@")
+    cmake --build "$folder" --parallel "$TOLVY_JOBS" "${targets[@]}"
+}

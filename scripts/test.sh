@@ -1,0 +1,101 @@
+#!/usr/bin/env bash
+# Installs what is missing, checks the formatting, then builds and runs the whole test suite
+# headless twice: a Debug build, and a Debug build with AddressSanitizer and
+# UndefinedBehaviorSanitizer. Exits non-zero when any step fails.
+set -euo pipefail
+# shellcheck source=scripts/lib.sh
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+
+plainBuild="$TOLVY_ROOT/build-test"
+sanitizerBuild="$TOLVY_ROOT/build-asan"
+
+format_check()
+{
+    local -a files
+    if git -c safe.directory="$TOLVY_ROOT" -C "$TOLVY_ROOT" rev-parse --is-inside-work-tree >/dev/null 2>&1; then
+        mapfile -t files < <(git -c safe.directory="$TOLVY_ROOT" -C "$TOLVY_ROOT" ls-files -- '*.cpp' '*.h')
+    else
+        mapfile -t files < <(cd "$TOLVY_ROOT" && find . -path './build*' -prune -o \( -name '*.cpp' -o -name '*.h' \) -print)
+    fi
+    ((${#files[@]} > 0)) || { echo "No sources found to check." >&2; return 1; }
+    (cd "$TOLVY_ROOT" && clang-format --dry-run --Werror "${files[@]}")
+    echo "${#files[@]} files are formatted."
+}
+
+# run_tests <build folder> [environment assignments...]
+run_tests()
+{
+    local folder=$1
+    shift
+    (cd "$folder" && env "$@" ctest --output-on-failure --no-tests=error) 2>&1 | tee "$folder/ctest.log"
+}
+
+sanitizer_environment=(
+    ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
+    UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+    LSAN_OPTIONS=suppressions="$TOLVY_ROOT/tests/lsan.supp":print_suppressions=0
+)
+
+failed=()
+report=()
+lastStatus=0
+# step <name> <command...>: runs the command with errexit in force, records its time and outcome.
+step()
+{
+    local name=$1
+    shift
+    tolvy_say "$name"
+    local start=$SECONDS status=0
+    set +e
+    (set -e; "$@")
+    status=$?
+    set -e
+    lastStatus=$status
+    local outcome=ok
+    if ((status != 0)); then
+        outcome="FAILED ($status)"
+        failed+=("$name")
+    fi
+    report+=("$(printf '%-34s %-12s %5ds' "$name" "$outcome" $((SECONDS - start)))")
+    return 0
+}
+
+step "Packages" tolvy_install_packages "${TOLVY_BUILD_PACKAGES[@]}" "${TOLVY_TEST_PACKAGES[@]}"
+if ((${#failed[@]} > 0)); then
+    echo "Cannot go on without the packages." >&2
+    exit 1
+fi
+step "Format check" format_check
+
+rm -f "$plainBuild/ctest.log" "$sanitizerBuild/ctest.log"
+
+configure_and_build()
+{
+    tolvy_configure "$@"
+    tolvy_compile "$1"
+}
+
+step "Build Debug" configure_and_build "$plainBuild" Debug -DTOLVY_SANITIZE=OFF
+if [[ $lastStatus -eq 0 ]]; then
+    step "Tests Debug" run_tests "$plainBuild"
+fi
+
+step "Build sanitizers" configure_and_build "$sanitizerBuild" Debug -DTOLVY_SANITIZE=ON
+if [[ $lastStatus -eq 0 ]]; then
+    step "Tests sanitizers" run_tests "$sanitizerBuild" "${sanitizer_environment[@]}"
+fi
+
+tolvy_say "Summary"
+for folder in "$plainBuild" "$sanitizerBuild"; do
+    if [[ -f $folder/ctest.log ]]; then
+        echo "$(basename "$folder"):"
+        grep -E 'tests passed|tests failed out of|Total Test time|^[[:space:]]+[0-9]+ - ' "$folder/ctest.log" | sed 's/^/    /' || true
+    fi
+done
+printf '%s\n' "${report[@]}"
+echo "Total: ${SECONDS}s"
+if ((${#failed[@]} > 0)); then
+    echo "FAILED: ${failed[*]}" >&2
+    exit 1
+fi
+echo "All checks passed."
