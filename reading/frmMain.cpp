@@ -67,12 +67,10 @@ frmMain::frmMain()
 
     Frame1 = ui::addFrame(client, "Frame1", {3300, 1680, 4815, 1215}, QStringLiteral("Enter Your Name"),
                           {.points = 9, .bold = true, .fore = darkTeal, .back = lightGrey});
-    txtName = new QPlainTextEdit(Frame1);
+    txtName = new ui::MultiLineTextBox(Frame1);
     txtName->setObjectName(QStringLiteral("txtName"));
     txtName->setGeometry(ui::twipsRect(240, 360, 4380, 645));
     ui::applyLook(*txtName, {.fore = white, .back = darkTeal});
-    txtName->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    txtName->setTabChangesFocus(true);
     ui::installKeyFilter(txtName, [this](char32_t code) -> std::optional<char32_t> {
         const auto verdict = nameKeyVerdict(code);
         if (!verdict)

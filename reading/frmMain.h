@@ -5,7 +5,6 @@
 class QAction;
 class QGroupBox;
 class QLabel;
-class QPlainTextEdit;
 class QPushButton;
 
 namespace app {
@@ -13,6 +12,7 @@ class Shell;
 }
 namespace ui {
 class LinkLabel;
+class MultiLineTextBox;
 class PictureBox;
 } // namespace ui
 
@@ -40,7 +40,7 @@ public:
     QLabel* Label2 = nullptr;
     ui::PictureBox* Picture1 = nullptr;
     QGroupBox* Frame1 = nullptr;
-    QPlainTextEdit* txtName = nullptr;
+    ui::MultiLineTextBox* txtName = nullptr;
     QPushButton* cmdCalculate = nullptr;
     QGroupBox* fraFullBrand = nullptr;
     ui::LinkLabel* lblFullBrand = nullptr;

@@ -1,9 +1,231 @@
+// The name field takes letters (as capitals), space, Backspace and Enter; everything else a
+// keyboard can type is refused with a message. Only an empty name stops a reading.
+#include "reading/frmDisplay.h"
+#include "reading/frmMain.h"
 #include "support/testsupport.h"
+#include "ui/controls.h"
+#include "ui/forms.h"
+
+#include <QClipboard>
+#include <QInputMethodEvent>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+#include <memory>
+
+using reading::frmDisplay;
+using reading::frmMain;
+
+namespace {
+
+// Types one character code the way a keyboard delivers it: a key press carrying the text.
+void typeCode(QWidget* field, char32_t code)
+{
+    const QString text = QString::fromUcs4(&code, 1);
+    const int key = code == '\r' ? Qt::Key_Return : code == '\b' ? Qt::Key_Backspace : Qt::Key_unknown;
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+    QApplication::sendEvent(field, &press);
+    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
+    QApplication::sendEvent(field, &release);
+}
+
+} // namespace
 
 class NameFilterTest : public QObject {
     Q_OBJECT
+
+    testsupport::MessageBoxes messages;
+    std::unique_ptr<testsupport::ProgramRun> run;
+    frmMain* form = nullptr;
+
 private slots:
-    void placeholder() { QVERIFY(true); }
+    void init()
+    {
+        messages.clear();
+        run = std::make_unique<testsupport::ProgramRun>();
+        run->start();
+        form = ui::Forms::find<frmMain>();
+        QVERIFY(form);
+        QVERIFY(QTest::qWaitForWindowActive(form));
+        form->txtName->clear();
+        form->txtName->setFocus();
+    }
+
+    void cleanup()
+    {
+        QCOMPARE(run->ends, 0);
+        run.reset();
+    }
+
+    void acceptedCodes_data()
+    {
+        QTest::addColumn<uint>("code");
+        QTest::addColumn<QString>("received");
+        QTest::newRow("a becomes A") << uint('a') << QStringLiteral("A");
+        QTest::newRow("z becomes Z") << uint('z') << QStringLiteral("Z");
+        QTest::newRow("A stays") << uint('A') << QStringLiteral("A");
+        QTest::newRow("Z stays") << uint('Z') << QStringLiteral("Z");
+        QTest::newRow("m becomes M") << uint('m') << QStringLiteral("M");
+        QTest::newRow("space") << uint(' ') << QStringLiteral(" ");
+        QTest::newRow("enter starts a line") << uint('\r') << QStringLiteral("\n");
+    }
+
+    void acceptedCodes()
+    {
+        QFETCH(uint, code);
+        QFETCH(QString, received);
+        typeCode(form->txtName, char32_t(code));
+        QCOMPARE(form->txtName->toPlainText(), received);
+        QCOMPARE(messages.count(), 0);
+        QVERIFY(ui::Forms::find<frmDisplay>() == nullptr);
+    }
+
+    void refusedCodes_data()
+    {
+        QTest::addColumn<uint>("code");
+        // Neighbours of the letter ranges first: off-by-one errors show up there.
+        for (uint c : {uint('@'), uint('['), uint('`'), uint('{')})
+            QTest::addRow("ascii %u", c) << c;
+        for (uint c :
+             {uint('0'), uint('5'), uint('9'), uint('-'), uint('\''), uint('.'), uint('!'), uint('~')})
+            QTest::addRow("digit or punctuation %u", c) << c;
+        // Control characters: Ctrl+A, Ctrl+C, Ctrl+V, Escape, NUL, DEL, line feed, tab.
+        for (uint c : {1u, 3u, 22u, 27u, 0u, 127u, 10u, 9u, 31u})
+            QTest::addRow("control %u", c) << c;
+        // Latin-1 and beyond: accented letters, sharp s, letters of other scripts.
+        for (uint c : {0xC0u, 0xE9u, 0xDFu, 0xFFu, 0x131u, 0x3A9u, 0x416u, 0x5D0u, 0x627u, 0x4E2Du, 0xFF21u})
+            QTest::addRow("letter U+%04X", c) << c;
+        // Outside the Basic Multilingual Plane: a mathematical letter and an emoji.
+        for (uint c : {0x1D400u, 0x1F600u})
+            QTest::addRow("astral U+%05X", c) << c;
+    }
+
+    void refusedCodes()
+    {
+        QFETCH(uint, code);
+        typeCode(form->txtName, char32_t('a'));
+        typeCode(form->txtName, char32_t(code));
+        QCOMPARE(form->txtName->toPlainText(), QStringLiteral("A"));
+        QCOMPARE(messages.count(), 1);
+        QCOMPARE(messages.shown.front().text, QStringLiteral("Please Enter only Letters"));
+        QCOMPARE(messages.shown.front().icon, ui::MsgIcon::Information);
+        QCOMPARE(messages.shown.front().buttons, ui::MsgButtons::Ok);
+    }
+
+    void typingThroughTheKeyboard()
+    {
+        QTest::keyClicks(form->txtName, QStringLiteral("abc"));
+        QCOMPARE(form->txtName->toPlainText(), QStringLiteral("ABC"));
+        QTest::keyClicks(form->txtName, QStringLiteral("a1b"));
+        QCOMPARE(form->txtName->toPlainText(), QStringLiteral("ABCAB"));
+        QCOMPARE(messages.count(), 1);
+        QTest::keyClick(form->txtName, Qt::Key_Backspace);
+        QCOMPARE(form->txtName->toPlainText(), QStringLiteral("ABCA"));
+        QTest::keyClick(form->txtName, Qt::Key_Return);
+        QTest::keyClick(form->txtName, Qt::Key_Space);
+        QCOMPARE(form->txtName->toPlainText(), QStringLiteral("ABCA\n "));
+        // Keys that type nothing are left to the field.
+        QTest::keyClick(form->txtName, Qt::Key_Home);
+        QTest::keyClick(form->txtName, Qt::Key_Delete);
+        QCOMPARE(form->txtName->toPlainText(), QStringLiteral("ABCA\n"));
+        QCOMPARE(messages.count(), 1);
+    }
+
+    void controlShortcutsAreCharactersToo_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::newRow("Ctrl+V") << int(Qt::Key_V);
+        QTest::newRow("Ctrl+C") << int(Qt::Key_C);
+        QTest::newRow("Ctrl+A") << int(Qt::Key_A);
+    }
+
+    void controlShortcutsAreCharactersToo()
+    {
+        QFETCH(int, key);
+        QApplication::clipboard()->setText(QStringLiteral("PASTED"));
+        QTest::keyClicks(form->txtName, QStringLiteral("ab"));
+        QTest::keyClick(form->txtName, Qt::Key(key), Qt::ControlModifier);
+        QCOMPARE(form->txtName->toPlainText(), QStringLiteral("AB"));
+        QCOMPARE(messages.texts(), QStringList{QStringLiteral("Please Enter only Letters")});
+    }
+
+    void escapeIsRefused()
+    {
+        QTest::keyClick(form->txtName, Qt::Key_Escape);
+        QCOMPARE(messages.count(), 1);
+        QVERIFY(form->txtName->toPlainText().isEmpty());
+    }
+
+    void tabMovesTheFocusWithoutAMessage()
+    {
+        QTest::keyClick(form->txtName, Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), form->cmdCalculate);
+        QCOMPARE(messages.count(), 0);
+    }
+
+    void inputMethodTextIsFilteredPerCharacter()
+    {
+        QInputMethodEvent commit;
+        commit.setCommitString(QStringLiteral("a\u00e9b\u4e2d"));
+        QApplication::sendEvent(form->txtName, &commit);
+        QCOMPARE(form->txtName->toPlainText(), QStringLiteral("AB"));
+        QCOMPARE(messages.count(), 2);
+    }
+
+    void emptyNameIsRefused()
+    {
+        form->cmdCalculate->setFocus();
+        QTest::mouseClick(form->cmdCalculate, Qt::LeftButton);
+        QCOMPARE(messages.texts(), QStringList{QStringLiteral("Please Enter Your Name !")});
+        QCOMPARE(messages.shown.front().icon, ui::MsgIcon::Information);
+        QCOMPARE(QApplication::focusWidget(), form->txtName);
+        QVERIFY(ui::Forms::find<frmDisplay>() == nullptr);
+        QVERIFY(form->isVisible());
+    }
+
+    void menuItemChecksTheNameLikeTheButton()
+    {
+        form->mnuMayan->trigger();
+        QCOMPARE(messages.texts(), QStringList{QStringLiteral("Please Enter Your Name !")});
+        QVERIFY(ui::Forms::find<frmDisplay>() == nullptr);
+        QTest::keyClicks(form->txtName, QStringLiteral("x"));
+        form->mnuMayan->trigger();
+        QVERIFY(ui::Forms::find<frmDisplay>() != nullptr);
+        QVERIFY(!form->isVisible());
+    }
+
+    void blankNamesStillCount_data()
+    {
+        QTest::addColumn<QString>("keys");
+        QTest::newRow("spaces only") << QStringLiteral("   ");
+        QTest::newRow("line breaks only") << QStringLiteral("\r\r");
+    }
+
+    void blankNamesStillCount()
+    {
+        QFETCH(QString, keys);
+        for (QChar c : keys)
+            typeCode(form->txtName, c.unicode());
+        QTest::mouseClick(form->cmdCalculate, Qt::LeftButton);
+        QCOMPARE(messages.count(), 0);
+        auto* display = ui::Forms::find<frmDisplay>();
+        QVERIFY(display && display->isVisible());
+        QVERIFY(!form->isVisible());
+    }
+
+    void pastedTextIsNotFilteredAndAHugeNameWorks()
+    {
+        // A megabyte pasted through the context menu: nothing checks it but emptiness.
+        const QString huge(1 << 20, u'\u00e9');
+        form->txtName->pasteText(huge);
+        QCOMPARE(form->txtName->document()->characterCount(), (1 << 20) + 1);
+        QTest::mouseClick(form->cmdCalculate, Qt::LeftButton);
+        QCOMPARE(messages.count(), 0);
+        auto* display = ui::Forms::find<frmDisplay>();
+        QVERIFY(display && display->isVisible());
+        QTest::mouseClick(display->cmdBeads, Qt::LeftButton);
+        QCOMPARE(display->cmdBeads->text(), QStringLiteral("Count Beads for the Second Time"));
+    }
 };
 
 TOLVY_TEST_MAIN(NameFilterTest)

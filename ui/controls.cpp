@@ -6,8 +6,9 @@
 #include <QAbstractButton>
 #include <QAbstractScrollArea>
 #include <QFileInfo>
-#include <QLineEdit>
 #include <QGroupBox>
+#include <QLineEdit>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QWindow>
@@ -185,6 +186,35 @@ void PictureBox::setPicture(const QPixmap& picture)
         box.moveCenter(design.center());
     }
     setGeometry(box);
+}
+
+MultiLineTextBox::MultiLineTextBox(QWidget* parent) : QPlainTextEdit(parent)
+{
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setTabChangesFocus(true);
+}
+
+MultiLineTextBox::~MultiLineTextBox() = default;
+
+void MultiLineTextBox::prepareFor(qsizetype incoming)
+{
+    // Word-boundary wrapping of a single unbroken run takes time that grows with the square
+    // of its length: a pasted megabyte would freeze the window for about a minute.
+    if (incoming + document()->characterCount() > kLongText)
+        setWordWrapMode(QTextOption::WrapAnywhere);
+}
+
+void MultiLineTextBox::insertFromMimeData(const QMimeData* source)
+{
+    if (source && source->hasText())
+        prepareFor(source->text().size());
+    QPlainTextEdit::insertFromMimeData(source);
+}
+
+void MultiLineTextBox::pasteText(const QString& text)
+{
+    prepareFor(text.size());
+    insertPlainText(text);
 }
 
 QPixmap resourcePicture(const QString& path, QSize logicalSize, const QWidget* on)

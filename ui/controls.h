@@ -2,10 +2,12 @@
 
 #include <QColor>
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QRect>
 #include <QString>
 
 class QGroupBox;
+class QMimeData;
 class QPushButton;
 class QWidget;
 
@@ -90,6 +92,30 @@ public:
 private:
     QRect design;
     int frame;
+};
+
+// A multi-line text box with a vertical scroll bar that stays responsive with any amount of
+// text: it wraps at word boundaries, and falls back to wrapping anywhere once a paste or drop
+// brings text long enough to make word-boundary layout of one huge word crawl.
+class MultiLineTextBox final : public QPlainTextEdit {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(MultiLineTextBox)
+
+public:
+    explicit MultiLineTextBox(QWidget* parent = nullptr);
+    ~MultiLineTextBox() override;
+
+    // Text longer than this is laid out by wrapping anywhere.
+    static constexpr qsizetype kLongText = 4096;
+
+    // Inserts as a paste does (the same guard applies).
+    void pasteText(const QString& text);
+
+protected:
+    void insertFromMimeData(const QMimeData* source) override;
+
+private:
+    void prepareFor(qsizetype incoming);
 };
 
 // Loads a picture of the program's resources, picking a sharper variant on dense screens.

@@ -89,8 +89,11 @@ void Forms::showForm(Form& form)
         form.adjustSize();
         centreOnScreen(form);
     }
+    const bool wasVisible = form.isVisible();
     form.show();
-    form.raise();
+    // A window shown afresh comes up in front anyway; one already shown may be buried.
+    if (wasVisible)
+        form.raise();
     form.activateWindow();
 }
 

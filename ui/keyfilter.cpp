@@ -107,16 +107,16 @@ std::optional<std::u32string> typedCharacters(int key, Qt::KeyboardModifiers mod
     // Alt combinations are menu access keys; they type nothing into a field.
     if ((modifiers & Qt::AltModifier) && !(modifiers & Qt::ControlModifier))
         return std::nullopt;
-    if (!text.isEmpty())
-        return text.toStdU32String();
     if (modifiers & Qt::ControlModifier) {
-        // Some platforms leave the text of Ctrl+letter empty; the keyboard still types a
-        // control character (Ctrl+C is 3, Ctrl+V is 22).
+        // Ctrl+letter types a control character (Ctrl+C is 3, Ctrl+V is 22), whatever text
+        // the platform attaches to the event: some leave it empty, some give the letter.
         if (key >= Qt::Key_A && key <= Qt::Key_Z)
             return std::u32string(1, static_cast<char32_t>(key - Qt::Key_A + 1));
         if (key >= Qt::Key_BracketLeft && key <= Qt::Key_BracketRight)
             return std::u32string(1, static_cast<char32_t>(key - Qt::Key_BracketLeft + 27));
     }
+    if (!text.isEmpty())
+        return text.toStdU32String();
     switch (key) {
     case Qt::Key_Backspace:
         return std::u32string(1, U'\b');

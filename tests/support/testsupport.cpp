@@ -26,6 +26,13 @@ std::unique_ptr<QTemporaryDir>& sandbox()
 
 void prepareEnvironment()
 {
+    // The offscreen platform cannot raise windows and says so each time a window is shown.
+    static const QtMessageHandler previous =
+        qInstallMessageHandler([](QtMsgType type, const QMessageLogContext& context, const QString& message) {
+            if (message == QLatin1StringView("This plugin does not support raise()"))
+                return;
+            previous(type, context, message);
+        });
     auto& dir = sandbox();
     dir = std::make_unique<QTemporaryDir>();
     const QString root = dir->path();
