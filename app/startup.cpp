@@ -1,5 +1,6 @@
 #include "app/startup.h"
 
+#include "app/settings.h"
 #include "reading/frmMain.h"
 #include "ui/guard.h"
 #include "ui/messagebox.h"
@@ -74,6 +75,7 @@ void frmNagScreen::Form_Load()
         return;
     }
     ui::step([] { ui::Randomize(); });
+    ui::step([] { RunUpdateReminder(); });
     ui::step([] { ui::Forms::show<reading::frmMain>(); });
     ui::step([this] { hide(); });
 }

@@ -21,6 +21,9 @@ public:
     void Form_Load() override;
     void Form_Unload() override;
 
+    // Brings one of the name-entry window's two offers to the front for this run.
+    void CoBrand_Randomize();
+
     qint16 intCoBrandRandomNumber = 0;
 };
 

@@ -1,27 +1,326 @@
 #include "referral/frmNagScreen2.h"
 
+#include "app/links.h"
 #include "app/startup.h"
+#include "referral/modTellAFriend.h"
+#include "referral/promo.h"
+#include "ui/controls.h"
+#include "ui/guard.h"
+#include "ui/keyfilter.h"
+#include "ui/messagebox.h"
+#include "ui/twips.h"
 #include "ui/windowing.h"
 
+#include <QCheckBox>
+#include <QFocusEvent>
+#include <QGroupBox>
+#include <QIcon>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStyle>
+#include <QTextDocument>
+
+#include <algorithm>
+#include <cmath>
+
 namespace referral {
+
+using namespace ui::colours;
+
+namespace {
+
+const QColor kNavy{0, 0, 128};
+const QColor kYellow{255, 255, 0};
+
+const QString kMessagePlaceholder = QStringLiteral("Your Message");
+
+ui::Look frameLook()
+{
+    return {.bold = true, .fore = white, .back = kNavy};
+}
+
+ui::Look textBoxLook()
+{
+    return {.fore = black, .back = white};
+}
+
+ui::Look buttonLook()
+{
+    return {.fore = black, .back = lightGrey};
+}
+
+// The title is the one text of the window not set in Verdana.
+QFont titleFont()
+{
+    QFont font;
+    font.setFamilies({QStringLiteral("Georgia"), QStringLiteral("DejaVu Serif"), QStringLiteral("Serif")});
+    font.setPixelSize(static_cast<int>(std::lround(18 * 96.0 / 72.0)));
+    font.setBold(true);
+    return font;
+}
+
+// Focus moves between the window's own controls count; a message box, a context menu or
+// another program taking the focus for a while does not.
+bool movesBetweenControls(const QFocusEvent* event)
+{
+    return event->reason() != Qt::ActiveWindowFocusReason && event->reason() != Qt::PopupFocusReason;
+}
+
+// Verdana's stand-in runs wider than Verdana; a caption that would overrun its control is set
+// a little narrower rather than cut off. The control takes as many lines as its height holds,
+// at least one.
+void condenseToFit(QWidget& widget, const QString& text, QSize box)
+{
+    QFont font = widget.font();
+    for (int stretch = 100; stretch >= 70; stretch -= 2) {
+        font.setStretch(stretch);
+        const QFontMetrics metrics(font);
+        const int lines = std::max(1, box.height() / metrics.lineSpacing());
+        const QRect needed = metrics.boundingRect(
+            QRect(0, 0, box.width(), (lines + 2) * metrics.lineSpacing()), Qt::TextWordWrap, text);
+        if (needed.width() <= box.width() && needed.height() < (2 * lines + 1) * metrics.lineSpacing() / 2)
+            break;
+    }
+    widget.setFont(font);
+}
+
+} // namespace
+
+QString forumCheckCaption()
+{
+    return QStringLiteral("Click Here To Visit ") + app::ForumHost() + QStringLiteral(" Now");
+}
+
+QString catalogueText()
+{
+    return QStringLiteral(
+        "If you enjoyed Tolvy Sarnavel, you will surely like our other Veldrane Softwares too. From a "
+        "single program we have grown into the largest resource of such programs, covering astrology, "
+        "psychic, tarot, numerology and the occult.\n\n"
+        "Every one of them is simple, fun and informative. Try them out and share the experience with "
+        "your friends and family.");
+}
 
 frmNagScreen2::frmNagScreen2()
 {
     setObjectName(QStringLiteral("frmNagScreen2"));
     setWindowTitle(QStringLiteral("Tolvy Sarnavel v1.0"));
     setClientTwips(11115, 4725);
+    QWidget* client = centralWidget();
+    ui::applyLook(*client, {.back = white});
+    client->setFont(ui::verdana(8.25));
+
+    Label1 = ui::addLabel(client, "Label1", {1080, 240, 4635, 435}, QStringLiteral("Tolvy Sarnavel v1.0"),
+                          {.fore = kNavy});
+    Label1->setFont(titleFont());
+    Picture1 = new ui::PictureBox(client, ui::twipsRect(360, 120, 540, 540), false);
+    Picture1->setObjectName(QStringLiteral("Picture1"));
+    QIcon icon;
+    for (int size : {32, 64})
+        icon.addFile(QStringLiteral(":/assets/icon-%1.png").arg(size), QSize(size, size));
+    Picture1->setPicture(icon.pixmap(QSize(32, 32), devicePixelRatioF()));
+
+    Label2 = ui::addLabel(client, "Label2", {120, 840, 6975, 1095}, PromoMessage(1),
+                          {.points = 9.75, .bold = true, .fore = black, .back = white});
+
+    Check1 = new QCheckBox(forumCheckCaption(), client);
+    Check1->setObjectName(QStringLiteral("Check1"));
+    Check1->setGeometry(ui::twipsRect(30, 2040, 7185, 555));
+    ui::applyLook(*Check1, {.points = 14.25, .fore = black, .back = white});
+    Check1->setCursor(Qt::PointingHandCursor);
+    const int indicator = Check1->style()->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, Check1) +
+                          Check1->style()->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr, Check1) + 2;
+    condenseToFit(*Check1, Check1->text(), Check1->size() - QSize(indicator, 0));
+    connect(Check1, &QCheckBox::clicked, this, &frmNagScreen2::Check1_Click);
+
+    cmdClose =
+        ui::addButton(client, "cmdClose", {6000, 2760, 1245, 375}, QStringLiteral("E&xit"), buttonLook());
+    connect(cmdClose, &QPushButton::clicked, this, &frmNagScreen2::cmdClose_Click);
+
+    Frame2 = ui::addFrame(client, "Frame2", {120, 3240, 7065, 1455}, QStringLiteral("Refer A Friend"),
+                          frameLook());
+    txtName = addTextBox("txtName", {85, 360, 3375, 285}, QStringLiteral("Your Name"));
+    txtEmail = addTextBox("txtEmail", {3600, 360, 3375, 285}, QStringLiteral("Your Email Address"));
+    txtFriendName = addTextBox("txtFriendName", {85, 720, 3375, 285}, QStringLiteral("Friend's Name"));
+    txtFriendEmail =
+        addTextBox("txtFriendEmail", {3600, 720, 3375, 285}, QStringLiteral("Friend's Email Address"));
+    cmdSubmit = ui::addButton(Frame2, "cmdSubmit", {1920, 1080, 3375, 285},
+                              QStringLiteral("Refer A Friend &Now"), buttonLook());
+    connect(cmdSubmit, &QPushButton::clicked, this, &frmNagScreen2::cmdSubmit_Click);
+    // Below the frame's bottom edge, so the frame hides it; it still takes the focus in turn.
+    txtMessage = new ui::MultiLineTextBox(Frame2);
+    txtMessage->setObjectName(QStringLiteral("txtMessage"));
+    txtMessage->setGeometry(ui::twipsRect(4800, 3600, 1815, 495));
+    ui::applyLook(*txtMessage, textBoxLook());
+    setMessageText(kMessagePlaceholder + QStringLiteral("\r\n"));
+    txtMessage->installEventFilter(this);
+
+    textBoxes = {{{txtName, QStringLiteral("Your Name")},
+                  {txtEmail, QStringLiteral("Your Email Address")},
+                  {txtFriendName, QStringLiteral("Friend's Name")},
+                  {txtFriendEmail, QStringLiteral("Friend's Email Address")},
+                  {txtMessage, kMessagePlaceholder}}};
+    installSpaceFilter(txtEmail);
+    installSpaceFilter(txtFriendEmail);
+
+    Frame6 = ui::addFrame(client, "Frame6", {7320, 120, 3735, 4575},
+                          QStringLiteral("Download Veldrane Softwares"), frameLook());
+    Label3 =
+        ui::addLabel(Frame6, "Label3", {120, 360, 3495, 3855}, catalogueText(), {.points = 9, .fore = white});
+    lblGoToHome = ui::addLinkLabel(Frame6, "lblGoToHome", {75, 4250, 3585, 210},
+                                   QStringLiteral("Click Here To Visit Veldrane Softwares"),
+                                   {.points = 9, .bold = true, .underline = true, .fore = kYellow});
+    condenseToFit(*lblGoToHome, lblGoToHome->text(), lblGoToHome->size());
+    connect(lblGoToHome, &ui::LinkLabel::clicked, this, &frmNagScreen2::lblGoToHome_Click);
+
+    // Enter presses whichever button has the focus.
+    cmdClose->setAutoDefault(true);
+    cmdSubmit->setAutoDefault(true);
+    setTabOrder(cmdClose, Check1);
+    setTabOrder(Check1, txtName);
+    setTabOrder(txtName, cmdSubmit);
+    setTabOrder(cmdSubmit, txtEmail);
+    setTabOrder(txtEmail, txtFriendEmail);
+    setTabOrder(txtFriendEmail, txtFriendName);
+    setTabOrder(txtFriendName, txtMessage);
+    cmdClose->setFocus();
 }
 
 frmNagScreen2::~frmNagScreen2() = default;
 
+QLineEdit* frmNagScreen2::addTextBox(const char* name, QRect twips, const QString& text)
+{
+    auto* box = new QLineEdit(text, Frame2);
+    box->setObjectName(QLatin1StringView(name));
+    box->setGeometry(ui::twipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
+    ui::applyLook(*box, textBoxLook());
+    box->installEventFilter(this);
+    return box;
+}
+
+void frmNagScreen2::installSpaceFilter(QLineEdit* box)
+{
+    ui::installKeyFilter(box, [box](char32_t code) -> std::optional<char32_t> {
+        if (code != U' ')
+            return code;
+        ui::MsgBox(QStringLiteral("Email Address Cannot Contain Space"), ui::MsgButtons::Ok,
+                   ui::MsgIcon::Error);
+        box->setFocus();
+        return std::nullopt;
+    });
+}
+
 void frmNagScreen2::Form_Load()
 {
-    ui::makeTopmost(*this);
+    ui::step([this] { PickPromoMessage(*Label2); });
+    ui::step([this] { condenseToFit(*Label2, Label2->text(), Label2->size()); });
+    ui::step([this] { ui::makeTopmost(*this); });
 }
 
 void frmNagScreen2::Form_Unload()
 {
     app::ShutDownProgram();
+}
+
+void frmNagScreen2::cmdClose_Click()
+{
+    ui::step([] { app::ShutDownProgram(); });
+}
+
+void frmNagScreen2::cmdSubmit_Click()
+{
+    ui::step([this] {
+        modTellAFriend::SubmitReferral({.yourName = txtName->text(),
+                                        .yourEmail = txtEmail->text(),
+                                        .yourMessage = messageText(),
+                                        .friendName = txtFriendName->text(),
+                                        .friendEmail = txtFriendEmail->text()});
+    });
+}
+
+void frmNagScreen2::Check1_Click()
+{
+    // The box is a link, not a setting: a click that checks it opens the page and unchecks it.
+    if (!Check1->isChecked())
+        return;
+    ui::step([this] { Check1->setChecked(false); });
+    ui::step([] { app::OpenLink(app::LinkTarget::ForumHomePage); });
+}
+
+void frmNagScreen2::lblGoToHome_Click()
+{
+    ui::step([] { app::OpenLink(app::LinkTarget::SoftwareCatalogPage); });
+}
+
+void frmNagScreen2::TextBox_GotFocus(QWidget* box)
+{
+    const TextBox* entry = textBox(box);
+    if (entry && modTellAFriend::TrimSpaces(boxText(box)) == entry->placeholder)
+        setBoxText(box, {});
+}
+
+void frmNagScreen2::TextBox_LostFocus(QWidget* box)
+{
+    const TextBox* entry = textBox(box);
+    if (entry && modTellAFriend::TrimSpaces(boxText(box)).isEmpty())
+        setBoxText(box, entry->placeholder);
+}
+
+bool frmNagScreen2::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut) {
+        const auto* focus = static_cast<QFocusEvent*>(event);
+        const TextBox* entry = textBox(watched);
+        if (entry && movesBetweenControls(focus)) {
+            if (event->type() == QEvent::FocusIn)
+                ui::step([this, entry] { TextBox_GotFocus(entry->box); });
+            else
+                ui::step([this, entry] { TextBox_LostFocus(entry->box); });
+        }
+    }
+    return ui::Form::eventFilter(watched, event);
+}
+
+const frmNagScreen2::TextBox* frmNagScreen2::textBox(const QObject* widget) const
+{
+    for (const TextBox& entry : textBoxes) {
+        if (entry.box && entry.box == widget)
+            return &entry;
+    }
+    return nullptr;
+}
+
+QString frmNagScreen2::boxText(QWidget* box) const
+{
+    if (box == txtMessage)
+        return messageText();
+    if (auto* line = qobject_cast<QLineEdit*>(box))
+        return line->text();
+    return {};
+}
+
+void frmNagScreen2::setBoxText(QWidget* box, const QString& text)
+{
+    if (box == txtMessage)
+        setMessageText(text);
+    else if (auto* line = qobject_cast<QLineEdit*>(box))
+        line->setText(text);
+}
+
+QString frmNagScreen2::messageText() const
+{
+    // The document keeps a line break as a paragraph or line separator; the form's text, like
+    // that of any multi-line box on the platform the program was designed for, has CR LF there.
+    QString text = txtMessage->document()->toRawText();
+    for (QChar separator : {QChar(QChar::ParagraphSeparator), QChar(QChar::LineSeparator)})
+        text.replace(separator, QStringLiteral("\r\n"));
+    return text;
+}
+
+void frmNagScreen2::setMessageText(const QString& text)
+{
+    // CR LF, a lone CR and a lone LF each become one line break of the document.
+    txtMessage->setPlainText(text);
 }
 
 } // namespace referral

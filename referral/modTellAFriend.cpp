@@ -1,0 +1,113 @@
+#include "referral/modTellAFriend.h"
+
+#include "app/links.h"
+#include "ui/messagebox.h"
+
+#include <QUrl>
+
+namespace referral::modTellAFriend {
+
+QString strYourName;
+QString strYourEmail;
+QString strYourMessage;
+QString strFriendName;
+QString strFriendEmail;
+QString strReferralAddress;
+
+namespace {
+
+void complain(const QString& text)
+{
+    ui::MsgBox(text, ui::MsgButtons::Ok, ui::MsgIcon::Error);
+}
+
+// Empty, or nothing but the box's placeholder.
+bool unfilled(const QString& field, const QString& placeholder)
+{
+    const QString text = TrimSpaces(field);
+    return text.isEmpty() || text == placeholder;
+}
+
+QString queryValue(const QString& value)
+{
+    // Only the unreserved characters stay as they are; every delimiter, space, line break and
+    // non-ASCII character becomes %XX of its UTF-8 bytes.
+    return QString::fromLatin1(QUrl::toPercentEncoding(value));
+}
+
+} // namespace
+
+QString TrimSpaces(const QString& text)
+{
+    qsizetype first = 0;
+    qsizetype last = text.size();
+    while (first < last && text.at(first) == u' ')
+        ++first;
+    while (last > first && text.at(last - 1) == u' ')
+        --last;
+    return text.sliced(first, last - first);
+}
+
+void SubmitReferral(const ReferralTexts& texts)
+{
+    // Kept before any check, so the fields always hold what the form last showed.
+    strYourName = TrimSpaces(texts.yourName);
+    strYourEmail = TrimSpaces(texts.yourEmail);
+    strYourMessage = TrimSpaces(texts.yourMessage);
+    strFriendName = TrimSpaces(texts.friendName);
+    strFriendEmail = TrimSpaces(texts.friendEmail);
+
+    const QString yourEmail = TrimSpaces(texts.yourEmail);
+    const QString friendEmail = TrimSpaces(texts.friendEmail);
+    if (yourEmail == friendEmail) {
+        complain(QStringLiteral("Please Enter Distinct Email Addresses"));
+        return;
+    }
+    if (!yourEmail.contains(u'@') || !friendEmail.contains(u'@')) {
+        complain(QStringLiteral("Please Enter Proper Email Address"));
+        return;
+    }
+    if (!yourEmail.contains(u'.') || !friendEmail.contains(u'.')) {
+        complain(QStringLiteral("Please Enter Proper Email Address"));
+        return;
+    }
+    SendReferral();
+}
+
+void SendReferral()
+{
+    if (unfilled(strYourName, QStringLiteral("Your Name"))) {
+        complain(QStringLiteral("Please Enter Your Name"));
+        return;
+    }
+    if (unfilled(strYourEmail, QStringLiteral("Your Email Address"))) {
+        complain(QStringLiteral("Please Enter Your Email"));
+        return;
+    }
+    if (unfilled(strYourMessage, QStringLiteral("Your Message"))) {
+        complain(QStringLiteral("Please Enter Your Message"));
+        return;
+    }
+    if (unfilled(strFriendName, QStringLiteral("Friend's Name"))) {
+        complain(QStringLiteral("Please Enter Your Friend's Name"));
+        return;
+    }
+    if (unfilled(strFriendEmail, QStringLiteral("Friend's Email Address"))) {
+        complain(QStringLiteral("Please Enter Your Friend's Email"));
+        return;
+    }
+    strReferralAddress = BuildReferralAddress();
+    app::OpenInBrowser(strReferralAddress);
+}
+
+QString BuildReferralAddress()
+{
+    const QString productRoot = QStringLiteral("http://") + app::ProductHost() + u'/';
+    return app::linkAddress(app::LinkTarget::ReferralEndpoint) + QStringLiteral("?taf1=") +
+           queryValue(strYourName) + QStringLiteral("&taf2=") + queryValue(strYourEmail) +
+           QStringLiteral("&taf3=") + queryValue(strYourMessage) + QStringLiteral("&taf4=") +
+           queryValue(strFriendName) + QStringLiteral("&taf5=") + queryValue(strFriendEmail) +
+           QStringLiteral("&taf6=") + queryValue(productRoot);
+}
+
+} // namespace referral::modTellAFriend

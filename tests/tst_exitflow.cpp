@@ -1,0 +1,230 @@
+// The way out: closing a working window leads to the refer-a-friend window, Back leads home,
+// and closing the refer-a-friend window unloads everything and ends the program once.
+#include "app/startup.h"
+#include "reading/frmDisplay.h"
+#include "reading/frmMain.h"
+#include "referral/frmNagScreen2.h"
+#include "support/testsupport.h"
+#include "ui/controls.h"
+#include "ui/forms.h"
+
+#include <QAction>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+#include <memory>
+
+using reading::frmDisplay;
+using reading::frmMain;
+using referral::frmNagScreen2;
+
+class ExitFlowTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<testsupport::ProgramRun> run;
+    std::unique_ptr<testsupport::MessageBoxes> boxes;
+    std::unique_ptr<testsupport::Browser> browser;
+
+    frmMain& start()
+    {
+        run->start();
+        auto* main = ui::Forms::find<frmMain>();
+        if (!main)
+            qFatal("the start-up did not show the name-entry window");
+        return *main;
+    }
+
+    frmDisplay& startReading(frmMain& main)
+    {
+        main.txtName->setFocus();
+        QTest::keyClicks(main.txtName, QStringLiteral("anna"));
+        QTest::mouseClick(main.cmdCalculate, Qt::LeftButton);
+        auto* display = ui::Forms::find<frmDisplay>();
+        if (!display)
+            qFatal("no reading window after asking for a reading");
+        return *display;
+    }
+
+    // Leaves the program's working window the way the row says.
+    void leave(const QString& from, const QString& how)
+    {
+        if (from == u"frmMain") {
+            auto* main = ui::Forms::find<frmMain>();
+            if (how == u"menu")
+                main->mnuExit->trigger();
+            else
+                main->close();
+            return;
+        }
+        auto* display = ui::Forms::find<frmDisplay>();
+        if (how == u"button")
+            QTest::mouseClick(display->cmdExit, Qt::LeftButton);
+        else if (how == u"menu")
+            display->mnuExit->trigger();
+        else
+            display->close();
+    }
+
+    void leavingRows()
+    {
+        QTest::addColumn<QString>("from");
+        QTest::addColumn<QString>("how");
+        QTest::newRow("frmMain Exit menu") << "frmMain"
+                                           << "menu";
+        QTest::newRow("frmMain close box") << "frmMain"
+                                           << "close box";
+        QTest::newRow("frmDisplay Exit button") << "frmDisplay"
+                                                << "button";
+        QTest::newRow("frmDisplay Exit menu") << "frmDisplay"
+                                              << "menu";
+        QTest::newRow("frmDisplay close box") << "frmDisplay"
+                                              << "close box";
+    }
+
+private slots:
+    void init()
+    {
+        run = std::make_unique<testsupport::ProgramRun>();
+        boxes = std::make_unique<testsupport::MessageBoxes>();
+        browser = std::make_unique<testsupport::Browser>();
+    }
+
+    void cleanup()
+    {
+        run.reset();
+        browser.reset();
+        boxes.reset();
+    }
+
+    void startsWithTheNameEntryOnly()
+    {
+        start();
+        QCOMPARE(testsupport::visibleWindows(), QStringList{QStringLiteral("frmMain")});
+        QVERIFY(!ui::Forms::isLoaded<frmNagScreen2>());
+    }
+
+    void leavingShowsTheReferralWindow_data() { leavingRows(); }
+
+    void leavingShowsTheReferralWindow()
+    {
+        QFETCH(QString, from);
+        QFETCH(QString, how);
+
+        frmMain& main = start();
+        if (from == u"frmDisplay") {
+            startReading(main);
+            QCOMPARE(testsupport::visibleWindows(), QStringList{QStringLiteral("frmDisplay")});
+        }
+        leave(from, how);
+        testsupport::settle();
+
+        QCOMPARE(testsupport::visibleWindows(), QStringList{QStringLiteral("frmNagScreen2")});
+        QCOMPARE(run->ends, 0);
+        QVERIFY(!app::programEnded());
+        QVERIFY(!ui::Forms::isLoaded<frmDisplay>());
+        // Leaving from a reading leaves the name-entry window loaded and hidden.
+        QCOMPARE(ui::Forms::isLoaded<frmMain>(), from == u"frmDisplay");
+        QVERIFY(ui::Forms::isLoaded<app::frmNagScreen>());
+        QCOMPARE(boxes->count(), 0);
+        QCOMPARE(browser->opened.size(), 0);
+    }
+
+    void backLeadsHome()
+    {
+        frmMain& main = start();
+        frmDisplay& display = startReading(main);
+        QTest::mouseClick(display.cmdBack, Qt::LeftButton);
+        testsupport::settle();
+        QCOMPARE(testsupport::visibleWindows(), QStringList{QStringLiteral("frmMain")});
+        QVERIFY(!ui::Forms::isLoaded<frmDisplay>());
+        QVERIFY(ui::Forms::isLoaded<frmNagScreen2>());
+        QCOMPARE(main.txtName->toPlainText(), QStringLiteral("ANNA"));
+
+        main.mnuExit->trigger();
+        testsupport::settle();
+        QCOMPARE(testsupport::visibleWindows(), QStringList{QStringLiteral("frmNagScreen2")});
+        QCOMPARE(run->ends, 0);
+    }
+
+    void closingTheReferralWindowEnds_data()
+    {
+        QTest::addColumn<QString>("from");
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<bool>("byCloseBox");
+        for (bool closeBox : {false, true}) {
+            const char* way = closeBox ? "close box" : "cmdClose";
+            QTest::addRow("%s after frmMain Exit", way) << "frmMain"
+                                                        << "menu" << closeBox;
+            QTest::addRow("%s after frmDisplay Exit", way) << "frmDisplay"
+                                                           << "button" << closeBox;
+            QTest::addRow("%s after frmDisplay close box", way) << "frmDisplay"
+                                                                << "close box" << closeBox;
+        }
+    }
+
+    void closingTheReferralWindowEnds()
+    {
+        QFETCH(QString, from);
+        QFETCH(QString, how);
+        QFETCH(bool, byCloseBox);
+
+        frmMain& main = start();
+        if (from == u"frmDisplay")
+            startReading(main);
+        leave(from, how);
+        auto* nag = ui::Forms::find<frmNagScreen2>();
+        QVERIFY(nag && nag->isVisible());
+        if (byCloseBox)
+            nag->close();
+        else
+            QTest::mouseClick(nag->cmdClose, Qt::LeftButton);
+        testsupport::settle();
+
+        QCOMPARE(run->ends, 1);
+        QVERIFY(app::programEnded());
+        QCOMPARE(ui::Forms::loadedCount(), 0);
+        QCOMPARE(testsupport::visibleWindows(), QStringList{});
+        QCOMPARE(browser->opened.size(), 0);
+        QCOMPARE(boxes->count(), 0);
+        for (QWidget* window : QApplication::topLevelWidgets())
+            QVERIFY2(window->objectName() != u"frmAbout", "the About window was opened");
+    }
+
+    // The first hide creates the refer-a-friend window; ending from there, with the name-entry
+    // window hidden behind a reading, still ends once.
+    void endingWhileTheNameEntryIsHidden()
+    {
+        frmMain& main = start();
+        startReading(main);
+        QVERIFY(ui::Forms::isLoaded<frmNagScreen2>());
+        QVERIFY(!ui::Forms::find<frmNagScreen2>()->isVisible());
+        QVERIFY(!main.isVisible());
+        // The refer-a-friend window unloaded by other means ends the program as well.
+        ui::Forms::unload<frmNagScreen2>();
+        testsupport::settle();
+        QCOMPARE(run->ends, 1);
+        QCOMPARE(ui::Forms::loadedCount(), 0);
+        QCOMPARE(testsupport::visibleWindows(), QStringList{});
+        QCOMPARE(browser->opened.size(), 0);
+    }
+
+    // Once the program is ending, no unload handler brings up a window again.
+    void nothingComesBackDuringTheEnd()
+    {
+        frmMain& main = start();
+        startReading(main);
+        QStringList shownWhileEnding;
+        app::testing::setProcessEnder([&] {
+            ++run->ends;
+            shownWhileEnding = testsupport::visibleWindows();
+        });
+        app::ShutDownProgram();
+        QCOMPARE(run->ends, 1);
+        QCOMPARE(shownWhileEnding, QStringList{});
+        app::ShutDownProgram();
+        QCOMPARE(run->ends, 1);
+    }
+};
+
+TOLVY_TEST_MAIN(ExitFlowTest)
+#include "tst_exitflow.moc"

@@ -1,0 +1,198 @@
+// The two random choices: the message of the refer-a-friend window and which offer of the
+// name-entry window lies in front.
+#include "app/links.h"
+#include "app/startup.h"
+#include "reading/frmMain.h"
+#include "referral/frmNagScreen2.h"
+#include "referral/promo.h"
+#include "support/testsupport.h"
+#include "ui/controls.h"
+#include "ui/forms.h"
+#include "ui/random.h"
+
+#include <QGroupBox>
+#include <QLabel>
+
+#include <cmath>
+#include <memory>
+
+namespace {
+
+const float kJustBelowOne = std::nextafter(1.0f, 0.0f);
+
+// The offer label a click on the middle of the offer frame reaches.
+QWidget* offerInFront(reading::frmMain& main)
+{
+    return main.fraFullBrand->childAt(main.lblFullBrand->geometry().center());
+}
+
+} // namespace
+
+class PromoTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<testsupport::ProgramRun> run;
+    std::unique_ptr<testsupport::MessageBoxes> boxes;
+
+private slots:
+    void init()
+    {
+        run = std::make_unique<testsupport::ProgramRun>();
+        boxes = std::make_unique<testsupport::MessageBoxes>();
+    }
+
+    void cleanup()
+    {
+        run.reset();
+        boxes.reset();
+    }
+
+    void draws_data()
+    {
+        QTest::addColumn<float>("r");
+        QTest::addColumn<int>("message");
+        QTest::addColumn<int>("coBrand");
+
+        QTest::newRow("0") << 0.0f << 0 << 1;
+        QTest::newRow("just below 1") << kJustBelowOne << 3 << 6;
+        QTest::newRow("0.25") << 0.25f << 1 << 2;
+        QTest::newRow("0.5") << 0.5f << 2 << 4;
+        QTest::newRow("0.75") << 0.75f << 3 << 5;
+        QTest::newRow("just below 0.25") << std::nextafter(0.25f, 0.0f) << 0 << 2;
+        QTest::newRow("just below 1/6") << std::nextafter(1.0f / 6.0f, 0.0f) << 0 << 1;
+        QTest::newRow("just below 5/6") << std::nextafter(5.0f / 6.0f, 0.0f) << 3 << 5;
+    }
+
+    // The message picked for the refer-a-friend window when it is created.
+    void draws()
+    {
+        QFETCH(float, r);
+        QFETCH(int, message);
+
+        testsupport::ScriptedRandom random{r};
+        auto& form = ui::Forms::get<referral::frmNagScreen2>();
+        QCOMPARE(form.Label2->text(), referral::PromoMessage(message));
+        QCOMPARE(random.consumed, 1);
+    }
+
+    // The co-brand draw at the end of a real start-up.
+    void coBrandDraw_data() { draws_data(); }
+
+    void coBrandDraw()
+    {
+        QFETCH(float, r);
+        QFETCH(int, coBrand);
+
+        testsupport::ScriptedRandom random{r};
+        run->start();
+        auto* host = ui::Forms::find<app::frmNagScreen>();
+        auto* main = ui::Forms::find<reading::frmMain>();
+        QVERIFY(host && main);
+        QCOMPARE(random.consumed, 1);
+        QCOMPARE(host->intCoBrandRandomNumber, static_cast<qint16>(coBrand));
+        QWidget* expected = coBrand % 2 != 0 ? static_cast<QWidget*>(main->lblCobrand) : main->lblFullBrand;
+        QCOMPARE(offerInFront(*main), expected);
+        // Nothing else of the window changes with the draw.
+        QVERIFY(main->isVisible());
+        QVERIFY(!ui::Forms::isLoaded<referral::frmNagScreen2>());
+    }
+
+    void pickPromoMessageFillsTheLabel_data() { draws_data(); }
+
+    void pickPromoMessageFillsTheLabel()
+    {
+        QFETCH(float, r);
+        QFETCH(int, message);
+
+        testsupport::ScriptedRandom random{r};
+        QLabel label(QStringLiteral("before"));
+        referral::PickPromoMessage(label);
+        QCOMPARE(label.text(), referral::PromoMessage(message));
+        QCOMPARE(random.consumed, 1);
+    }
+
+    // Seeding from the clock: the same fixed seed before two picks no longer decides what
+    // follows them, as it would without the fresh seed.
+    void pickPromoMessageReseeds()
+    {
+        QLabel label;
+        ui::Randomize(7);
+        ui::Rnd();
+        const float secondOfSeven = ui::Rnd();
+
+        ui::Randomize(7);
+        referral::PickPromoMessage(label);
+        const float afterFirstPick = ui::Rnd();
+        ui::Randomize(7);
+        referral::PickPromoMessage(label);
+        const float afterSecondPick = ui::Rnd();
+
+        QVERIFY(afterFirstPick != secondOfSeven);
+        QVERIFY(afterSecondPick != secondOfSeven);
+        QVERIFY(afterFirstPick != afterSecondPick);
+    }
+
+    // The co-brand draw takes the generator's next value as it stands.
+    void coBrandDoesNotReseed()
+    {
+        auto& main = ui::Forms::get<reading::frmMain>();
+        for (std::uint64_t seed : {1u, 2u, 3u, 4u, 5u, 6u, 7u, 8u}) {
+            ui::Randomize(seed);
+            const float r = ui::Rnd();
+            ui::Randomize(seed);
+            qint16 n = 0;
+            referral::CoBrand_Randomize(n);
+            QCOMPARE(n, static_cast<qint16>(std::floor(static_cast<double>(r) * 6.0 + 1.0)));
+            QVERIFY(n >= 1 && n <= 6);
+            QWidget* expected = n % 2 != 0 ? static_cast<QWidget*>(main.lblCobrand) : main.lblFullBrand;
+            QCOMPARE(offerInFront(main), expected);
+        }
+    }
+
+    // Without the name-entry window there is nothing to reorder, and none is created for it.
+    void coBrandWithoutTheMainWindow()
+    {
+        testsupport::ScriptedRandom random{0.5f};
+        qint16 n = 0;
+        referral::CoBrand_Randomize(n);
+        QCOMPARE(n, static_cast<qint16>(4));
+        QVERIFY(!ui::Forms::isLoaded<reading::frmMain>());
+    }
+
+    // Until the draw the fully-branded offer lies in front.
+    void designOrder()
+    {
+        auto& main = ui::Forms::get<reading::frmMain>();
+        QCOMPARE(offerInFront(main), static_cast<QWidget*>(main.lblFullBrand));
+    }
+
+    void messages()
+    {
+        QVERIFY(referral::PromoMessage(0).startsWith(QStringLiteral(
+            "Veldrane Softwares, such as this can be created and maintained only with your support.")));
+        QVERIFY(referral::PromoMessage(0).contains(QStringLiteral("Veldrane Board")));
+        QVERIFY(referral::PromoMessage(2).contains(QStringLiteral("FREE online discussion forum")));
+        QVERIFY(referral::PromoMessage(3).contains(QStringLiteral("Veldrane Softwares")));
+        QStringList all;
+        for (int k = 0; k < referral::kPromoMessageCount; ++k) {
+            const QString text = referral::PromoMessage(k);
+            QVERIFY2(text.contains(referral::ForumSiteName()), qPrintable(text));
+            QVERIFY(!all.contains(text));
+            all << text;
+        }
+        QCOMPARE(referral::PromoMessage(-1), QString());
+        QCOMPARE(referral::PromoMessage(4), QString());
+    }
+
+    void forumSiteName()
+    {
+        const QString name = referral::ForumSiteName();
+        QVERIFY(!name.isEmpty());
+        QVERIFY(!name.contains(u':'));
+        QCOMPARE(name.toLower(), app::ForumHost().section(u':', 0, 0).toLower());
+        QVERIFY(name.at(0).isUpper() || !name.at(0).isLetter());
+    }
+};
+
+TOLVY_TEST_MAIN(PromoTest)
+#include "tst_promo.moc"

@@ -1,0 +1,407 @@
+// The referral request: the checks of the submit step and of SendReferral with their messages,
+// and the address handed to the browser, read back the way a web server reads its query.
+#include "app/links.h"
+#include "referral/frmNagScreen2.h"
+#include "referral/modTellAFriend.h"
+#include "support/testsupport.h"
+#include "ui/controls.h"
+#include "ui/forms.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QUrl>
+#include <QUrlQuery>
+
+#include <memory>
+
+using referral::frmNagScreen2;
+namespace taf = referral::modTellAFriend;
+
+namespace {
+
+using Pairs = QList<std::pair<QString, QString>>;
+
+const QString kProper = QStringLiteral("Please Enter Proper Email Address");
+const QString kDistinct = QStringLiteral("Please Enter Distinct Email Addresses");
+
+} // namespace
+
+class ReferralTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<testsupport::ProgramRun> run;
+    std::unique_ptr<testsupport::MessageBoxes> boxes;
+    std::unique_ptr<testsupport::Browser> browser;
+
+    frmNagScreen2& open()
+    {
+        ui::Forms::show<frmNagScreen2>();
+        return *ui::Forms::find<frmNagScreen2>();
+    }
+
+    // Fills the form as the user leaves it: the texts stand in the boxes, the focus elsewhere.
+    void fill(frmNagScreen2& form, const QString& name, const QString& email, const QString& friendName,
+              const QString& friendEmail)
+    {
+        form.txtName->setText(name);
+        form.txtEmail->setText(email);
+        form.txtFriendName->setText(friendName);
+        form.txtFriendEmail->setText(friendEmail);
+    }
+
+    void submit(frmNagScreen2& form) { QTest::mouseClick(form.cmdSubmit, Qt::LeftButton); }
+
+    static Pairs queryOf(const QString& address)
+    {
+        const QUrl url = QUrl::fromEncoded(address.toUtf8(), QUrl::StrictMode);
+        return QUrlQuery(url).queryItems(QUrl::FullyDecoded);
+    }
+
+    static Pairs expectedQuery(const QString& name, const QString& email, const QString& message,
+                               const QString& friendName, const QString& friendEmail)
+    {
+        return {{QStringLiteral("taf1"), name},
+                {QStringLiteral("taf2"), email},
+                {QStringLiteral("taf3"), message},
+                {QStringLiteral("taf4"), friendName},
+                {QStringLiteral("taf5"), friendEmail},
+                {QStringLiteral("taf6"), QStringLiteral("http://") + app::ProductHost() + u'/'}};
+    }
+
+private slots:
+    void init()
+    {
+        run = std::make_unique<testsupport::ProgramRun>();
+        boxes = std::make_unique<testsupport::MessageBoxes>();
+        browser = std::make_unique<testsupport::Browser>();
+    }
+
+    void cleanup()
+    {
+        run.reset();
+        browser.reset();
+        boxes.reset();
+    }
+
+    void emailChecks_data()
+    {
+        QTest::addColumn<QString>("email");
+        QTest::addColumn<QString>("friendEmail");
+        QTest::addColumn<QString>("message"); // empty: the referral goes out
+
+        QTest::newRow("both placeholders") << "Your Email Address"
+                                           << "Friend's Email Address" << kProper;
+        QTest::newRow("same address") << "a@b.c"
+                                      << "a@b.c" << kDistinct;
+        QTest::newRow("same malformed text") << "abc"
+                                             << "abc" << kDistinct;
+        QTest::newRow("same after trimming") << "  a@b.c "
+                                             << "a@b.c" << kDistinct;
+        QTest::newRow("differ in letter case") << "A@b.c"
+                                               << "a@b.c" << QString();
+        QTest::newRow("friend's still a placeholder") << "a@b.c"
+                                                      << "Friend's Email Address" << kProper;
+        QTest::newRow("own still a placeholder") << "Your Email Address"
+                                                 << "d@e.f" << kProper;
+        QTest::newRow("no @ in own") << "ab.c"
+                                     << "d@e.f" << kProper;
+        QTest::newRow("no @ in friend's") << "a@b.c"
+                                          << "de.f" << kProper;
+        QTest::newRow("no dot in own") << "a@bc"
+                                       << "d@e.f" << kProper;
+        QTest::newRow("no dot in friend's") << "a@b.c"
+                                            << "d@ef" << kProper;
+        QTest::newRow("dot only before @") << "a.b@c"
+                                           << "d@e.f" << QString();
+        QTest::newRow("@ and dot anywhere") << "@."
+                                            << ".@" << QString();
+    }
+
+    void emailChecks()
+    {
+        QFETCH(QString, email);
+        QFETCH(QString, friendEmail);
+        QFETCH(QString, message);
+
+        frmNagScreen2& form = open();
+        fill(form, QStringLiteral("Anna"), email, QStringLiteral("Bo"), friendEmail);
+        submit(form);
+        if (message.isEmpty()) {
+            QCOMPARE(boxes->count(), 0);
+            QCOMPARE(browser->opened.size(), 1);
+        } else {
+            QCOMPARE(boxes->texts(), QStringList{message});
+            QCOMPARE(boxes->shown.front().icon, ui::MsgIcon::Error);
+            QCOMPARE(boxes->shown.front().buttons, ui::MsgButtons::Ok);
+            QCOMPARE(browser->opened.size(), 0);
+        }
+        // The boxes keep what the user typed; the fields hold it trimmed.
+        QCOMPARE(form.txtEmail->text(), email);
+        QCOMPARE(form.txtFriendEmail->text(), friendEmail);
+        QCOMPARE(taf::strYourEmail, email.trimmed());
+        QCOMPARE(taf::strFriendEmail, friendEmail.trimmed());
+    }
+
+    // Reached only directly: from the window a box left empty gets its placeholder back.
+    void emptyAddressesAreNotDistinct()
+    {
+        taf::SubmitReferral({});
+        QCOMPARE(boxes->texts(), QStringList{kDistinct});
+        QCOMPARE(browser->opened.size(), 0);
+    }
+
+    void fieldChecks_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("friendName");
+        QTest::addColumn<QString>("shown");
+
+        QTest::newRow("name placeholder") << "Your Name"
+                                          << "Hi"
+                                          << "Bo"
+                                          << "Please Enter Your Name";
+        QTest::newRow("name of spaces") << "   "
+                                        << "Hi"
+                                        << "Bo"
+                                        << "Please Enter Your Name";
+        QTest::newRow("name placeholder in spaces") << " Your Name "
+                                                    << "Hi"
+                                                    << "Bo"
+                                                    << "Please Enter Your Name";
+        QTest::newRow("message placeholder") << "Anna"
+                                             << "Your Message"
+                                             << "Bo"
+                                             << "Please Enter Your Message";
+        QTest::newRow("message empty") << "Anna"
+                                       << ""
+                                       << "Bo"
+                                       << "Please Enter Your Message";
+        QTest::newRow("friend's name placeholder") << "Anna"
+                                                   << "Hi"
+                                                   << "Friend's Name"
+                                                   << "Please Enter Your Friend's Name";
+        QTest::newRow("friend's name empty") << "Anna"
+                                             << "Hi"
+                                             << ""
+                                             << "Please Enter Your Friend's Name";
+        QTest::newRow("first failure only") << "Your Name"
+                                            << ""
+                                            << ""
+                                            << "Please Enter Your Name";
+        QTest::newRow("message before friend") << "Anna"
+                                               << " "
+                                               << "Friend's Name"
+                                               << "Please Enter Your Message";
+        QTest::newRow("other case passes") << "your name"
+                                           << "your message"
+                                           << "friend's name"
+                                           << "";
+    }
+
+    void fieldChecks()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, message);
+        QFETCH(QString, friendName);
+        QFETCH(QString, shown);
+
+        frmNagScreen2& form = open();
+        fill(form, name, QStringLiteral("a@b.c"), friendName, QStringLiteral("d@e.f"));
+        form.setMessageText(message);
+        submit(form);
+        QCOMPARE(boxes->texts(), shown.isEmpty() ? QStringList{} : QStringList{shown});
+        QCOMPARE(browser->opened.size(), shown.isEmpty() ? 1 : 0);
+        QCOMPARE(form.txtName->text(), name);
+        QCOMPARE(form.messageText(), message);
+        QCOMPARE(form.txtFriendName->text(), friendName);
+    }
+
+    // The two e-mail tests of SendReferral, which the submit step never lets fail.
+    void sendReferralChecks_data()
+    {
+        QTest::addColumn<QString>("email");
+        QTest::addColumn<QString>("friendEmail");
+        QTest::addColumn<QString>("shown");
+
+        QTest::newRow("own empty") << ""
+                                   << "d@e.f"
+                                   << "Please Enter Your Email";
+        QTest::newRow("own placeholder") << "Your Email Address"
+                                         << "d@e.f"
+                                         << "Please Enter Your Email";
+        QTest::newRow("friend's empty") << "a@b.c"
+                                        << ""
+                                        << "Please Enter Your Friend's Email";
+        QTest::newRow("friend's placeholder") << "a@b.c"
+                                              << "Friend's Email Address"
+                                              << "Please Enter Your Friend's Email";
+        QTest::newRow("both fail") << " "
+                                   << ""
+                                   << "Please Enter Your Email";
+    }
+
+    void sendReferralChecks()
+    {
+        QFETCH(QString, email);
+        QFETCH(QString, friendEmail);
+        QFETCH(QString, shown);
+
+        taf::strYourName = QStringLiteral("Anna");
+        taf::strYourEmail = email;
+        taf::strYourMessage = QStringLiteral("Hi");
+        taf::strFriendName = QStringLiteral("Bo");
+        taf::strFriendEmail = friendEmail;
+        taf::strReferralAddress = QStringLiteral("before");
+        taf::SendReferral();
+        QCOMPARE(boxes->texts(), QStringList{shown});
+        QCOMPARE(boxes->shown.front().icon, ui::MsgIcon::Error);
+        QCOMPARE(browser->opened.size(), 0);
+        QCOMPARE(taf::strReferralAddress, QStringLiteral("before"));
+    }
+
+    void address_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("email");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("friendName");
+        QTest::addColumn<QString>("friendEmail");
+
+        QTest::newRow("plain") << "Anna"
+                               << "anna@b.c"
+                               << "Try this"
+                               << "Bo"
+                               << "bo@e.f";
+        QTest::newRow("delimiters") << "A & B=C #1 ?x/y"
+                                    << "a+tag@b.c"
+                                    << "50% off; a=b&c=d#top"
+                                    << "Bo+Ek"
+                                    << "bo%20ek@e.f";
+        QTest::newRow("line breaks and tabs") << "Anna\tLee"
+                                              << "anna@b.c"
+                                              << "line one\r\nline two\r\n\tthree\r\n"
+                                              << "Bo\r\n"
+                                              << "bo@e.f";
+        QTest::newRow("non-Latin and emoji") << "Ånna Łukasz 名前"
+                                             << "ånna@bü.c"
+                                             << "Привет 🙂 مرحبا"
+                                             << "Βο 🎉"
+                                             << "bo@e.f";
+        QTest::newRow("keys in values") << "x&taf2=evil"
+                                        << "a@b.c"
+                                        << "&taf6=http://evil/"
+                                        << "taf4"
+                                        << "bo@e.f";
+        QTest::newRow("quotes and brackets") << "\"O'Neil\" <b>"
+                                             << "a@b.c"
+                                             << "[1] {2} |3| \\4 `5` ^6"
+                                             << "Bo"
+                                             << "bo@e.f";
+    }
+
+    void address()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, email);
+        QFETCH(QString, message);
+        QFETCH(QString, friendName);
+        QFETCH(QString, friendEmail);
+
+        frmNagScreen2& form = open();
+        // Spaces around every text: they must not reach the address.
+        fill(form, u"  "_qs + name + u" "_qs, u" "_qs + email, u" "_qs + friendName + u"  "_qs,
+             friendEmail + u"   "_qs);
+        form.setMessageText(u"   "_qs + message + u" "_qs);
+        submit(form);
+        QCOMPARE(boxes->count(), 0);
+        QCOMPARE(browser->opened.size(), 1);
+        const QString address = browser->opened.front();
+        QCOMPARE(address, taf::strReferralAddress);
+
+        // Plain ASCII that the browser launch accepts as it stands.
+        for (QChar c : address)
+            QVERIFY2(c.unicode() > 32 && c.unicode() < 127, qPrintable(address));
+        const QUrl url = QUrl::fromEncoded(address.toUtf8(), QUrl::StrictMode);
+        QVERIFY2(url.isValid(), qPrintable(url.errorString()));
+        QCOMPARE(url.scheme(), QStringLiteral("http"));
+        QCOMPARE(url.authority(), app::ForumHost());
+        QCOMPARE(url.path(), QStringLiteral("/zenk-refer-a-friend.php"));
+        QVERIFY(!url.hasFragment());
+        QVERIFY(address.startsWith(app::linkAddress(app::LinkTarget::ReferralEndpoint) + u"?taf1="_qs));
+
+        QCOMPARE(queryOf(address), expectedQuery(name, email, message, friendName, friendEmail));
+    }
+
+    void untouchedMessageIsSentWithItsLineBreak()
+    {
+        frmNagScreen2& form = open();
+        fill(form, QStringLiteral("Anna"), QStringLiteral("anna@b.c"), QStringLiteral("Bo"),
+             QStringLiteral("bo@e.f"));
+        submit(form);
+        QCOMPARE(browser->opened.size(), 1);
+        QCOMPARE(taf::strYourMessage, QStringLiteral("Your Message\r\n"));
+        QCOMPARE(queryOf(browser->opened.front()),
+                 expectedQuery(QStringLiteral("Anna"), QStringLiteral("anna@b.c"),
+                               QStringLiteral("Your Message\r\n"), QStringLiteral("Bo"),
+                               QStringLiteral("bo@e.f")));
+        QVERIFY(browser->opened.front().contains(u"&taf3=Your%20Message%0D%0A&"_qs));
+    }
+
+    // Pressing again sends again; a launch that fails is not noticed, and nothing changes.
+    void pressingAgain_data()
+    {
+        QTest::addColumn<bool>("launchWorks");
+        QTest::newRow("browser opens") << true;
+        QTest::newRow("browser launch fails") << false;
+    }
+
+    void pressingAgain()
+    {
+        QFETCH(bool, launchWorks);
+
+        browser->succeeds = launchWorks;
+        frmNagScreen2& form = open();
+        fill(form, QStringLiteral("Anna"), QStringLiteral("anna@b.c"), QStringLiteral("Bo"),
+             QStringLiteral("bo@e.f"));
+        submit(form);
+        const QString first = taf::strReferralAddress;
+        submit(form);
+        QCOMPARE(browser->opened, (QStringList{first, first}));
+        QCOMPARE(boxes->count(), 0);
+        QVERIFY(form.isVisible());
+        QCOMPARE(form.txtName->text(), QStringLiteral("Anna"));
+        QCOMPARE(form.txtEmail->text(), QStringLiteral("anna@b.c"));
+        QCOMPARE(form.messageText(), QStringLiteral("Your Message\r\n"));
+        QCOMPARE(taf::strReferralAddress, first);
+        QCOMPARE(run->ends, 0);
+    }
+
+    void trimmingIsSpacesOnly_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("trimmed");
+        QTest::newRow("spaces") << "  a b  "
+                                << "a b";
+        QTest::newRow("only spaces") << "    "
+                                     << "";
+        QTest::newRow("tabs stay") << "\ta\t"
+                                   << "\ta\t";
+        QTest::newRow("line breaks stay") << " \r\na\r\n "
+                                          << "\r\na\r\n";
+        QTest::newRow("no-break space stays") << "\u00a0a"
+                                              << "\u00a0a";
+        QTest::newRow("empty") << ""
+                               << "";
+    }
+
+    void trimmingIsSpacesOnly()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, trimmed);
+        QCOMPARE(taf::TrimSpaces(text), trimmed);
+    }
+};
+
+TOLVY_TEST_MAIN(ReferralTest)
+#include "tst_referral.moc"

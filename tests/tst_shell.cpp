@@ -1,0 +1,382 @@
+// Menus, link labels and the About window of the two working windows: each opens exactly its
+// page, once per click, or does exactly what its button does.
+#include "app/frmAbout.h"
+#include "app/links.h"
+#include "app/shell.h"
+#include "reading/frmDisplay.h"
+#include "reading/frmMain.h"
+#include "support/testsupport.h"
+#include "ui/controls.h"
+#include "ui/forms.h"
+
+#include <QAction>
+#include <QGroupBox>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+
+using app::LinkTarget;
+using reading::frmDisplay;
+using reading::frmMain;
+
+namespace {
+
+const QString kForum = QStringLiteral("http://" TOLVY_TEST_FORUM_HOST);
+const QString kHelp = QStringLiteral("http://" TOLVY_TEST_HELP_HOST);
+const QString kProduct = QStringLiteral("http://" TOLVY_TEST_PRODUCT_HOST);
+
+// Runs `inside` once the About window is up (it is modal: the call that opens it returns only
+// when it has been closed).
+void whenAboutOpens(std::function<void(app::frmAbout*)> inside)
+{
+    QTimer::singleShot(0, [inside] {
+        auto* about = qobject_cast<app::frmAbout*>(QApplication::activeModalWidget());
+        if (!about) {
+            QFAIL("the About window is not open");
+            return;
+        }
+        if (!QTest::qWaitForWindowActive(about))
+            qWarning("the About window did not become active");
+        inside(about);
+        // A failed check must not leave the test hanging in the modal loop.
+        if (about->isVisible())
+            about->done(QDialog::Rejected);
+    });
+}
+
+QStringList menuEntries(QMenu* menu)
+{
+    QStringList entries;
+    for (QAction* action : menu->actions())
+        entries << (action->isSeparator() ? QStringLiteral("-") : action->text());
+    return entries;
+}
+
+} // namespace
+
+class ShellTest : public QObject {
+    Q_OBJECT
+
+    testsupport::MessageBoxes messages;
+    std::unique_ptr<testsupport::Browser> recorder;
+    QStringList& opened() { return recorder->opened; }
+    std::unique_ptr<testsupport::ProgramRun> run;
+    frmMain* main = nullptr;
+
+    frmDisplay* openReading()
+    {
+        QTest::keyClicks(main->txtName, QStringLiteral("ana"));
+        QTest::mouseClick(main->cmdCalculate, Qt::LeftButton);
+        return ui::Forms::find<frmDisplay>();
+    }
+
+    ui::Form* window(bool reading) { return reading ? static_cast<ui::Form*>(openReading()) : main; }
+
+private slots:
+    void init()
+    {
+        recorder.reset(); // its destructor would undo the new one's hook
+        recorder = std::make_unique<testsupport::Browser>();
+        run = std::make_unique<testsupport::ProgramRun>();
+        run->start();
+        main = ui::Forms::find<frmMain>();
+        QVERIFY(main);
+    }
+
+    void cleanup()
+    {
+        QCOMPARE(run->ends, 0);
+        run.reset();
+    }
+
+    void fixedAddresses_data()
+    {
+        QTest::addColumn<int>("target");
+        QTest::addColumn<QString>("address");
+        QTest::newRow("forum home, no trailing slash") << int(LinkTarget::ForumHomePage) << kForum;
+        QTest::newRow("catalogue") << int(LinkTarget::SoftwareCatalogPage)
+                                   << kForum + QStringLiteral("/veldranesoftwares");
+        QTest::newRow("donate") << int(LinkTarget::DonatePage) << kHelp + QStringLiteral("/donate.html");
+        QTest::newRow("fully branded")
+            << int(LinkTarget::FullyBrandedPage) << kHelp + QStringLiteral("/fully-branded.html");
+        QTest::newRow("co-brand") << int(LinkTarget::CoBrandPage) << kHelp + QStringLiteral("/co-brand.html");
+        QTest::newRow("online help") << int(LinkTarget::OnlineHelpPage)
+                                     << kProduct + QStringLiteral("/tolvy-free-sarnavel-help.html");
+        QTest::newRow("download") << int(LinkTarget::ProductDownloadPage)
+                                  << kProduct + QStringLiteral("/download-tolvy-free-sarnavel.html");
+        QTest::newRow("referral endpoint")
+            << int(LinkTarget::ReferralEndpoint) << kForum + QStringLiteral("/zenk-refer-a-friend.php");
+    }
+
+    void fixedAddresses()
+    {
+        QFETCH(int, target);
+        QFETCH(QString, address);
+        QCOMPARE(app::linkAddress(LinkTarget(target)), address);
+        app::OpenLink(LinkTarget(target));
+        app::OpenLink(LinkTarget(target));
+        // No de-duplication: two requests, two launches.
+        QCOMPARE(opened(), (QStringList{address, address}));
+    }
+
+    void menuItemsOpenTheirPage_data()
+    {
+        QTest::addColumn<bool>("reading");
+        QTest::addColumn<QString>("item");
+        QTest::addColumn<QString>("address");
+        for (bool reading : {false, true}) {
+            const char* w = reading ? "frmDisplay" : "frmMain";
+            QTest::addRow("%s online help", w) << reading << QStringLiteral("mnuOnline")
+                                               << kProduct + QStringLiteral("/tolvy-free-sarnavel-help.html");
+            QTest::addRow("%s visit", w) << reading << QStringLiteral("mnuVisit") << kForum;
+            QTest::addRow("%s update", w) << reading << QStringLiteral("mnuUpdate")
+                                          << kProduct + QStringLiteral("/download-tolvy-free-sarnavel.html");
+            QTest::addRow("%s donate", w)
+                << reading << QStringLiteral("mnuDonate") << kHelp + QStringLiteral("/donate.html");
+            QTest::addRow("%s make money", w)
+                << reading << QStringLiteral("mnuMakeMoney") << kHelp + QStringLiteral("/fully-branded.html");
+        }
+    }
+
+    void menuItemsOpenTheirPage()
+    {
+        QFETCH(bool, reading);
+        QFETCH(QString, item);
+        QFETCH(QString, address);
+        ui::Form* form = window(reading);
+        auto* action = form->findChild<QAction*>(item);
+        QVERIFY(action);
+        action->trigger();
+        QCOMPARE(opened(), QStringList{address});
+        QVERIFY(form->isVisible());
+        QVERIFY(form->isEnabled());
+    }
+
+    void linkLabelsOpenOncePerClick_data()
+    {
+        QTest::addColumn<bool>("reading");
+        QTest::addColumn<QString>("label");
+        QTest::addColumn<QString>("address");
+        QTest::newRow("frmMain forum") << false << QStringLiteral("Label14") << kForum;
+        QTest::newRow("frmDisplay forum") << true << QStringLiteral("Label14") << kForum;
+        QTest::newRow("frmDisplay co-brand in front")
+            << true << QStringLiteral("lblCobrand") << kHelp + QStringLiteral("/co-brand.html");
+    }
+
+    void linkLabelsOpenOncePerClick()
+    {
+        QFETCH(bool, reading);
+        QFETCH(QString, label);
+        QFETCH(QString, address);
+        ui::Form* form = window(reading);
+        auto* link = form->findChild<ui::LinkLabel*>(label);
+        QVERIFY(link);
+        QCOMPARE(link->cursor().shape(), Qt::PointingHandCursor);
+        QTest::mouseClick(link, Qt::LeftButton);
+        QCOMPARE(opened(), QStringList{address});
+        // A double click is a click and then a second press that arrives as a double click.
+        opened().clear();
+        QTest::mouseClick(link, Qt::LeftButton);
+        QTest::mouseDClick(link, Qt::LeftButton);
+        QCOMPARE(opened(), QStringList{address});
+        QTest::mouseClick(link, Qt::LeftButton);
+        QCOMPARE(opened(), (QStringList{address, address}));
+        // A press that is dragged off the label before release opens nothing.
+        QTest::mousePress(link, Qt::LeftButton);
+        QTest::mouseRelease(link, Qt::LeftButton, {}, QPoint(-5, -5));
+        QCOMPARE(opened().size(), 2);
+    }
+
+    void offerInFrontOfTheNameWindowOpensItsOwnPage_data()
+    {
+        QTest::addColumn<bool>("coBrandInFront");
+        QTest::newRow("fully branded in front") << false;
+        QTest::newRow("co-brand in front") << true;
+    }
+
+    void offerInFrontOfTheNameWindowOpensItsOwnPage()
+    {
+        QFETCH(bool, coBrandInFront);
+        (coBrandInFront ? main->lblCobrand : main->lblFullBrand)->raise();
+        const QPoint centre = main->lblFullBrand->geometry().center();
+        QWidget* hit = main->fraFullBrand->childAt(centre);
+        QCOMPARE(hit, coBrandInFront ? static_cast<QWidget*>(main->lblCobrand) : main->lblFullBrand);
+        QTest::mouseClick(hit, Qt::LeftButton);
+        QCOMPARE(opened(), QStringList{kHelp + (coBrandInFront ? QStringLiteral("/co-brand.html")
+                                                               : QStringLiteral("/fully-branded.html"))});
+    }
+
+    void menuBarsAreExact_data()
+    {
+        QTest::addColumn<bool>("reading");
+        QTest::addColumn<QStringList>("file");
+        QTest::newRow("frmMain") << false
+                                 << QStringList{QStringLiteral("Get My &Sarnavel Reading"),
+                                                QStringLiteral("-"), QStringLiteral("E&xit")};
+        QTest::newRow("frmDisplay") << true
+                                    << QStringList{QStringLiteral("&Back"), QStringLiteral("-"),
+                                                   QStringLiteral("E&xit")};
+    }
+
+    void menuBarsAreExact()
+    {
+        QFETCH(bool, reading);
+        QFETCH(QStringList, file);
+        ui::Form* form = window(reading);
+        QStringList bar;
+        for (QAction* action : form->menuBar()->actions())
+            bar << action->text();
+        QCOMPARE(bar, (QStringList{QStringLiteral("&File"), QStringLiteral("&Help"),
+                                   QStringLiteral("&Donate"), QStringLiteral("Make Money &Online")}));
+        QCOMPARE(menuEntries(form->menuBar()->actions().at(0)->menu()), file);
+        QCOMPARE(menuEntries(form->menuBar()->actions().at(1)->menu()),
+                 (QStringList{QStringLiteral("&Online Help"), QStringLiteral("&Visit Us Online"),
+                              QStringLiteral("-"), QStringLiteral("Check for Software &Update"),
+                              QStringLiteral("-"), QStringLiteral("&About Software")}));
+        // Donate acts at once; Make Money is switched off (hidden) for good.
+        QVERIFY(!form->menuBar()->actions().at(2)->menu());
+        QVERIFY(!form->menuBar()->actions().at(3)->isVisible());
+    }
+
+    void captionsAreExact()
+    {
+        frmDisplay* display = openReading();
+        for (ui::Form* form : {static_cast<ui::Form*>(main), static_cast<ui::Form*>(display)}) {
+            QCOMPARE(form->windowTitle(), QStringLiteral("Tolvy Sarnavel v1.0"));
+            QCOMPARE(form->findChild<QLabel*>(QStringLiteral("Label14"))->text(),
+                     QStringLiteral("The Most Popular Online Veldrane Discussion Forum. Click Here To "
+                                    "Visit " TOLVY_TEST_FORUM_HOST " Now."));
+            QCOMPARE(form->findChild<QLabel*>(QStringLiteral("lblCobrand"))->text(),
+                     QStringLiteral(
+                         "Co-brand this software for your site.  Increase loyalty and traffic to your site. "
+                         "Put your site's name &  link here. See \"Help\" for details.    Click Here for "
+                         "more info on co-branding."));
+            QCOMPARE(form->findChild<QLabel*>(QStringLiteral("lblFullBrand"))->text(),
+                     QStringLiteral(
+                         "Home Business Opportunity. Start your own Internet business and make money "
+                         "online. Get this software fully branded for your website. Click here for more "
+                         "details."));
+        }
+    }
+
+    void buttonMenuItemsRunTheButtons()
+    {
+        frmDisplay* display = openReading();
+        display->mnuExit->trigger();
+        testsupport::settle();
+        QVERIFY(ui::Forms::find<frmDisplay>() == nullptr);
+        QCOMPARE(testsupport::visibleWindows(), QStringList{QStringLiteral("frmNagScreen2")});
+    }
+
+    void aboutShowsItsContentAndClosesEveryWay_data()
+    {
+        QTest::addColumn<bool>("reading");
+        QTest::addColumn<int>("how"); // 0 OK click, 1 Enter, 2 Esc, 3 close box
+        for (bool reading : {false, true}) {
+            const char* w = reading ? "frmDisplay" : "frmMain";
+            QTest::addRow("%s ok", w) << reading << 0;
+            QTest::addRow("%s enter", w) << reading << 1;
+            QTest::addRow("%s esc", w) << reading << 2;
+            QTest::addRow("%s close box", w) << reading << 3;
+        }
+    }
+
+    void aboutShowsItsContentAndClosesEveryWay()
+    {
+        QFETCH(bool, reading);
+        QFETCH(int, how);
+        ui::Form* form = window(reading);
+        testsupport::ScriptedRandom script{0.0f};
+        if (reading) {
+            QTest::mouseClick(static_cast<frmDisplay*>(form)->cmdBeads, Qt::LeftButton);
+        }
+        bool checked = false;
+        whenAboutOpens([&](app::frmAbout* about) {
+            checked = true;
+            QCOMPARE(about->windowTitle(), QStringLiteral("Tolvy Sarnavel v1.0"));
+            QVERIFY(about->isModal());
+            QCOMPARE(about->Label2->text(), QStringLiteral("Tolvy Sarnavel v1.0"));
+            QVERIFY(about->Label1->text().contains(QStringLiteral("and is is used for meditation")));
+            QCOMPARE(about->lblHomePage->text(),
+                     QStringLiteral("Click here to visit http://" TOLVY_TEST_FORUM_HOST));
+            QCOMPARE(about->lblCoBrand->text(), QStringLiteral("Click here for more details"));
+            QCOMPARE(QApplication::focusWidget(), about->cmdOK);
+            QVERIFY(form->isVisible());
+            QCOMPARE(about->size(), QSize(472, 267));
+            // The calling window takes no input while the About window is up.
+            QVERIFY(QApplication::activeModalWidget() == about);
+            switch (how) {
+            case 0:
+                QTest::mouseClick(about->cmdOK, Qt::LeftButton);
+                break;
+            case 1:
+                QTest::keyClick(about, Qt::Key_Return);
+                break;
+            case 2:
+                QTest::keyClick(about, Qt::Key_Escape);
+                break;
+            default:
+                about->close();
+                break;
+            }
+        });
+        form->findChild<QAction*>(QStringLiteral("mnuAbout"))->trigger();
+        QVERIFY(checked);
+        QVERIFY(QApplication::activeModalWidget() == nullptr);
+        QVERIFY(QApplication::topLevelWidgets().count() > 0);
+        QVERIFY(form->isVisible());
+        QVERIFY(opened().isEmpty());
+        testsupport::settle();
+        QVERIFY(form->findChildren<app::frmAbout*>().isEmpty());
+        if (reading) {
+            auto* display = static_cast<frmDisplay*>(form);
+            QCOMPARE(display->cmdBeads->text(), QStringLiteral("Count Beads for the Second Time"));
+            QCOMPARE(display->pictureShown(0), 1);
+        }
+    }
+
+    void aboutLinksKeepItOpen()
+    {
+        QStringList seenWhileOpen;
+        whenAboutOpens([&](app::frmAbout* about) {
+            QTest::mouseClick(about->lblHomePage, Qt::LeftButton);
+            QTest::mouseClick(about->lblCoBrand, Qt::LeftButton);
+            seenWhileOpen = opened();
+            QVERIFY(about->isVisible());
+            QVERIFY(QApplication::activeModalWidget() == about);
+            QTest::keyClick(about, Qt::Key_Escape);
+        });
+        main->findChild<QAction*>(QStringLiteral("mnuAbout"))->trigger();
+        QCOMPARE(seenWhileOpen, (QStringList{kForum, kHelp + QStringLiteral("/fully-branded.html")}));
+    }
+
+    void failedBrowserLaunchShowsNothing()
+    {
+        recorder->succeeds = false;
+        const QStringList before = testsupport::visibleWindows();
+        QTest::mouseClick(main->Label14, Qt::LeftButton);
+        main->findChild<QAction*>(QStringLiteral("mnuDonate"))->trigger();
+        QCOMPARE(opened().size(), 2);
+        QCOMPARE(messages.count(), 0);
+        QCOMPARE(testsupport::visibleWindows(), before);
+    }
+
+    void noBrowserAtAllShowsNothing()
+    {
+        // The real launcher with no browser launcher on the path: nothing shown, nothing changed.
+        recorder.reset();
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", "/nonexistent");
+        QTest::mouseClick(main->Label14, Qt::LeftButton);
+        qputenv("PATH", path);
+        QCOMPARE(messages.count(), 0);
+        QCOMPARE(testsupport::visibleWindows(), QStringList{QStringLiteral("frmMain")});
+    }
+};
+
+TOLVY_TEST_MAIN(ShellTest)
+#include "tst_shell.moc"
