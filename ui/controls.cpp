@@ -119,6 +119,8 @@ LinkLabel::~LinkLabel() = default;
 void LinkLabel::mousePressEvent(QMouseEvent* event)
 {
     pressed = event->button() == Qt::LeftButton;
+    // A double click that never saw its release must not swallow this click.
+    secondClickOfDouble = false;
     event->accept();
 }
 
