@@ -2,6 +2,7 @@
 
 #include "app/settings.h"
 #include "reading/frmMain.h"
+#include "referral/promo.h"
 #include "ui/guard.h"
 #include "ui/messagebox.h"
 #include "ui/random.h"
@@ -78,6 +79,12 @@ void frmNagScreen::Form_Load()
     ui::step([] { RunUpdateReminder(); });
     ui::step([] { ui::Forms::show<reading::frmMain>(); });
     ui::step([this] { hide(); });
+    ui::step([this] { CoBrand_Randomize(); });
+}
+
+void frmNagScreen::CoBrand_Randomize()
+{
+    referral::CoBrand_Randomize(intCoBrandRandomNumber);
 }
 
 void frmNagScreen::Form_Unload()
