@@ -1,0 +1,190 @@
+#!/usr/bin/env bash
+# Builds the Debian package and proves it: validates the desktop entry and the AppStream
+# metadata, checks the installed layout, builds the .deb with its computed dependencies, then
+# installs it, starts the installed program on a virtual display, sees its main window, ends it
+# through its own Exit, and removes the package again.
+#
+#   scripts/package.sh [--no-install] [--build DIR]
+#
+# The install step changes the system (apt-get install, then dpkg -r): it runs as root, which
+# CI and a throwaway machine are. --no-install, or a run without root, checks the package
+# without installing it: apt resolves its dependencies in simulation and the program is
+# started from the unpacked package instead. The package is left in the build folder.
+set -euo pipefail
+# shellcheck source=scripts/lib.sh
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+
+build="$TOLVY_ROOT/build-pkg"
+install=1
+while (($# > 0)); do
+    case $1 in
+    --no-install) install=0 ;;
+    --build)
+        build=$2
+        shift
+        ;;
+    *)
+        echo "usage: $0 [--no-install] [--build DIR]" >&2
+        exit 2
+        ;;
+    esac
+    shift
+done
+if ((install)) && [[ $(id -u) -ne 0 ]]; then
+    echo "Not root: the package is checked without installing it." >&2
+    install=0
+fi
+
+TOLVY_PACKAGE_PACKAGES=(desktop-file-utils appstream dpkg-dev file xvfb xauth x11-utils xdotool)
+
+failures=0
+fail() {
+    echo "FAILED: $*" >&2
+    failures=$((failures + 1))
+}
+
+tolvy_say "Packages"
+tolvy_install_packages "${TOLVY_BUILD_PACKAGES[@]}" "${TOLVY_PACKAGE_PACKAGES[@]}"
+
+tolvy_say "Desktop entry and AppStream metadata"
+desktop-file-validate "$TOLVY_ROOT/packaging/tolvy-sarnavel.desktop" || fail "desktop-file-validate"
+echo "desktop-file-validate: no complaints."
+shopt -s nullglob
+metainfo=("$TOLVY_ROOT"/packaging/*.metainfo.xml)
+shopt -u nullglob
+((${#metainfo[@]} == 1)) || fail "expected one metainfo file in packaging/, found ${#metainfo[@]}"
+appstreamcli validate --no-net --pedantic "${metainfo[@]}" || fail "appstreamcli validate"
+
+tolvy_say "Configure and build ($build)"
+tolvy_configure "$build" Release -DCMAKE_INSTALL_PREFIX=/usr -DTOLVY_BUILD_TESTS=OFF -DTOLVY_BUILD_BENCH=OFF
+tolvy_compile "$build" tolvy-sarnavel
+
+tolvy_say "Installed layout"
+stage="$build/stage"
+rm -rf "$stage"
+DESTDIR="$stage" cmake --install "$build" >/dev/null
+expected=(
+    usr/bin/tolvy-sarnavel
+    usr/share/applications/tolvy-sarnavel.desktop
+    usr/share/icons/hicolor/scalable/apps/tolvy-sarnavel.svg
+    "usr/share/metainfo/$(basename "${metainfo[0]}")"
+    usr/share/man/man6/tolvy-sarnavel.6.gz
+    usr/share/doc/tolvy-sarnavel/copyright
+)
+for size in 16 24 32 48 64 128 256; do
+    expected+=("usr/share/icons/hicolor/${size}x${size}/apps/tolvy-sarnavel.png")
+    actual=$(file -b "$stage/usr/share/icons/hicolor/${size}x${size}/apps/tolvy-sarnavel.png")
+    [[ $actual == "PNG image data, $size x $size,"* ]] || fail "icon ${size}x${size} is: $actual"
+done
+for file in "${expected[@]}"; do
+    [[ -f $stage/$file ]] || fail "not installed: /$file"
+done
+unexpected=$(cd "$stage" && find . -type f | sed 's|^\./||' | sort | comm -23 - <(printf '%s\n' "${expected[@]}" | sort))
+[[ -z $unexpected ]] || fail "installed but not expected: $unexpected"
+echo "${#expected[@]} files installed where they belong."
+desktop-file-validate "$stage/usr/share/applications/tolvy-sarnavel.desktop" || fail "installed desktop entry"
+appstreamcli validate-tree --no-net --pedantic "$stage" || fail "appstreamcli validate-tree"
+
+tolvy_say "Debian package"
+rm -f "$build"/tolvy-sarnavel_*.deb
+(cd "$build" && cpack -G DEB)
+deb=$(ls "$build"/tolvy-sarnavel_*.deb)
+dpkg-deb --info "$deb"
+depends=$(dpkg-deb --field "$deb" Depends)
+[[ $depends == *libqt6widgets6* && $depends == *libc6* ]] || fail "the computed dependencies are missing: '$depends'"
+contents=$(dpkg-deb --contents "$deb")
+[[ $contents == *" ./usr/bin/tolvy-sarnavel"$'\n'* ]] || fail "the package lacks the program"
+
+# start_and_end <program> <home>: starts the program on a virtual display with a fresh home,
+# waits for its main window, then ends it the way a user does: File > Exit, then Exit in the
+# refer-a-friend window.
+start_and_end() {
+    local program=$1 home=$2
+    rm -rf "$home"
+    mkdir -p "$home/config" "$home/runtime" "$home/data"
+    chmod 700 "$home/runtime"
+    HOME="$home" XDG_CONFIG_HOME="$home/config" XDG_RUNTIME_DIR="$home/runtime" XDG_DATA_HOME="$home/data" \
+        QT_QPA_PLATFORM=xcb PROGRAM="$program" \
+        timeout 120 xvfb-run -a -s '-screen 0 1280x1024x24 -nolisten tcp' bash -c '
+            set -u
+            "$PROGRAM" >"$HOME/program.log" 2>&1 &
+            pid=$!
+            main=$(timeout 30 xdotool search --sync --onlyvisible --name "^Tolvy Sarnavel v1.0$" | head -n 1)
+            if [[ -z $main ]]; then
+                echo "The main window did not appear within 30 s." >&2
+                kill "$pid" 2>/dev/null; cat "$HOME/program.log" >&2; exit 1
+            fi
+            echo "Main window $main is up: $(xwininfo -id "$main" | grep -E "Width|Height" | tr -s " " | tr "\n" " ")"
+            xdotool windowfocus --sync "$main"
+            xdotool key --clearmodifiers alt+f
+            sleep 0.5
+            xdotool key x
+            # The main window makes way for the refer-a-friend window, whose Exit has the focus.
+            for _ in $(seq 100); do
+                shown=$(xdotool search --onlyvisible --name "^Tolvy Sarnavel v1.0$" | grep -vx "$main" | head -n 1 || true)
+                [[ -n $shown ]] && break
+                sleep 0.1
+            done
+            if [[ -z $shown ]]; then
+                echo "File > Exit did not lead to the refer-a-friend window." >&2
+                kill "$pid" 2>/dev/null; exit 1
+            fi
+            echo "Refer-a-friend window $shown is up; pressing its Exit."
+            xdotool windowfocus --sync "$shown"
+            xdotool key --clearmodifiers Return
+            for _ in $(seq 100); do
+                kill -0 "$pid" 2>/dev/null || break
+                sleep 0.1
+            done
+            if kill -0 "$pid" 2>/dev/null; then
+                echo "The program did not end through its Exit." >&2
+                kill "$pid"; exit 1
+            fi
+            wait "$pid"
+            status=$?
+            echo "The program ended with status $status."
+            exit "$status"
+        '
+}
+
+scratch="$build/package-check"
+if ((install)); then
+    tolvy_say "Install with apt (dependencies resolved), start, remove"
+    env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "$deb" </dev/null ||
+        fail "apt-get install"
+    dpkg -s tolvy-sarnavel | grep -E '^(Status|Version|Depends)'
+    [[ -f /usr/share/icons/hicolor/48x48/apps/tolvy-sarnavel.png ]] || fail "the icon is not in the theme"
+    # Exactly what a desktop's menu runs.
+    command=$(sed -n 's/^Exec=//p' /usr/share/applications/tolvy-sarnavel.desktop)
+    program=$(command -v "$command") || fail "Exec=$command is not on PATH"
+    [[ $program == /usr/bin/tolvy-sarnavel ]] || fail "Exec=$command runs $program"
+    start_and_end "$program" "$scratch" || fail "the installed program"
+    env DEBIAN_FRONTEND=noninteractive dpkg -r tolvy-sarnavel || fail "dpkg -r"
+    [[ ! -e /usr/bin/tolvy-sarnavel && ! -e /usr/share/applications/tolvy-sarnavel.desktop ]] ||
+        fail "files were left behind by dpkg -r"
+    echo "Removed again."
+else
+    tolvy_say "Dependencies (simulated install), start from the unpacked package"
+    if simulation=$(apt-get install --simulate -q --no-install-recommends "$deb" </dev/null); then
+        grep -E 'newly installed' <<<"$simulation"
+        grep -E '^Inst ' <<<"$simulation" || true
+    else
+        echo "$simulation" >&2
+        fail "apt cannot satisfy the dependencies"
+    fi
+    rm -rf "$scratch"
+    mkdir -p "$scratch/root"
+    dpkg-deb -x "$deb" "$scratch/root"
+    start_and_end "$scratch/root/usr/bin/tolvy-sarnavel" "$scratch/home" || fail "the unpacked program"
+fi
+
+tolvy_say "Summary"
+if ((failures > 0)); then
+    echo "$failures check(s) FAILED." >&2
+    exit 1
+fi
+if ((install)); then
+    echo "Package $(basename "$deb") is valid, installs, starts, ends and is removed again."
+else
+    echo "Package $(basename "$deb") is valid and its program starts and ends (not installed: --no-install)."
+fi
