@@ -32,6 +32,7 @@ frmAbout::frmAbout(QWidget* parent)
                           {.points = 9.75, .bold = true, .fore = ui::colours::lightBlue});
     picIcon = new QLabel(this);
     picIcon->setObjectName(QStringLiteral("picIcon"));
+    picIcon->setAccessibleName(QStringLiteral("Tolvy Sarnavel icon"));
     picIcon->setGeometry(ui::twipsRect(120, 120, 480, 480));
     picIcon->setPixmap(QApplication::windowIcon().pixmap(QSize(32, 32)));
     Label1 = ui::addLabel(

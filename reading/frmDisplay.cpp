@@ -22,6 +22,23 @@ using namespace ui::colours;
 namespace {
 
 constexpr std::array<int, 3> kBoxLeft{4680, 6360, 7920};
+// What a screen reader says of a bead box: which count it belongs to, and what it shows.
+const std::array<QString, 3> kCountNames{QStringLiteral("first count"), QStringLiteral("second count"),
+                                         QStringLiteral("third count")};
+
+QString pictureName(int picture)
+{
+    switch (picture) {
+    case kFalcon:
+        return QStringLiteral("Falcon");
+    case kRaven:
+        return QStringLiteral("Raven");
+    case kSnowLion:
+        return QStringLiteral("Snow Lion");
+    default:
+        return QStringLiteral("not counted yet");
+    }
+}
 
 ui::Look significanceLook()
 {
@@ -77,6 +94,7 @@ frmDisplay::frmDisplay()
     for (size_t i = 0; i < picBeads.size(); ++i) {
         picBeads[i] = new ui::PictureBox(client, ui::twipsRect(kBoxLeft[i], 1800, 645, 630), true);
         picBeads[i]->setObjectName(QStringLiteral("picBeads%1").arg(i));
+        picBeads[i]->setAccessibleDescription(kCountNames[i]);
         showPicture(static_cast<int>(i), kQuestionMark);
     }
     Label1 = ui::addLabel(client, "Label1", {4320, 3000, 4545, 210},
@@ -132,6 +150,7 @@ void frmDisplay::showPicture(int box, int picture)
     const auto i = static_cast<size_t>(box);
     shown[i] = picture;
     picBeads[i]->setPicture(beadPicture(picture, this));
+    picBeads[i]->setAccessibleName(pictureName(picture));
 }
 
 int frmDisplay::pictureShown(int box) const

@@ -64,11 +64,13 @@ frmMain::frmMain()
     Picture1 = new ui::PictureBox(client, ui::twipsRect(480, 1680, 2055, 1710), true);
     Picture1->setObjectName(QStringLiteral("Picture1"));
     Picture1->setPicture(ui::resourcePicture(QStringLiteral(":/assets/mala.jpg"), {135, 112}, this));
+    Picture1->setAccessibleName(QStringLiteral("mala of prayer beads"));
 
     Frame1 = ui::addFrame(client, "Frame1", {3300, 1680, 4815, 1215}, QStringLiteral("Enter Your Name"),
                           {.points = 9, .bold = true, .fore = darkTeal, .back = lightGrey});
     txtName = new ui::MultiLineTextBox(Frame1);
     txtName->setObjectName(QStringLiteral("txtName"));
+    txtName->setAccessibleName(QStringLiteral("Enter Your Name"));
     txtName->setGeometry(ui::twipsRect(240, 360, 4380, 645));
     ui::applyLook(*txtName, {.fore = white, .back = darkTeal});
     ui::installKeyFilter(txtName, [this](char32_t code) -> std::optional<char32_t> {

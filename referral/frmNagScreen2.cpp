@@ -115,6 +115,7 @@ frmNagScreen2::frmNagScreen2()
     Label1->setFont(titleFont());
     Picture1 = new ui::PictureBox(client, ui::twipsRect(360, 120, 540, 540), false);
     Picture1->setObjectName(QStringLiteral("Picture1"));
+    Picture1->setAccessibleName(QStringLiteral("Tolvy Sarnavel icon"));
     QIcon icon;
     for (int size : {32, 64})
         icon.addFile(QStringLiteral(":/assets/icon-%1.png").arg(size), QSize(size, size));
@@ -150,6 +151,7 @@ frmNagScreen2::frmNagScreen2()
     // Below the frame's bottom edge, so the frame hides it; it still takes the focus in turn.
     txtMessage = new ui::MultiLineTextBox(Frame2);
     txtMessage->setObjectName(QStringLiteral("txtMessage"));
+    txtMessage->setAccessibleName(kMessagePlaceholder);
     txtMessage->setGeometry(ui::twipsRect(4800, 3600, 1815, 495));
     ui::applyLook(*txtMessage, textBoxLook());
     setMessageText(kMessagePlaceholder + QStringLiteral("\r\n"));
@@ -192,6 +194,8 @@ QLineEdit* frmNagScreen2::addTextBox(const char* name, QRect twips, const QStrin
 {
     auto* box = new QLineEdit(text, Frame2);
     box->setObjectName(QLatin1StringView(name));
+    // The box's first text says what belongs in it; a screen reader keeps saying so once it is typed over.
+    box->setAccessibleName(text);
     box->setGeometry(ui::twipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
     ui::applyLook(*box, textBoxLook());
     box->installEventFilter(this);

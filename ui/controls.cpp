@@ -1,5 +1,6 @@
 #include "ui/controls.h"
 
+#include "ui/accessibility.h"
 #include "ui/caption.h"
 #include "ui/twips.h"
 
@@ -109,6 +110,7 @@ QGroupBox* addFrame(QWidget* parent, const char* name, QRect twips, const QStrin
 
 LinkLabel::LinkLabel(QWidget* parent) : QLabel(parent)
 {
+    installAccessibility();
     setCursor(Qt::PointingHandCursor);
     setTextFormat(Qt::PlainText);
     setWordWrap(true);

@@ -1,0 +1,471 @@
+// What a screen reader is told about the four windows and the message boxes: every control,
+// menu item and picture has a role and a name it can read out, without access-key markers;
+// link labels are links that can be pressed; the bead boxes name the omen they show.
+#include "app/frmAbout.h"
+#include "app/links.h"
+#include "app/shell.h"
+#include "reading/frmDisplay.h"
+#include "reading/frmMain.h"
+#include "reading/reading.h"
+#include "referral/frmNagScreen2.h"
+#include "support/testsupport.h"
+#include "ui/controls.h"
+#include "ui/forms.h"
+#include "ui/messagebox.h"
+
+#include <QAccessible>
+#include <QAction>
+#include <QIcon>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPointer>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+
+using reading::frmDisplay;
+using reading::frmMain;
+using referral::frmNagScreen2;
+
+namespace {
+
+const QString kForum = QStringLiteral("http://" TOLVY_TEST_FORUM_HOST);
+const QString kHelp = QStringLiteral("http://" TOLVY_TEST_HELP_HOST);
+
+// The roles a user acts on or must be told about; each needs a name.
+bool needsName(QAccessible::Role role)
+{
+    switch (role) {
+    case QAccessible::PushButton:
+    case QAccessible::CheckBox:
+    case QAccessible::EditableText:
+    case QAccessible::Link:
+    case QAccessible::MenuItem:
+    case QAccessible::Graphic:
+    case QAccessible::Window:
+    case QAccessible::Dialog:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// An access-key marker is an ampersand before a letter or digit; "&&" has become a lone "&"
+// followed by a space in the one caption that shows one.
+bool hasMarker(const QString& text)
+{
+    static const QRegularExpression marker(QStringLiteral("&\\w"));
+    return marker.match(text).hasMatch();
+}
+
+struct Node {
+    QAccessible::Role role;
+    QString name;
+    QObject* object;
+    bool invisible;
+};
+
+// Every node of the tree under an interface, as a screen reader walks it, closed menus included.
+void walk(QAccessibleInterface* iface, QList<Node>& nodes, int depth = 0)
+{
+    if (!iface || !iface->isValid() || depth > 30)
+        return;
+    nodes.append(
+        {iface->role(), iface->text(QAccessible::Name), iface->object(), bool(iface->state().invisible)});
+    for (int i = 0; i < iface->childCount(); ++i)
+        walk(iface->child(i), nodes, depth + 1);
+}
+
+QList<Node> treeOf(QWidget* window)
+{
+    QList<Node> nodes;
+    walk(QAccessible::queryAccessibleInterface(window), nodes);
+    return nodes;
+}
+
+QAccessibleInterface* interfaceOf(QObject* object)
+{
+    // A menu is read as its entry in the menu bar.
+    if (auto* menu = qobject_cast<QMenu*>(object))
+        object = menu->menuAction();
+    if (auto* action = qobject_cast<QAction*>(object)) {
+        // Menu items are reached through their menu, not by themselves.
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            QList<QAccessibleInterface*> pending{QAccessible::queryAccessibleInterface(window)};
+            while (!pending.isEmpty()) {
+                QAccessibleInterface* iface = pending.takeFirst();
+                if (!iface)
+                    continue;
+                if (iface->object() == action)
+                    return iface;
+                for (int i = 0; i < iface->childCount(); ++i)
+                    pending.append(iface->child(i));
+            }
+        }
+        return nullptr;
+    }
+    return QAccessible::queryAccessibleInterface(object);
+}
+
+// Runs `inside` once the About window is up; it is modal, so the call that opens it returns
+// only when it has been closed.
+void whenAboutOpens(std::function<void(app::frmAbout*)> inside)
+{
+    QTimer::singleShot(0, [inside] {
+        auto* about = qobject_cast<app::frmAbout*>(QApplication::activeModalWidget());
+        if (!about) {
+            QFAIL("the About window is not open");
+            return;
+        }
+        inside(about);
+        if (about->isVisible())
+            about->done(QDialog::Rejected);
+    });
+}
+
+} // namespace
+
+class AccessibilityTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<testsupport::Browser> browser;
+    std::unique_ptr<testsupport::ProgramRun> run;
+    frmMain* main = nullptr;
+
+    frmDisplay* openReading()
+    {
+        QTest::keyClicks(main->txtName, QStringLiteral("ana"));
+        QTest::mouseClick(main->cmdCalculate, Qt::LeftButton);
+        return ui::Forms::find<frmDisplay>();
+    }
+
+    // The window named in a test row, made and shown; the About window is handed to `inside`.
+    void withWindow(const QString& name, const std::function<void(QWidget*)>& inside)
+    {
+        if (name == QLatin1StringView("frmMain")) {
+            inside(main);
+        } else if (name == QLatin1StringView("frmDisplay")) {
+            inside(openReading());
+        } else if (name == QLatin1StringView("frmNagScreen2")) {
+            ui::Forms::show<frmNagScreen2>();
+            inside(ui::Forms::find<frmNagScreen2>());
+        } else if (name == QLatin1StringView("frmAbout")) {
+            bool seen = false;
+            whenAboutOpens([&](app::frmAbout* about) {
+                seen = true;
+                inside(about);
+            });
+            app::showAboutWindow();
+            QVERIFY(seen);
+        } else {
+            QFAIL(qPrintable(QStringLiteral("no window ") + name));
+        }
+    }
+
+    void addWindowColumn()
+    {
+        QTest::addColumn<QString>("window");
+        for (const char* window : {"frmMain", "frmDisplay", "frmNagScreen2", "frmAbout"})
+            QTest::newRow(window) << QString::fromLatin1(window);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        // The About window shows the program's icon, as main() sets it.
+        QIcon icon;
+        for (int size : {16, 32, 64})
+            icon.addFile(QStringLiteral(":/assets/icon-%1.png").arg(size), QSize(size, size));
+        QApplication::setWindowIcon(icon);
+    }
+
+    void init()
+    {
+        browser.reset();
+        browser = std::make_unique<testsupport::Browser>();
+        run = std::make_unique<testsupport::ProgramRun>();
+        run->start();
+        main = ui::Forms::find<frmMain>();
+        QVERIFY(main);
+    }
+
+    void cleanup()
+    {
+        run.reset();
+        browser.reset();
+    }
+
+    void everyControlHasAName_data() { addWindowColumn(); }
+
+    void everyControlHasAName()
+    {
+        QFETCH(QString, window);
+        withWindow(window, [](QWidget* form) {
+            const QList<Node> nodes = treeOf(form);
+            QVERIFY(nodes.size() > 5);
+            int named = 0;
+            for (const Node& node : nodes) {
+                const QString where = QStringLiteral("%1 (role %2)")
+                                          .arg(node.object ? node.object->objectName() : QStringLiteral("?"))
+                                          .arg(int(node.role));
+                QVERIFY2(!hasMarker(node.name), qPrintable(where + QStringLiteral(" is named ") + node.name));
+                if (needsName(node.role)) {
+                    QVERIFY2(!node.name.trimmed().isEmpty(),
+                             qPrintable(where + QStringLiteral(" has no name")));
+                    ++named;
+                }
+            }
+            QVERIFY(named >= 4);
+        });
+    }
+
+    void rolesAndNames_data()
+    {
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<int>("role");
+        QTest::addColumn<QString>("name");
+        const auto row = [](const char* window, const char* control, QAccessible::Role role,
+                            const QString& name) {
+            QTest::addRow("%s %s", window, control)
+                << QString::fromLatin1(window) << QString::fromLatin1(control) << int(role) << name;
+        };
+        row("frmMain", "frmMain", QAccessible::Window, QStringLiteral("Tolvy Sarnavel v1.0"));
+        row("frmMain", "txtName", QAccessible::EditableText, QStringLiteral("Enter Your Name"));
+        row("frmMain", "cmdCalculate", QAccessible::PushButton, QStringLiteral("Get My Sarnavel Reading"));
+        row("frmMain", "Picture1", QAccessible::Graphic, QStringLiteral("mala of prayer beads"));
+        row("frmMain", "Frame1", QAccessible::Grouping, QStringLiteral("Enter Your Name"));
+        row("frmMain", "Label14", QAccessible::Link, app::forumPromotionCaption());
+        row("frmMain", "lblFullBrand", QAccessible::Link, app::fullBrandCaption());
+        row("frmMain", "lblCobrand", QAccessible::Link,
+            QStringLiteral(
+                "Co-brand this software for your site.  Increase loyalty and traffic to your site. "
+                "Put your site's name &  link here. See \"Help\" for details.    Click Here for more "
+                "info on co-branding."));
+        row("frmMain", "mnuFile", QAccessible::MenuItem, QStringLiteral("File"));
+        row("frmMain", "mnuMayan", QAccessible::MenuItem, QStringLiteral("Get My Sarnavel Reading"));
+        row("frmMain", "mnuExit", QAccessible::MenuItem, QStringLiteral("Exit"));
+        row("frmMain", "mnuHelp", QAccessible::MenuItem, QStringLiteral("Help"));
+        row("frmMain", "mnuOnline", QAccessible::MenuItem, QStringLiteral("Online Help"));
+        row("frmMain", "mnuVisit", QAccessible::MenuItem, QStringLiteral("Visit Us Online"));
+        row("frmMain", "mnuUpdate", QAccessible::MenuItem, QStringLiteral("Check for Software Update"));
+        row("frmMain", "mnuAbout", QAccessible::MenuItem, QStringLiteral("About Software"));
+        row("frmMain", "mnuDonate", QAccessible::MenuItem, QStringLiteral("Donate"));
+        row("frmDisplay", "cmdBeads", QAccessible::PushButton,
+            QStringLiteral("Count Beads for the First Time"));
+        row("frmDisplay", "cmdBack", QAccessible::PushButton, QStringLiteral("Back"));
+        row("frmDisplay", "cmdExit", QAccessible::PushButton, QStringLiteral("Exit"));
+        row("frmDisplay", "picBeads0", QAccessible::Graphic, QStringLiteral("not counted yet"));
+        row("frmDisplay", "Label1", QAccessible::StaticText,
+            QStringLiteral("Think of your question and Click on the Button"));
+        row("frmDisplay", "Label14", QAccessible::Link, app::forumPromotionCaption());
+        row("frmDisplay", "mnuBack", QAccessible::MenuItem, QStringLiteral("Back"));
+        row("frmNagScreen2", "txtName", QAccessible::EditableText, QStringLiteral("Your Name"));
+        row("frmNagScreen2", "txtEmail", QAccessible::EditableText, QStringLiteral("Your Email Address"));
+        row("frmNagScreen2", "txtFriendName", QAccessible::EditableText, QStringLiteral("Friend's Name"));
+        row("frmNagScreen2", "txtFriendEmail", QAccessible::EditableText,
+            QStringLiteral("Friend's Email Address"));
+        row("frmNagScreen2", "txtMessage", QAccessible::EditableText, QStringLiteral("Your Message"));
+        row("frmNagScreen2", "cmdSubmit", QAccessible::PushButton, QStringLiteral("Refer A Friend Now"));
+        row("frmNagScreen2", "cmdClose", QAccessible::PushButton, QStringLiteral("Exit"));
+        row("frmNagScreen2", "Check1", QAccessible::CheckBox, referral::forumCheckCaption());
+        row("frmNagScreen2", "lblGoToHome", QAccessible::Link,
+            QStringLiteral("Click Here To Visit Veldrane Softwares"));
+        row("frmNagScreen2", "Picture1", QAccessible::Graphic, QStringLiteral("Tolvy Sarnavel icon"));
+        row("frmNagScreen2", "Frame2", QAccessible::Grouping, QStringLiteral("Refer A Friend"));
+        row("frmAbout", "frmAbout", QAccessible::Dialog, QStringLiteral("Tolvy Sarnavel v1.0"));
+        row("frmAbout", "cmdOK", QAccessible::PushButton, QStringLiteral("OK"));
+        row("frmAbout", "picIcon", QAccessible::Graphic, QStringLiteral("Tolvy Sarnavel icon"));
+        row("frmAbout", "lblHomePage", QAccessible::Link,
+            QStringLiteral("Click here to visit ") + app::linkAddress(app::LinkTarget::ForumHomePage));
+        row("frmAbout", "lblCoBrand", QAccessible::Link, QStringLiteral("Click here for more details"));
+    }
+
+    void rolesAndNames()
+    {
+        QFETCH(QString, window);
+        QFETCH(QString, control);
+        QFETCH(int, role);
+        QFETCH(QString, name);
+        withWindow(window, [&](QWidget* form) {
+            QObject* object = form->objectName() == control ? form : form->findChild<QObject*>(control);
+            QVERIFY2(object, qPrintable(control));
+            QAccessibleInterface* iface = interfaceOf(object);
+            QVERIFY2(iface, qPrintable(control + QStringLiteral(" is not in the tree")));
+            QCOMPARE(int(iface->role()), role);
+            QCOMPARE(iface->text(QAccessible::Name), name);
+        });
+    }
+
+    void linkLabelsPress_data()
+    {
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<QString>("address");
+        QTest::newRow("frmMain forum") << "frmMain"
+                                       << "Label14" << kForum;
+        QTest::newRow("frmMain full brand") << "frmMain"
+                                            << "lblFullBrand" << kHelp + "/fully-branded.html";
+        QTest::newRow("frmMain co-brand") << "frmMain"
+                                          << "lblCobrand" << kHelp + "/co-brand.html";
+        QTest::newRow("frmDisplay forum") << "frmDisplay"
+                                          << "Label14" << kForum;
+        QTest::newRow("frmDisplay co-brand") << "frmDisplay"
+                                             << "lblCobrand" << kHelp + "/co-brand.html";
+        QTest::newRow("frmNagScreen2 catalogue") << "frmNagScreen2"
+                                                 << "lblGoToHome" << kForum + "/veldranesoftwares";
+        QTest::newRow("frmAbout home page") << "frmAbout"
+                                            << "lblHomePage" << kForum;
+        QTest::newRow("frmAbout co-brand") << "frmAbout"
+                                           << "lblCoBrand" << kHelp + "/fully-branded.html";
+    }
+
+    void linkLabelsPress()
+    {
+        QFETCH(QString, window);
+        QFETCH(QString, control);
+        QFETCH(QString, address);
+        withWindow(window, [&](QWidget* form) {
+            auto* label = form->findChild<ui::LinkLabel*>(control);
+            QVERIFY(label);
+            QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(label);
+            QVERIFY(iface);
+            QVERIFY(iface->state().linked);
+            QAccessibleActionInterface* actions = iface->actionInterface();
+            QVERIFY(actions);
+            QCOMPARE(actions->actionNames().value(0), QAccessibleActionInterface::pressAction());
+            browser->opened.clear();
+            actions->doAction(QAccessibleActionInterface::pressAction());
+            // The press runs after the request returns, as a screen reader expects.
+            QVERIFY(browser->opened.isEmpty());
+            QTRY_COMPARE(browser->opened, QStringList{address});
+            // Other actions are left to the label's plain behaviour: nothing opens.
+            actions->doAction(QAccessibleActionInterface::increaseAction());
+            QTest::qWait(0);
+            QCOMPARE(browser->opened.size(), 1);
+        });
+    }
+
+    void beadBoxesNameTheirOmen_data()
+    {
+        QTest::addColumn<int>("picture");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("falcon") << 1 << QStringLiteral("Falcon");
+        QTest::newRow("raven") << 2 << QStringLiteral("Raven");
+        QTest::newRow("snow lion") << 3 << QStringLiteral("Snow Lion");
+        QTest::newRow("question mark") << 4 << QStringLiteral("not counted yet");
+    }
+
+    void beadBoxesNameTheirOmen()
+    {
+        QFETCH(int, picture);
+        QFETCH(QString, name);
+        frmDisplay* display = openReading();
+        QVERIFY(display);
+        const QStringList counts{QStringLiteral("first count"), QStringLiteral("second count"),
+                                 QStringLiteral("third count")};
+        for (int box = 0; box < 3; ++box) {
+            display->showPicture(box, picture);
+            QAccessibleInterface* iface =
+                QAccessible::queryAccessibleInterface(display->picBeads[size_t(box)]);
+            QCOMPARE(iface->role(), QAccessible::Graphic);
+            QCOMPARE(iface->text(QAccessible::Name), name);
+            QCOMPARE(iface->text(QAccessible::Description), counts[box]);
+        }
+    }
+
+    void countingTellsTheScreenReader()
+    {
+        frmDisplay* display = openReading();
+        QVERIFY(display);
+        // 0.9 draws the Snow Lion, 0.1 the Falcon.
+        testsupport::ScriptedRandom random{0.9f, 0.1f};
+        QTest::mouseClick(display->cmdBeads, Qt::LeftButton);
+        QAccessibleInterface* first = QAccessible::queryAccessibleInterface(display->picBeads[0]);
+        QCOMPARE(first->text(QAccessible::Name), QStringLiteral("Snow Lion"));
+        QCOMPARE(QAccessible::queryAccessibleInterface(display->picBeads[1])->text(QAccessible::Name),
+                 QStringLiteral("not counted yet"));
+        // The button says what the next click does.
+        QCOMPARE(QAccessible::queryAccessibleInterface(display->cmdBeads)->text(QAccessible::Name),
+                 QStringLiteral("Count Beads for the Second Time"));
+        QTest::mouseClick(display->cmdBeads, Qt::LeftButton);
+        QCOMPARE(QAccessible::queryAccessibleInterface(display->picBeads[1])->text(QAccessible::Name),
+                 QStringLiteral("Falcon"));
+        // Back to the question marks when the reading is cleared.
+        reading::ResetReading();
+        for (ui::PictureBox* box : display->picBeads)
+            QCOMPARE(QAccessible::queryAccessibleInterface(box)->text(QAccessible::Name),
+                     QStringLiteral("not counted yet"));
+    }
+
+    void messageBoxes_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("buttons");
+        QTest::addColumn<QStringList>("buttonNames");
+        QTest::newRow("information, OK") << QStringLiteral("Please Enter only Letters")
+                                         << int(ui::MsgButtons::Ok) << QStringList{QStringLiteral("OK")};
+        QTest::newRow("question, Yes and No")
+            << QStringLiteral("There maybe an update to this software available")
+            << int(ui::MsgButtons::YesNo) << QStringList{QStringLiteral("Yes"), QStringLiteral("No")};
+    }
+
+    void messageBoxes()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, buttons);
+        QFETCH(QStringList, buttonNames);
+        QList<Node> nodes;
+        QString title;
+        QAccessible::Role role = QAccessible::NoRole;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box) {
+                // Close whatever opened, so that the failure shows instead of a hang.
+                for (QWidget* window : QApplication::topLevelWidgets()) {
+                    if (auto* other = qobject_cast<QDialog*>(window); other && other->isVisible())
+                        other->reject();
+                }
+                return;
+            }
+            QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(box);
+            title = iface->text(QAccessible::Name);
+            role = iface->role();
+            nodes = treeOf(box);
+            box->done(QMessageBox::No);
+        });
+        ui::MsgBox(text, ui::MsgButtons(buttons), ui::MsgIcon::Information);
+        QCOMPARE(title, QStringLiteral("Tolvy Sarnavel"));
+        QVERIFY2(role == QAccessible::Dialog || role == QAccessible::AlertMessage,
+                 qPrintable(QString::number(role)));
+        QStringList shownButtons;
+        bool textRead = false;
+        for (const Node& node : nodes) {
+            QVERIFY(!hasMarker(node.name));
+            if (node.role == QAccessible::PushButton)
+                shownButtons << node.name;
+            if (node.role == QAccessible::StaticText && node.name == text)
+                textRead = true;
+        }
+        QVERIFY2(textRead, "the message itself is not in the box's tree");
+        QCOMPARE(shownButtons, buttonNames);
+    }
+
+    void hiddenMenuItemStaysHidden()
+    {
+        const QList<Node> nodes = treeOf(main);
+        for (const Node& node : nodes) {
+            if (node.name == QLatin1StringView("Make Money Online"))
+                QVERIFY(node.invisible);
+        }
+        QAccessibleInterface* iface = interfaceOf(main->shell->mnuMakeMoney);
+        QVERIFY(iface);
+        QVERIFY(iface->state().invisible);
+    }
+};
+
+TOLVY_TEST_MAIN(AccessibilityTest)
+#include "tst_accessibility.moc"
