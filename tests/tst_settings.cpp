@@ -1,6 +1,7 @@
 // The settings store: the character shift of every key and value, the file that keeps them,
 // and the date text, which must read back as the same date under every locale.
 #include "app/settings.h"
+#include "support/settingsstore.h"
 #include "support/testsupport.h"
 
 #include <QDir>
@@ -8,6 +9,8 @@
 #include <QFileInfo>
 #include <QLocale>
 #include <QSettings>
+
+using namespace testsupport::store;
 
 namespace {
 
@@ -19,31 +22,7 @@ QList<int> codes(const QString& text)
     return list;
 }
 
-QString fromCodes(const QList<int>& list)
-{
-    QString text;
-    for (int code : list)
-        text += QChar(static_cast<char16_t>(code));
-    return text;
-}
-
-QString configFolder()
-{
-    return qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/Veldrane");
-}
-
-QString storeFile()
-{
-    return configFolder() + u'/' + QCoreApplication::applicationName() + QStringLiteral(".conf");
-}
-
 const QList<int> kDurationCodes{153, 202, 199, 182, 201, 190, 196, 195};
-
-void clearStore()
-{
-    QDir(configFolder()).removeRecursively();
-    QFile::remove(configFolder());
-}
 
 // The raw text under the encoded key, read by a settings object of its own.
 QString rawStoredValue()
@@ -51,44 +30,6 @@ QString rawStoredValue()
     QSettings store(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Veldrane"),
                     QCoreApplication::applicationName());
     return store.value(QStringLiteral("Settings/") + fromCodes(kDurationCodes)).toString();
-}
-
-QByteArray fileContents()
-{
-    QFile file(storeFile());
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll();
-}
-
-// A write that failed stays pending in this process's settings cache and would be read back, or
-// written later, by other tests; a store under a name of its own keeps it to the one test.
-class StoreOfItsOwn {
-public:
-    StoreOfItsOwn() : name(QCoreApplication::applicationName())
-    {
-        static int count = 0;
-        QCoreApplication::setApplicationName(name + QStringLiteral("-blocked-%1").arg(++count));
-    }
-    ~StoreOfItsOwn()
-    {
-        clearStore();
-        QCoreApplication::setApplicationName(name);
-    }
-    StoreOfItsOwn(const StoreOfItsOwn&) = delete;
-    StoreOfItsOwn& operator=(const StoreOfItsOwn&) = delete;
-
-private:
-    QString name;
-};
-
-void writeFile(const QByteArray& contents)
-{
-    clearStore();
-    QDir().mkpath(configFolder());
-    QFile file(storeFile());
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(contents);
 }
 
 } // namespace

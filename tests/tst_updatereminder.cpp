@@ -3,6 +3,7 @@
 #include "app/links.h"
 #include "app/settings.h"
 #include "reading/frmMain.h"
+#include "support/settingsstore.h"
 #include "support/testsupport.h"
 #include "ui/browser.h"
 #include "ui/clock.h"
@@ -16,30 +17,16 @@
 
 #include <memory>
 
+using namespace testsupport::store;
+
 namespace {
 
 const QString kQuestion = QStringLiteral("There maybe an update to this software available\r"
                                          "Do you want to check for an update?");
 
-QString configFolder()
-{
-    return qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/Veldrane");
-}
-
-QString storeFile()
-{
-    return configFolder() + u'/' + QCoreApplication::applicationName() + QStringLiteral(".conf");
-}
-
 QString storedKey()
 {
     return QStringLiteral("Settings/") + app::EncodeSetting(QStringLiteral("Duration"));
-}
-
-void clearStore()
-{
-    QDir(configFolder()).removeRecursively();
-    QFile::remove(configFolder());
 }
 
 // Puts text under the key exactly as given, bypassing the program's own encoding.
@@ -50,52 +37,6 @@ void storeRaw(const QString& text)
     store.setValue(storedKey(), text);
     store.sync();
     QCOMPARE(store.status(), QSettings::NoError);
-}
-
-QByteArray fileContents()
-{
-    QFile file(storeFile());
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll();
-}
-
-// A write that failed stays pending in this process's settings cache and would be read back, or
-// written later, by other tests; a store under a name of its own keeps it to the one test.
-class StoreOfItsOwn {
-public:
-    StoreOfItsOwn() : name(QCoreApplication::applicationName())
-    {
-        static int count = 0;
-        QCoreApplication::setApplicationName(name + QStringLiteral("-blocked-%1").arg(++count));
-    }
-    ~StoreOfItsOwn()
-    {
-        clearStore();
-        QCoreApplication::setApplicationName(name);
-    }
-    StoreOfItsOwn(const StoreOfItsOwn&) = delete;
-    StoreOfItsOwn& operator=(const StoreOfItsOwn&) = delete;
-
-private:
-    QString name;
-};
-
-void writeFile(const QByteArray& contents)
-{
-    clearStore();
-    QDir().mkpath(configFolder());
-    QFile file(storeFile());
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(contents);
-}
-
-QString fromCodes(std::initializer_list<int> list)
-{
-    QString text;
-    for (int code : list)
-        text += QChar(static_cast<char16_t>(code));
-    return text;
 }
 
 // Marks the file with a time long past, so that any rewrite shows.
