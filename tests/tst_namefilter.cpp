@@ -47,14 +47,22 @@ private slots:
         form = ui::Forms::find<frmMain>();
         QVERIFY(form);
         QVERIFY(QTest::qWaitForWindowActive(form));
-        form->txtName->clear();
-        form->txtName->setFocus();
     }
 
     void cleanup()
     {
         QCOMPARE(run->ends, 0);
         run.reset();
+    }
+
+    void nameFieldHasTheFocusFirst()
+    {
+        QCOMPARE(QApplication::focusWidget(), form->txtName);
+        QVERIFY(form->txtName->toPlainText().isEmpty());
+        QTest::keyClick(form->txtName, Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), form->cmdCalculate);
+        QTest::keyClick(form->cmdCalculate, Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), form->txtName);
     }
 
     void acceptedCodes_data()
