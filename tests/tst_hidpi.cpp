@@ -1,0 +1,473 @@
+// The four windows on screens of 1, 1.5 and 2 device pixels to the pixel: each keeps its
+// layout, every text fits its control, and the pictures are drawn from pixels enough for the
+// screen (at 1 they keep their own pixel sizes).
+//
+// The scale of a process is fixed when it starts, so the test runs itself once per scale as a
+// child process that lays out every window and writes down what it finds; the test proper
+// compares those reports.
+#include "app/frmAbout.h"
+#include "reading/frmDisplay.h"
+#include "reading/frmMain.h"
+#include "reading/reading.h"
+#include "referral/frmNagScreen2.h"
+#include "referral/promo.h"
+#include "support/testsupport.h"
+#include "ui/caption.h"
+#include "ui/controls.h"
+#include "ui/forms.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QIcon>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QWindow>
+
+#include <cmath>
+#include <memory>
+
+using reading::frmDisplay;
+using reading::frmMain;
+using referral::frmNagScreen2;
+
+namespace {
+
+const char* const kReportVariable = "TOLVY_HIDPI_REPORT";
+const QList<double> kScales{1.0, 1.5, 2.0};
+
+QString scaleName(double scale)
+{
+    return QString::number(scale);
+}
+
+// ---- The child: lays the windows out at its scale and reports.
+
+QString where(const QWidget* widget)
+{
+    return widget->window()->objectName() + u'/' + widget->objectName();
+}
+
+// What a control needs for its text, set against what it has; empty when the text fits.
+QString textProblem(QWidget* widget)
+{
+    const QFontMetrics metrics(widget->font());
+    QStyle* style = widget->style();
+    const auto tooSmall = [&](QSize needed, QSize room) {
+        return QStringLiteral("%1 \"%2\" needs %3x%4, has %5x%6")
+            .arg(where(widget), widget->property("text").toString().left(40))
+            .arg(needed.width())
+            .arg(needed.height())
+            .arg(room.width())
+            .arg(room.height());
+    };
+    if (auto* label = qobject_cast<QLabel*>(widget)) {
+        if (label->text().isEmpty() || !label->pixmap().isNull())
+            return {};
+        const QRect room = label->contentsRect().adjusted(label->margin(), label->margin(), -label->margin(),
+                                                          -label->margin());
+        const int flags = int(label->alignment()) | (label->wordWrap() ? int(Qt::TextWordWrap) : 0);
+        const QRect needed = metrics.boundingRect(room, flags, label->text());
+        if (needed.width() > room.width() || needed.height() > room.height())
+            return tooSmall(needed.size(), room.size());
+        // A label may run past its window's edge; its text may not.
+        const QRect inParent(label->mapToParent(needed.topLeft()), needed.size());
+        if (!label->parentWidget()->rect().contains(inParent))
+            return where(widget) + QStringLiteral(": the text runs out of the window");
+        return {};
+    }
+    if (auto* check = qobject_cast<QCheckBox*>(widget)) {
+        const int indicator = style->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, check) +
+                              style->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr, check);
+        const QSize needed(indicator + metrics.horizontalAdvance(check->text()), metrics.height());
+        if (needed.width() > check->width() || needed.height() > check->height())
+            return tooSmall(needed, check->size());
+        return {};
+    }
+    if (auto* button = qobject_cast<QPushButton*>(widget)) {
+        const int frame = style->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, button);
+        const int margin = style->pixelMetric(QStyle::PM_ButtonMargin, nullptr, button);
+        const QSize needed(metrics.horizontalAdvance(ui::displayedCaption(button->text())) + margin +
+                               2 * frame,
+                           metrics.height() + 2 * frame);
+        if (needed.width() > button->width() || needed.height() > button->height())
+            return tooSmall(needed, button->size());
+        return {};
+    }
+    if (auto* frame = qobject_cast<QGroupBox*>(widget)) {
+        if (frame->title().isEmpty())
+            return {};
+        const QSize needed(metrics.horizontalAdvance(frame->title()) + 2 * metrics.averageCharWidth(),
+                           metrics.height());
+        if (needed.width() > frame->width())
+            return tooSmall(needed, frame->size());
+        return {};
+    }
+    if (auto* line = qobject_cast<QLineEdit*>(widget)) {
+        // The boxes open holding the name of what belongs in them; it must show whole.
+        const QMargins margins = line->textMargins();
+        const int frame = style->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, line);
+        const QSize needed(metrics.horizontalAdvance(line->text()) + margins.left() + margins.right() +
+                               2 * frame + 4,
+                           metrics.height());
+        if (needed.width() > line->width() || needed.height() > line->height())
+            return tooSmall(needed, line->size());
+        return {};
+    }
+    return {};
+}
+
+QJsonObject describeWindow(QWidget* window)
+{
+    QJsonObject geometry;
+    QJsonArray problems;
+    QJsonObject pictures;
+    const auto rect = [](QRect r) { return QJsonArray{r.x(), r.y(), r.width(), r.height()}; };
+    geometry.insert(QStringLiteral("(window)"), rect(QRect(QPoint(), window->size())));
+    for (QWidget* widget : window->findChildren<QWidget*>()) {
+        if (widget->objectName().isEmpty() || widget->objectName().startsWith(QLatin1StringView("qt_")))
+            continue;
+        geometry.insert(widget->objectName(), rect(QRect(widget->mapTo(window, QPoint()), widget->size())));
+        if (!widget->isVisibleTo(window))
+            continue;
+        if (const QString problem = textProblem(widget); !problem.isEmpty())
+            problems.append(problem);
+        if (auto* label = qobject_cast<QLabel*>(widget); label && !label->pixmap().isNull()) {
+            const QPixmap picture = label->pixmap();
+            pictures.insert(widget->objectName(),
+                            QJsonObject{{QStringLiteral("ratio"), picture.devicePixelRatio()},
+                                        {QStringLiteral("pixels"), rect(QRect(QPoint(), picture.size()))},
+                                        {QStringLiteral("logical"),
+                                         rect(QRect(QPoint(), picture.deviceIndependentSize().toSize()))}});
+        }
+    }
+    const QWindow* handle = window->windowHandle();
+    return {{QStringLiteral("ratio"), handle ? handle->devicePixelRatio() : 0.0},
+            {QStringLiteral("geometry"), geometry},
+            {QStringLiteral("problems"), problems},
+            {QStringLiteral("pictures"), pictures}};
+}
+
+void showAndSettle(QWidget* window)
+{
+    window->show();
+    if (!QTest::qWaitForWindowExposed(window))
+        qWarning("%s was not exposed", qPrintable(window->objectName()));
+    testsupport::settle();
+}
+
+// Plays one whole reading that draws the same omen three times (0.1 Falcon, 0.5 Raven,
+// 0.9 Snow Lion), so that every interpretation and the all-Falcon text is shown once.
+void playReading(frmDisplay& display, float value)
+{
+    reading::ResetReading();
+    testsupport::ScriptedRandom random{value, value, value};
+    for (int count = 0; count < 3; ++count)
+        QTest::mouseClick(display.cmdBeads, Qt::LeftButton);
+    testsupport::settle();
+}
+
+int writeReport(const QString& file)
+{
+    testsupport::MessageBoxes messages;
+    testsupport::Browser browser;
+    QJsonObject states;
+
+    {
+        testsupport::ProgramRun run;
+        run.start();
+        auto* main = ui::Forms::find<frmMain>();
+        if (!main)
+            return 3;
+        showAndSettle(main);
+        states.insert(QStringLiteral("frmMain"), describeWindow(main));
+
+        QTimer::singleShot(0, [&] {
+            auto* about = qobject_cast<app::frmAbout*>(QApplication::activeModalWidget());
+            if (!about)
+                return;
+            if (!QTest::qWaitForWindowExposed(about))
+                qWarning("the About window was not exposed");
+            states.insert(QStringLiteral("frmAbout"), describeWindow(about));
+            about->done(QDialog::Accepted);
+        });
+        app::showAboutWindow();
+
+        QTest::keyClicks(main->txtName, QStringLiteral("ana"));
+        QTest::mouseClick(main->cmdCalculate, Qt::LeftButton);
+        auto* display = ui::Forms::find<frmDisplay>();
+        if (!display)
+            return 4;
+        showAndSettle(display);
+        states.insert(QStringLiteral("frmDisplay"), describeWindow(display));
+        const QList<QPair<QString, float>> readings{{QStringLiteral("falcons"), 0.1f},
+                                                    {QStringLiteral("ravens"), 0.5f},
+                                                    {QStringLiteral("snow lions"), 0.9f}};
+        for (const auto& [name, value] : readings) {
+            playReading(*display, value);
+            states.insert(QStringLiteral("frmDisplay, ") + name, describeWindow(display));
+        }
+    }
+
+    // Each start of the refer-a-friend window shows one of the promotional messages.
+    for (int message = 0; message < referral::kPromoMessageCount; ++message) {
+        testsupport::ProgramRun run;
+        run.start();
+        testsupport::ScriptedRandom random{(float(message) + 0.5f) / float(referral::kPromoMessageCount)};
+        ui::Forms::show<frmNagScreen2>();
+        auto* referral = ui::Forms::find<frmNagScreen2>();
+        if (!referral)
+            return 5;
+        showAndSettle(referral);
+        QJsonObject state = describeWindow(referral);
+        state.insert(QStringLiteral("message"), referral->Label2->text());
+        states.insert(QStringLiteral("frmNagScreen2, message %1").arg(message + 1), state);
+    }
+
+    QFile out(file);
+    if (!out.open(QIODevice::WriteOnly))
+        return 6;
+    out.write(QJsonDocument(QJsonObject{{QStringLiteral("scale"), qEnvironmentVariable("QT_SCALE_FACTOR")},
+                                        {QStringLiteral("states"), states}})
+                  .toJson());
+    return 0;
+}
+
+} // namespace
+
+// ---- The test: one report per scale, then what they must say.
+
+class HiDpiTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir folder;
+    QMap<QString, QJsonObject> reports; // by scale name
+
+    QJsonObject stateOf(double scale, const QString& name) const
+    {
+        return reports.value(scaleName(scale))
+            .value(QStringLiteral("states"))
+            .toObject()
+            .value(name)
+            .toObject();
+    }
+
+    QStringList stateNames() const
+    {
+        return reports.value(scaleName(1.0)).value(QStringLiteral("states")).toObject().keys();
+    }
+
+    void addStateRows(const QList<double>& scales)
+    {
+        QTest::addColumn<double>("scale");
+        QTest::addColumn<QString>("state");
+        for (double scale : scales) {
+            for (const QString& name : stateNames())
+                QTest::addRow("%s at %s", qPrintable(name), qPrintable(scaleName(scale))) << scale << name;
+        }
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(folder.isValid());
+        for (double scale : kScales) {
+            const QString file = folder.filePath(QStringLiteral("report-%1.json").arg(scaleName(scale)));
+            QProcess child;
+            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+            environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+            environment.insert(QStringLiteral("QT_SCALE_FACTOR"), scaleName(scale));
+            environment.insert(QString::fromLatin1(kReportVariable), file);
+            child.setProcessEnvironment(environment);
+            child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+            child.start(QCoreApplication::applicationFilePath(), {});
+            QVERIFY(child.waitForFinished(90'000));
+            QVERIFY2(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0,
+                     qPrintable(QStringLiteral("the run at scale %1 ended with %2")
+                                    .arg(scaleName(scale))
+                                    .arg(child.exitCode())));
+            QFile in(file);
+            QVERIFY(in.open(QIODevice::ReadOnly));
+            reports.insert(scaleName(scale), QJsonDocument::fromJson(in.readAll()).object());
+        }
+        // Every window in every state it was looked at.
+        QCOMPARE(stateNames().size(), 10);
+    }
+
+    void windowsTakeTheScale_data() { addStateRows(kScales); }
+
+    void windowsTakeTheScale()
+    {
+        QFETCH(double, scale);
+        QFETCH(QString, state);
+        QCOMPARE(stateOf(scale, state).value(QStringLiteral("ratio")).toDouble(), scale);
+    }
+
+    void textsFit_data() { addStateRows(kScales); }
+
+    void textsFit()
+    {
+        QFETCH(double, scale);
+        QFETCH(QString, state);
+        QStringList problems;
+        for (const QJsonValue& problem : stateOf(scale, state).value(QStringLiteral("problems")).toArray())
+            problems << problem.toString();
+        QVERIFY2(problems.isEmpty(), qPrintable(problems.join(QStringLiteral("; "))));
+    }
+
+    void layoutKept_data() { addStateRows({1.5, 2.0}); }
+
+    void layoutKept()
+    {
+        QFETCH(double, scale);
+        QFETCH(QString, state);
+        const QJsonObject base = stateOf(1.0, state).value(QStringLiteral("geometry")).toObject();
+        const QJsonObject scaled = stateOf(scale, state).value(QStringLiteral("geometry")).toObject();
+        QVERIFY(base.size() > 5);
+        QCOMPARE(scaled.keys(), base.keys());
+        QStringList moved;
+        for (const QString& name : base.keys()) {
+            if (scaled.value(name) != base.value(name))
+                moved << QStringLiteral("%1 %2 -> %3")
+                             .arg(name,
+                                  QString::fromUtf8(QJsonDocument(base.value(name).toArray())
+                                                        .toJson(QJsonDocument::Compact)),
+                                  QString::fromUtf8(QJsonDocument(scaled.value(name).toArray())
+                                                        .toJson(QJsonDocument::Compact)));
+        }
+        QVERIFY2(moved.isEmpty(), qPrintable(moved.join(QStringLiteral("; "))));
+    }
+
+    void picturesSharp_data()
+    {
+        QTest::addColumn<double>("scale");
+        QTest::addColumn<QString>("state");
+        QTest::addColumn<QString>("picture");
+        QTest::addColumn<QSize>("logical");
+        struct Row {
+            const char* state;
+            const char* picture;
+            QSize logical;
+        };
+        // The bead boxes are filled before the reading window is first shown, and again by
+        // each count once it is up; the icons are drawn for the screen they land on.
+        const QList<Row> rows{
+            {"frmMain", "Picture1", {135, 112}},
+            {"frmDisplay", "picBeads0", {41, 40}},
+            {"frmDisplay", "picBeads2", {41, 40}},
+            {"frmDisplay, falcons", "picBeads0", {41, 40}},
+            {"frmDisplay, ravens", "picBeads1", {59, 40}},
+            {"frmDisplay, snow lions", "picBeads2", {78, 40}},
+            {"frmAbout", "picIcon", {32, 32}},
+            {"frmNagScreen2, message 1", "Picture1", {32, 32}},
+        };
+        for (double scale : kScales) {
+            for (const Row& row : rows)
+                QTest::addRow("%s %s at %s", row.state, row.picture, qPrintable(scaleName(scale)))
+                    << scale << QString::fromLatin1(row.state) << QString::fromLatin1(row.picture)
+                    << row.logical;
+        }
+    }
+
+    void picturesSharp()
+    {
+        QFETCH(double, scale);
+        QFETCH(QString, state);
+        QFETCH(QString, picture);
+        QFETCH(QSize, logical);
+        const QJsonObject shown =
+            stateOf(scale, state).value(QStringLiteral("pictures")).toObject().value(picture).toObject();
+        QVERIFY2(!shown.isEmpty(), "no picture");
+        const auto size = [](const QJsonValue& value) {
+            const QJsonArray a = value.toArray();
+            return QSize(a.at(2).toInt(), a.at(3).toInt());
+        };
+        const double ratio = shown.value(QStringLiteral("ratio")).toDouble();
+        // Always the same room on the screen.
+        QCOMPARE(size(shown.value(QStringLiteral("logical"))), logical);
+        if (scale == 1.0) {
+            QCOMPARE(ratio, 1.0);
+            QCOMPARE(size(shown.value(QStringLiteral("pixels"))), logical);
+        } else {
+            // At least one picture pixel to each screen pixel: nothing is blown up.
+            QVERIFY2(ratio >= scale, qPrintable(QString::number(ratio)));
+            QVERIFY(size(shown.value(QStringLiteral("pixels"))).width() >=
+                    std::ceil(logical.width() * scale));
+        }
+    }
+
+    // The measure above must see a text that does not fit, or its silence means nothing.
+    void overflowIsSeen_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<bool>("roomy");
+        for (const char* kind : {"label", "wrapped label", "button", "check box", "frame", "text box"}) {
+            QTest::addRow("%s, cramped", kind) << QString::fromLatin1(kind) << false;
+            QTest::addRow("%s, roomy", kind) << QString::fromLatin1(kind) << true;
+        }
+    }
+
+    void overflowIsSeen()
+    {
+        QFETCH(QString, kind);
+        QFETCH(bool, roomy);
+        QWidget window;
+        window.setObjectName(QStringLiteral("window"));
+        window.resize(800, 200);
+        const QString text = QStringLiteral("Count Beads for the Second Time");
+        QWidget* control = nullptr;
+        if (kind == QLatin1StringView("label") || kind == QLatin1StringView("wrapped label")) {
+            auto* label = new QLabel(text, &window);
+            label->setWordWrap(kind == QLatin1StringView("wrapped label"));
+            control = label;
+        } else if (kind == QLatin1StringView("button")) {
+            control = new QPushButton(text, &window);
+        } else if (kind == QLatin1StringView("check box")) {
+            control = new QCheckBox(text, &window);
+        } else if (kind == QLatin1StringView("frame")) {
+            control = new QGroupBox(text, &window);
+        } else {
+            control = new QLineEdit(text, &window);
+        }
+        control->setObjectName(QStringLiteral("control"));
+        control->setFont(ui::verdana(8.25, true));
+        control->setGeometry(10, 10, roomy ? 400 : 120, roomy ? 40 : 14);
+        QCOMPARE(textProblem(control).isEmpty(), roomy);
+    }
+
+    void everyPromotionalMessageLookedAt()
+    {
+        QSet<QString> messages;
+        for (int message = 1; message <= referral::kPromoMessageCount; ++message)
+            messages << stateOf(1.0, QStringLiteral("frmNagScreen2, message %1").arg(message))
+                            .value(QStringLiteral("message"))
+                            .toString();
+        QCOMPARE(messages.size(), referral::kPromoMessageCount);
+    }
+};
+
+int main(int argc, char* argv[])
+{
+    testsupport::prepareEnvironment();
+    QApplication app(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
+    // As the program does: the icon the About window shows.
+    QIcon icon;
+    for (int size : {16, 24, 32, 48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/assets/icon-%1.png").arg(size), QSize(size, size));
+    QApplication::setWindowIcon(icon);
+    if (qEnvironmentVariableIsSet(kReportVariable))
+        return writeReport(qEnvironmentVariable(kReportVariable));
+    HiDpiTest test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_hidpi.moc"
