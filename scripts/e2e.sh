@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# End-to-end run of the real program under a private Xvfb, driven with xdotool (tests/e2e).
+# Builds the program first when it is missing or out of date.
+#
+# Usage: scripts/e2e.sh [build folder]
+# The build folder is the argument, else $TOLVY_E2E_BUILD, else build/; a folder not configured
+# yet is configured as a Debug build. Exits non-zero, naming the failing step, on any failure.
+set -euo pipefail
+# shellcheck source=scripts/lib.sh
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+
+build=${1:-${TOLVY_E2E_BUILD:-$TOLVY_ROOT/build}}
+mkdir -p "$build"
+build=$(realpath "$build")
+
+if [[ ! -f $build/CMakeCache.txt ]]; then
+    tolvy_say "Configure ($build)"
+    tolvy_configure "$build" Debug
+fi
+tolvy_say "Build tolvy-sarnavel ($build)"
+tolvy_compile "$build" tolvy-sarnavel
+
+# The addresses the run expects use the hosts this build was configured with.
+cache_value()
+{
+    sed -n "s/^$1:[A-Z]*=//p" "$build/CMakeCache.txt" | head -n1
+}
+for name in TOLVY_FORUM_HOST TOLVY_HELP_HOST TOLVY_PRODUCT_HOST; do
+    value=$(cache_value "$name")
+    [[ -z $value ]] || export "$name=$value"
+done
+
+tolvy_say "End-to-end run"
+exec bash "$TOLVY_ROOT/tests/e2e/scenario.sh" "$build/tolvy-sarnavel"

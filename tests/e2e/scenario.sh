@@ -1,0 +1,523 @@
+#!/usr/bin/env bash
+# End-to-end run of the real program on a private virtual display, driven from outside with
+# xdotool the way a user drives it: keys, menus and clicks, with a stand-in browser opener that
+# records every address. Exits non-zero with the failing step on any difference.
+#
+# Usage: tests/e2e/scenario.sh <path of tolvy-sarnavel>
+# The build's hosts come from TOLVY_FORUM_HOST, TOLVY_HELP_HOST and TOLVY_PRODUCT_HOST (scripts/e2e.sh
+# reads them from the build's CMake cache). TOLVY_E2E_KEEP=1 keeps the work folder with its
+# screenshots and logs; a failed run always keeps it.
+set -euo pipefail
+
+program=${1:?usage: scenario.sh <path of tolvy-sarnavel>}
+program=$(realpath "$program")
+[[ -x $program ]] || { echo "Not an executable program: $program" >&2; exit 2; }
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+
+forumHost=${TOLVY_FORUM_HOST:-forum.veldrane.example}
+helpHost=${TOLVY_HELP_HOST:-help.veldrane.example}
+productHost=${TOLVY_PRODUCT_HOST:-sarnavel.veldrane.example}
+
+for tool in Xvfb xdotool xwininfo xclip import convert python3; do
+    if ! command -v "$tool" >/dev/null; then
+        echo "The end-to-end run needs '$tool' (packages: xvfb xdotool x11-utils xclip imagemagick python3)." >&2
+        exit 2
+    fi
+done
+
+# xdotool reads the texts it types in the locale's encoding.
+export LC_ALL=C.UTF-8
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/tolvy-e2e.XXXXXX")
+mkdir -p "$work/home" "$work/config" "$work/runtime" "$work/bin" "$work/shots"
+chmod 700 "$work/runtime"
+cp "$here/xdg-open" "$work/bin/xdg-open"
+chmod +x "$work/bin/xdg-open"
+browserLog="$work/browser.log"
+: >"$browserLog"
+
+current="setting up"
+xserver=""
+launched=()
+passed=false
+started=$EPOCHREALTIME
+
+cleanup()
+{
+    local status=$?
+    set +e
+    local pid
+    for pid in "${launched[@]}"; do
+        if running "$pid"; then
+            kill -TERM "$pid" 2>/dev/null
+            for _ in {1..20}; do
+                running "$pid" || break
+                sleep 0.05
+            done
+            kill -KILL "$pid" 2>/dev/null
+        fi
+        wait "$pid" 2>/dev/null
+    done
+    if [[ -n $xserver ]]; then
+        kill -TERM "$xserver" 2>/dev/null
+        wait "$xserver" 2>/dev/null
+    fi
+    if [[ $passed == true && ${TOLVY_E2E_KEEP:-0} != 1 ]]; then
+        rm -rf "$work"
+    else
+        echo "Screenshots and logs are kept in $work" >&2
+    fi
+    exit "$status"
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+step()
+{
+    current=$1
+    printf '  - %s\n' "$1"
+}
+
+fail()
+{
+    echo "E2E FAILED at \"$current\": $*" >&2
+    local log
+    for log in "$work"/program-*.log; do
+        [[ -s $log ]] || continue
+        echo "--- $(basename "$log") (last lines):" >&2
+        tail -n 20 "$log" >&2
+    done
+    exit 1
+}
+
+now_us() { echo "${EPOCHREALTIME/./}"; }
+
+# poll <seconds> <command...>: runs the command every 50 ms until it succeeds; false on timeout.
+poll()
+{
+    local deadline=$(($(now_us) + $1 * 1000000))
+    shift
+    while true; do
+        "$@" && return 0
+        (($(now_us) < deadline)) || return 1
+        sleep 0.05
+    done
+}
+
+# --- processes -------------------------------------------------------------------------------
+
+# launch <name>: starts the program in the sandbox; its pid in $pid.
+launch()
+{
+    env HOME="$work/home" XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime" \
+        PATH="$work/bin:$PATH" QT_QPA_PLATFORM=xcb TOLVY_E2E_BROWSER_LOG="$browserLog" \
+        "$program" >"$work/program-$1.log" 2>&1 &
+    pid=$!
+    launched+=("$pid")
+}
+
+running()
+{
+    local state
+    state=$(ps -o stat= -p "$1" 2>/dev/null) || return 1
+    [[ -n $state && $state != Z* ]]
+}
+
+ended() { ! running "$1"; }
+
+# wait_exit <pid> <what>: waits for the process to end; its exit code in $code.
+wait_exit()
+{
+    poll 10 ended "$1" || fail "$2 still runs 10 s later"
+    code=0
+    # Braces keep the shell's own note about a killed job out of the output.
+    { wait "$1"; } 2>/dev/null || code=$?
+}
+
+# --- windows ---------------------------------------------------------------------------------
+
+# geometry <window>: sets gx, gy, gw, gh.
+geometry()
+{
+    local key value
+    gx="" gy="" gw="" gh=""
+    while IFS='=' read -r key value; do
+        case $key in
+        X) gx=$value ;;
+        Y) gy=$value ;;
+        WIDTH) gw=$value ;;
+        HEIGHT) gh=$value ;;
+        esac
+    done < <(xdotool getwindowgeometry --shell "$1" 2>/dev/null)
+    [[ -n $gw ]]
+}
+
+# find_window <pid> <title regex> [width]: the first visible window that matches, in $found.
+find_window()
+{
+    local id
+    found=""
+    for id in $(xdotool search --all --onlyvisible --pid "$1" --name "$2" 2>/dev/null); do
+        if [[ -n ${3:-} ]]; then
+            geometry "$id" || continue
+            [[ $gw == "$3" ]] || continue
+        fi
+        found=$id
+        return 0
+    done
+    return 1
+}
+
+no_window() { ! find_window "$@"; }
+
+# wait_window <pid> <title regex> <width or ""> <what>: the window's id in $found.
+wait_window()
+{
+    poll 10 find_window "$1" "$2" "$3" || fail "no window: $4"
+}
+
+wait_gone()
+{
+    poll 10 no_window "$1" "$2" "$3" || fail "still visible: $4"
+}
+
+focused() { [[ $(xdotool getwindowfocus 2>/dev/null) == "$1" ]]; }
+
+# A window the program opens takes the keyboard focus by itself.
+wait_focus()
+{
+    poll 5 focused "$1" || fail "window $1 ($2) did not take the keyboard focus"
+}
+
+# There is no window manager on the private display: after a dialog closes, the focus goes back
+# to its window the way a window manager would give it back.
+give_focus()
+{
+    timeout 5 xdotool windowfocus --sync "$1" 2>/dev/null || true
+    poll 5 focused "$1" || fail "could not give the keyboard focus to window $1 ($2)"
+}
+
+# menu_open <pid>: a drop-down menu of the process is on the screen; popups are the process's
+# only windows that bypass the window manager.
+menu_open()
+{
+    local id
+    for id in $(xdotool search --onlyvisible --pid "$1" 2>/dev/null); do
+        xwininfo -id "$id" 2>/dev/null | grep -q 'Override Redirect State: yes' && return 0
+    done
+    return 1
+}
+
+# menu <pid> <key of the menu> <key of the item>
+menu()
+{
+    xdotool key "alt+$2"
+    poll 5 menu_open "$1" || fail "Alt+${2^^} opened no menu"
+    xdotool key "$3"
+    poll 5 eval "! menu_open $1" || fail "the menu stayed open after '$3'"
+}
+
+# click_at <window> <x> <y>: a left click at a point of the window, then the pointer moves out
+# of the way (keys of a window that lost its focus would otherwise go where it rests).
+click_at()
+{
+    geometry "$1" || fail "window $1 is gone"
+    xdotool mousemove "$((gx + $2))" "$((gy + $3))" click 1
+    xdotool mousemove 0 0
+}
+
+shot()
+{
+    import -window root "$work/shots/$1.png" 2>/dev/null || true
+}
+
+# message_box <pid> <what>: the program's message box (titled with the program's name) is shown
+# and focused; its id in $box.
+message_box()
+{
+    wait_window "$1" '^Tolvy Sarnavel$' "" "$2"
+    box=$found
+    wait_focus "$box" "$2"
+}
+
+# --- the browser record ----------------------------------------------------------------------
+
+expected=()
+
+log_count() { [[ $(wc -l <"$browserLog") -ge $1 ]]; }
+
+# expect_opened <address>: the next recorded address is exactly this one.
+expect_opened()
+{
+    expected+=("$1")
+    local n=${#expected[@]}
+    poll 5 log_count "$n" || fail "the browser was not asked to open $1"
+    local got
+    got=$(sed -n "${n}p" "$browserLog")
+    [[ $got == "$1" ]] || fail "the browser was asked to open '$got' instead of '$1'"
+}
+
+# --- the reading window's bead boxes ---------------------------------------------------------
+
+# bead_signatures <reading window>: pixel signatures of the three bead boxes in beads[0..2].
+bead_signatures()
+{
+    geometry "$1" || return 1
+    local menuBar=$((gh - 8010 / 15)) x
+    import -window "$1" "$work/reading.png" 2>/dev/null || return 1
+    beads=()
+    for x in 312 424 528; do
+        beads+=("$(convert "$work/reading.png" -crop "43x42+$x+$((120 + menuBar))" +repage -format '%#' info:)")
+    done
+}
+
+# beads_are <reading window> <n>: the first n boxes show a bead picture, the others the question mark.
+beads_are()
+{
+    bead_signatures "$1" || return 1
+    local i
+    for i in 0 1 2; do
+        if ((i < $2)); then
+            [[ ${beads[i]} != "$questionMark" ]] || return 1
+        else
+            [[ ${beads[i]} == "$questionMark" ]] || return 1
+        fi
+    done
+}
+
+# ---------------------------------------------------------------------------------------------
+
+echo "End-to-end run of $program"
+step "start a private X server"
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$work/display" >"$work/xvfb.log" 2>&1 &
+xserver=$!
+display_ready() { [[ -s $work/display ]]; }
+poll 10 display_ready || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
+export DISPLAY=":$(head -n1 "$work/display")"
+unset WAYLAND_DISPLAY XDG_CURRENT_DESKTOP DESKTOP_SESSION BROWSER DEFAULT_BROWSER
+xdotool mousemove 0 0
+
+# The widths of the windows, from their client areas in twips.
+mainWidth=$((8205 / 15))
+readingWidth=$((11655 / 15))
+aboutWidth=$((7080 / 15))
+referralWidth=$((11115 / 15))
+title='^Tolvy Sarnavel v1\.0$'
+
+step "start the program: the name-entry window comes up with the focus"
+launch first
+first=$pid
+wait_window "$first" "$title" "$mainWidth" "name-entry window"
+main=$found
+wait_focus "$main" "name-entry window"
+if find_window "$first" '^Tolvy Sarnavel$'; then
+    fail "a message box came up on the first start"
+fi
+shot 01-started
+
+step "a second instance says \"Application is already running\" and ends with code 0"
+launch second
+second=$pid
+message_box "$second" "the second instance's message box"
+if find_window "$second" "$title"; then
+    fail "the second instance showed a window of its own"
+fi
+shot 02-second-instance
+xdotool key Return
+wait_exit "$second" "the second instance"
+((code == 0)) || fail "the second instance ended with code $code"
+running "$first" || fail "the first instance ended"
+find_window "$first" "$title" "$mainWidth" || fail "the first instance's window is gone"
+
+step "type \"ta1ra\": the digit is refused with a message, the field holds \"TARA\""
+give_focus "$main" "name-entry window"
+xdotool type ta
+xdotool type 1
+message_box "$first" "the name field's message box"
+shot 03-refused-digit
+xdotool key Return
+wait_gone "$first" '^Tolvy Sarnavel$' "" "the name field's message box"
+give_focus "$main" "name-entry window"
+xdotool type ra
+# A triple click selects the field's line, which X publishes as the primary selection.
+geometry "$main"
+mainMenuBar=$((gh - 4470 / 15))
+click_field() { xdotool mousemove "$((gx + 276))" "$((gy + mainMenuBar + 146))" click --repeat 3 --delay 60 1; }
+field_holds() { [[ $(timeout 3 xclip -o -selection primary 2>/dev/null) == "$1" ]]; }
+click_field
+xdotool mousemove 0 0
+poll 5 field_holds TARA ||
+    fail "the name field holds '$(timeout 3 xclip -o -selection primary 2>/dev/null)' instead of 'TARA'"
+
+step "Donate on the menu bar opens the donation page"
+xdotool key alt+d
+expect_opened "http://$helpHost/donate.html"
+
+step "File > Get My Sarnavel Reading opens the reading window"
+menu "$first" f s
+wait_window "$first" "$title" "$readingWidth" "reading window"
+reading=$found
+wait_focus "$reading" "reading window"
+no_window "$first" "$title" "$mainWidth" || fail "the name-entry window stayed visible"
+poll 5 bead_signatures "$reading" || fail "cannot read the reading window's picture"
+questionMark=${beads[0]}
+[[ ${beads[1]} == "$questionMark" && ${beads[2]} == "$questionMark" ]] ||
+    fail "the three bead boxes do not start with the same picture"
+
+step "count the beads three times (Tab twice to the count button, then Space)"
+xdotool key Tab Tab
+for count in 1 2 3; do
+    xdotool key space
+    poll 5 beads_are "$reading" "$count" || fail "count $count did not show its beads"
+done
+shot 04-three-counts
+
+step "File > Back returns to the name-entry window"
+menu "$first" f b
+wait_gone "$first" "$title" "$readingWidth" "reading window"
+wait_window "$first" "$title" "$mainWidth" "name-entry window after Back"
+[[ $found == "$main" ]] || fail "Back showed another name-entry window"
+wait_focus "$main" "name-entry window"
+
+step "a new reading starts at the first count"
+menu "$first" f s
+wait_window "$first" "$title" "$readingWidth" "reading window"
+reading=$found
+wait_focus "$reading" "reading window"
+poll 5 beads_are "$reading" 0 || fail "the new reading does not start with three question marks"
+
+step "the co-brand label of the reading window opens the co-brand page"
+geometry "$reading"
+readingMenuBar=$((gh - 8010 / 15))
+click_at "$reading" 68 $((readingMenuBar + 488))
+expect_opened "http://$helpHost/co-brand.html"
+
+step "Help > About Software opens the About window; its forum link opens the forum"
+menu "$first" h a
+wait_window "$first" "$title" "$aboutWidth" "About window"
+about=$found
+wait_focus "$about" "About window"
+shot 05-about
+click_at "$about" 192 142
+expect_opened "http://$forumHost"
+find_window "$first" "$title" "$aboutWidth" || fail "the About window closed on its link"
+
+step "Escape closes the About window"
+give_focus "$about" "About window"
+xdotool key Escape
+wait_gone "$first" "$title" "$aboutWidth" "About window"
+find_window "$first" "$title" "$readingWidth" || fail "the reading window went away with the About window"
+give_focus "$reading" "reading window"
+beads_are "$reading" 0 || fail "the reading changed behind the About window"
+
+step "File > Exit shows the refer-a-friend window"
+menu "$first" f x
+wait_gone "$first" "$title" "$readingWidth" "reading window"
+wait_window "$first" "$title" "$referralWidth" "refer-a-friend window"
+referral=$found
+wait_focus "$referral" "refer-a-friend window"
+no_window "$first" "$title" "$mainWidth" || fail "the name-entry window is visible on the way out"
+running "$first" || fail "the program ended instead of showing the refer-a-friend window"
+
+step "the forum check box opens the forum (Tab, Space)"
+xdotool key Tab space
+expect_opened "http://$forumHost"
+
+step "fill in the referral form and press Refer A Friend Now (Alt+N)"
+# Names with spaces, an ampersand and non-ASCII letters; spaces around a name are trimmed.
+# xdotool types letters outside its keymap only in lower case.
+yourName='  Zoë & Jo Tara  '
+yourEmail='tara+jo@mail.example'
+friendEmail='ana.bjork@mail.example'
+friendName='Ana Björk & Co'
+xdotool key Tab # txtName: its placeholder clears
+xdotool type --delay 15 "$yourName"
+xdotool key Tab Tab # the submit button, then txtEmail
+xdotool type --delay 15 "$yourEmail"
+xdotool key Tab # txtFriendEmail
+xdotool type --delay 15 "$friendEmail"
+xdotool key Tab # txtFriendName
+xdotool type --delay 15 "$friendName"
+shot 06-referral-form
+xdotool key alt+n
+referralAddress=$(python3 - "$forumHost" "$productHost" "Zoë & Jo Tara" "$yourEmail" $'Your Message\r\n' \
+    "$friendName" "$friendEmail" <<'PY'
+import sys
+from urllib.parse import quote
+forum, product, *values = sys.argv[1:]
+values.append(f"http://{product}/")
+query = "&".join(f"taf{i}={quote(v, safe='')}" for i, v in enumerate(values, 1))
+print(f"http://{forum}/zenk-refer-a-friend.php?{query}")
+PY
+)
+expected+=("$referralAddress")
+poll 5 log_count "${#expected[@]}" || fail "the referral was not sent to the browser"
+sent=$(sed -n "${#expected[@]}p" "$browserLog")
+python3 - "$sent" "$forumHost" "$productHost" "Zoë & Jo Tara" "$yourEmail" $'Your Message\r\n' \
+    "$friendName" "$friendEmail" <<'PY' || fail "the referral address is wrong (above)"
+import sys
+from urllib.parse import urlsplit, parse_qsl
+sent, forum, product, *values = sys.argv[1:]
+values.append(f"http://{product}/")
+parts = urlsplit(sent)
+problems = []
+if (parts.scheme, parts.netloc, parts.path) != ("http", forum, "/zenk-refer-a-friend.php"):
+    problems.append(f"endpoint {parts.scheme}://{parts.netloc}{parts.path}")
+got = parse_qsl(parts.query, keep_blank_values=True, strict_parsing=True, encoding="utf-8", errors="strict")
+want = [(f"taf{i}", v) for i, v in enumerate(values, 1)]
+if got != want:
+    problems.append(f"query {got!r}, expected {want!r}")
+for problem in problems:
+    print("referral:", problem, file=sys.stderr)
+sys.exit(1 if problems else 0)
+PY
+[[ $sent == "$referralAddress" ]] || fail "the referral address is '$sent' instead of '$referralAddress'"
+find_window "$first" "$title" "$referralWidth" || fail "the refer-a-friend window closed on sending"
+
+step "E&xit of the refer-a-friend window (Alt+X) ends the program with code 0"
+xdotool key alt+x
+wait_exit "$first" "the program after Exit"
+((code == 0)) || fail "the program ended with code $code"
+
+step "every address the run opened, in order"
+mapfile -t opened <"$browserLog"
+if [[ "${opened[*]}" != "${expected[*]}" || ${#opened[@]} -ne ${#expected[@]} ]]; then
+    printf 'opened:   %s\n' "${opened[@]}" >&2
+    printf 'expected: %s\n' "${expected[@]}" >&2
+    fail "the browser record differs from the expected list"
+fi
+
+step "the first start created the settings file"
+settings="$work/config/Veldrane/$(basename "$program").conf"
+[[ -s $settings ]] || fail "no settings file at $settings"
+
+step "a killed run does not keep the next start out"
+launch killed
+killed=$pid
+wait_window "$killed" "$title" "$mainWidth" "name-entry window of the run to be killed"
+kill -KILL "$killed"
+wait_exit "$killed" "the killed run"
+launch restarted
+restarted=$pid
+wait_window "$restarted" "$title" "$mainWidth" "name-entry window after a killed run"
+main=$found
+wait_focus "$main" "name-entry window"
+if find_window "$restarted" '^Tolvy Sarnavel$'; then
+    fail "the start after a killed run showed a message box"
+fi
+shot 07-restarted
+
+step "File > Exit, then the Exit button of the refer-a-friend window: code 0"
+menu "$restarted" f x
+wait_window "$restarted" "$title" "$referralWidth" "refer-a-friend window"
+referral=$found
+wait_focus "$referral" "refer-a-friend window"
+# cmdClose, at 6000, 2760 twips, 1245 by 375.
+click_at "$referral" 440 196
+wait_exit "$restarted" "the program after its Exit button"
+((code == 0)) || fail "the program ended with code $code"
+((${#expected[@]} == $(wc -l <"$browserLog"))) || fail "leaving the program opened a web page: $(tail -n1 "$browserLog")"
+
+passed=true
+elapsed=$((($(now_us) - ${started/./}) / 1000))
+echo "End-to-end run passed: ${#expected[@]} addresses checked, in $((elapsed / 1000)).$(printf '%03d' $((elapsed % 1000))) s."
