@@ -14,8 +14,10 @@ set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 # shellcheck source=scripts/lib.sh
 source "$here/../../scripts/lib.sh"
+# shellcheck source=scripts/xvfb.sh
+source "$here/../../scripts/xvfb.sh"
 
-A11Y_PACKAGES=(xvfb xauth xdotool dbus at-spi2-core python3-gi gir1.2-atspi-2.0)
+A11Y_PACKAGES=(xvfb xdotool dbus at-spi2-core python3-gi gir1.2-atspi-2.0)
 target=${1:-$TOLVY_ROOT/build-a11y}
 
 skip_or_fail()
@@ -55,7 +57,7 @@ fi
 [[ -x $program ]] || { echo "FAILED: no program at $program" >&2; exit 1; }
 
 scratch=$(mktemp -d "${TMPDIR:-/tmp}/tolvy-a11y.XXXXXX")
-trap 'rm -rf "$scratch"' EXIT
+trap 'tolvy_stop_xvfb; rm -rf "$scratch"' EXIT
 mkdir -p "$scratch/home" "$scratch/config" "$scratch/runtime" "$scratch/bin"
 chmod 700 "$scratch/runtime"
 # The browser is a stand-in that writes down each address it is handed.
@@ -130,13 +132,13 @@ exit "$overall"
 SESSION
 
 tolvy_say "Accessibility check of $program"
+tolvy_start_xvfb "$scratch" || skip_or_fail "no virtual display"
 status=0
 HOME="$scratch/home" XDG_CONFIG_HOME="$scratch/config" XDG_RUNTIME_DIR="$scratch/runtime" \
     PATH="$scratch/bin:$PATH" TOLVY_BROWSER_LOG="$scratch/browser.log" TOLVY_FORUM_HOST="${forum:-forum.veldrane.example}" \
     LAUNCHER="$launcher" PROGRAM="$program" PYTHON="$python" CHECK="$here/check.py" SCRATCH="$scratch" \
     NO_AT_BRIDGE=0 \
-    timeout 300 xvfb-run -a -s '-screen 0 1280x1024x24 -nolisten tcp' \
-    dbus-run-session -- bash "$scratch/session.sh" || status=$?
+    timeout 300 dbus-run-session -- bash "$scratch/session.sh" || status=$?
 if ((status == 0)); then
     echo "Accessibility check passed."
 elif ((status == 2)); then
