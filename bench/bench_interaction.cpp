@@ -1,0 +1,257 @@
+// How fast the program answers a click, measured in-process on the real windows (offscreen
+// platform): a count of the beads, a whole reading, and starting a reading and going back with
+// names from a few letters to a pasted megabyte, to show that no step grows with the name.
+// Each sample is the time from the click to the end of the handler, and to the window drawn
+// (the posted paint events handled too).
+//
+//   bench_interaction [--quick]
+//
+// Exits non-zero when a step misses its target: a median under 1 ms.
+#include "app/startup.h"
+#include "reading/frmDisplay.h"
+#include "reading/frmMain.h"
+#include "ui/browser.h"
+#include "ui/controls.h"
+#include "ui/forms.h"
+#include "ui/messagebox.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace {
+
+constexpr double kTargetMs = 1.0;
+
+struct Sample {
+    qint64 handlerNs = 0;
+    qint64 drawnNs = 0;
+};
+
+struct Row {
+    QString step;
+    std::vector<Sample> samples;
+    Sample cold;
+};
+
+double ms(qint64 ns)
+{
+    return static_cast<double>(ns) / 1e6;
+}
+
+qint64 percentile(std::vector<qint64> values, double fraction)
+{
+    if (values.empty())
+        return 0;
+    std::sort(values.begin(), values.end());
+    const auto index = static_cast<std::size_t>(fraction * static_cast<double>(values.size() - 1) + 0.5);
+    return values[std::min(index, values.size() - 1)];
+}
+
+void drainEvents()
+{
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCoreApplication::processEvents();
+}
+
+// One sample of an action: the handler's own time, then with the events it posted (paints,
+// layouts, deferred deletions) handled as the event loop would.
+Sample measure(const std::function<void()>& action)
+{
+    drainEvents();
+    QElapsedTimer timer;
+    timer.start();
+    action();
+    Sample sample;
+    sample.handlerNs = timer.nsecsElapsed();
+    drainEvents();
+    sample.drawnNs = timer.nsecsElapsed();
+    return sample;
+}
+
+// The first sample is kept apart as the cold one; the others make the statistics.
+Row run(const QString& step, int repetitions, const std::function<void()>& before,
+        const std::function<void()>& action)
+{
+    Row row{step, {}, {}};
+    for (int i = 0; i <= repetitions; ++i) {
+        if (before)
+            before();
+        const Sample sample = measure(action);
+        if (i == 0)
+            row.cold = sample;
+        else
+            row.samples.push_back(sample);
+    }
+    return row;
+}
+
+reading::frmMain& mainWindow()
+{
+    return ui::Forms::get<reading::frmMain>();
+}
+
+reading::frmDisplay* readingWindow()
+{
+    return ui::Forms::find<reading::frmDisplay>();
+}
+
+void click(QWidget* button)
+{
+    QTest::mouseClick(button, Qt::LeftButton);
+}
+
+void startReading()
+{
+    click(mainWindow().cmdCalculate);
+}
+
+void goBack()
+{
+    if (auto* display = readingWindow(); display && display->isVisible())
+        click(display->cmdBack);
+}
+
+void ensureReading()
+{
+    if (auto* display = readingWindow(); !display || !display->isVisible()) {
+        startReading();
+        drainEvents();
+    }
+}
+
+// A short typed name followed by a pasted run of capitals, so the field holds about `length`.
+void enterName(qsizetype length)
+{
+    goBack();
+    drainEvents();
+    auto* field = mainWindow().txtName;
+    field->clear();
+    QTest::keyClicks(field, QStringLiteral("tara"));
+    if (length > 4)
+        field->pasteText(QString(length - 4, u'A'));
+    drainEvents();
+}
+
+QString sizeName(qsizetype length)
+{
+    if (length >= (1 << 20))
+        return QStringLiteral("%1 MiB").arg(length >> 20);
+    if (length >= 1024)
+        return QStringLiteral("%1 KiB").arg(length >> 10);
+    return QStringLiteral("%1 letters").arg(length);
+}
+
+bool printTable(const std::vector<Row>& rows)
+{
+    std::printf(
+        "Interaction timings, in-process on the offscreen platform; times in ms.\n"
+        "handler: click to the end of its handler; drawn: also the paint and layout events it posted.\n\n");
+    std::printf("%-44s %5s %8s %8s | %8s %8s %8s %8s  %s\n", "step", "reps", "cold", "handler", "drawn",
+                "drawn", "drawn", "drawn", "median");
+    std::printf("%-44s %5s %8s %8s | %8s %8s %8s %8s  %s\n", "", "", "drawn", "median", "median", "p90",
+                "worst", "mean", "< 1 ms");
+    bool allMet = true;
+    for (const Row& row : rows) {
+        std::vector<qint64> handler, drawn;
+        qint64 total = 0;
+        for (const Sample& s : row.samples) {
+            handler.push_back(s.handlerNs);
+            drawn.push_back(s.drawnNs);
+            total += s.drawnNs;
+        }
+        const qint64 median = percentile(drawn, 0.5);
+        const bool met = ms(median) < kTargetMs;
+        allMet = allMet && met;
+        std::printf("%-44s %5zu %8.3f %8.3f | %8.3f %8.3f %8.3f %8.3f  %s\n", qUtf8Printable(row.step),
+                    row.samples.size(), ms(row.cold.drawnNs), ms(percentile(handler, 0.5)), ms(median),
+                    ms(percentile(drawn, 0.9)), ms(*std::max_element(drawn.begin(), drawn.end())),
+                    ms(total / static_cast<qint64>(std::max<std::size_t>(1, drawn.size()))),
+                    met ? "ok" : "MISSED");
+    }
+    return allMet;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    // The program keeps its settings and its instance lock under HOME and the XDG folders:
+    // a folder of its own keeps the run away from the user's.
+    QTemporaryDir sandbox;
+    const QString root = sandbox.path();
+    QDir().mkpath(root + QStringLiteral("/runtime"));
+    QFile::setPermissions(root + QStringLiteral("/runtime"),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    qputenv("HOME", root.toLocal8Bit());
+    qputenv("XDG_CONFIG_HOME", (root + QStringLiteral("/config")).toLocal8Bit());
+    qputenv("XDG_RUNTIME_DIR", (root + QStringLiteral("/runtime")).toLocal8Bit());
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+
+    QApplication app(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
+    const bool quick = QCoreApplication::arguments().contains(QStringLiteral("--quick"));
+    const int scale = quick ? 10 : 1;
+
+    int ends = 0;
+    app::testing::setProcessEnder([&ends] { ++ends; });
+    ui::testing::setMessageBoxHandler([](const ui::testing::MessageRequest& request) {
+        return request.buttons == ui::MsgButtons::YesNo ? ui::MsgAnswer::No : ui::MsgAnswer::Ok;
+    });
+    ui::testing::setBrowserHandler([](const QString&) { return true; });
+
+    app::startProgram();
+    drainEvents();
+
+    std::vector<Row> rows;
+    enterName(4);
+    ensureReading();
+    rows.push_back(run(QStringLiteral("one click on cmdBeads"), 2000 / scale, {},
+                       [] { click(readingWindow()->cmdBeads); }));
+    rows.push_back(run(QStringLiteral("a whole reading (3 counts + refresh)"), 500 / scale, {}, [] {
+        for (int i = 0; i < 4; ++i) {
+            click(readingWindow()->cmdBeads);
+            drainEvents();
+        }
+    }));
+
+    for (const qsizetype length :
+         {qsizetype{4}, qsizetype{1} << 10, qsizetype{1} << 16, qsizetype{1} << 20}) {
+        const QString size = sizeName(length);
+        const int repetitions = (length >= (1 << 20) ? 100 : 200) / scale;
+        enterName(length);
+        rows.push_back(
+            run(QStringLiteral("start a reading, name %1").arg(size), repetitions, goBack, startReading));
+        rows.push_back(
+            run(QStringLiteral("Back to the name, name %1").arg(size), repetitions, ensureReading, goBack));
+        rows.push_back(run(QStringLiteral("count click, name %1").arg(size), repetitions, ensureReading,
+                           [] { click(readingWindow()->cmdBeads); }));
+        // One more letter typed at the end of the name, through the key filter.
+        rows.push_back(run(
+            QStringLiteral("type a letter, name %1").arg(size), repetitions,
+            [] {
+                goBack();
+                drainEvents();
+                mainWindow().txtName->moveCursor(QTextCursor::End);
+            },
+            [] { QTest::keyClick(mainWindow().txtName, Qt::Key_A); }));
+    }
+
+    const bool met = printTable(rows);
+    std::printf("\nTarget: every median under %.0f ms: %s\n", kTargetMs, met ? "met" : "MISSED");
+
+    app::ShutDownProgram();
+    drainEvents();
+    std::fflush(stdout);
+    return met && ends == 1 ? 0 : 1;
+}
