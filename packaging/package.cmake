@@ -17,7 +17,8 @@ set(CPACK_PACKAGE_CHECKSUM SHA256)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Veldrane Softwares <packages@veldrane.example>")
-set(CPACK_DEBIAN_PACKAGE_SECTION "games")
+# Not "games": that section holds programs installed under /usr/games.
+set(CPACK_DEBIAN_PACKAGE_SECTION "misc")
 set(CPACK_DEBIAN_PACKAGE_PRIORITY "optional")
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://${TOLVY_PRODUCT_HOST}/")
 # The long text under the synopsis above; CPack indents it and marks the empty line as a

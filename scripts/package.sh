@@ -37,7 +37,7 @@ if ((install)) && [[ $(id -u) -ne 0 ]]; then
     install=0
 fi
 
-TOLVY_PACKAGE_PACKAGES=(desktop-file-utils appstream dpkg-dev file xvfb x11-utils xdotool)
+TOLVY_PACKAGE_PACKAGES=(desktop-file-utils appstream dpkg-dev lintian file xvfb x11-utils xdotool)
 
 failures=0
 fail() {
@@ -70,6 +70,7 @@ expected=(
     "usr/share/metainfo/$(basename "$metainfo")"
     usr/share/man/man6/tolvy-sarnavel.6.gz
     usr/share/doc/tolvy-sarnavel/copyright
+    usr/share/doc/tolvy-sarnavel/changelog.Debian.gz
 )
 for size in 16 24 32 48 64 128 256; do
     expected+=("usr/share/icons/hicolor/${size}x${size}/apps/tolvy-sarnavel.png")
@@ -92,6 +93,15 @@ deb=$(ls "$build"/tolvy-sarnavel_*.deb)
 dpkg-deb --info "$deb"
 depends=$(dpkg-deb --field "$deb" Depends)
 [[ $depends == *libqt6widgets6* && $depends == *libc6* ]] || fail "the computed dependencies are missing: '$depends'"
+# Debian's own package checker: errors fail the check; warnings about uploading to the
+# distribution's archive (bugs the first upload closes and the like) are shown, not held against it.
+lintian_report=$(lintian --tag-display-limit 0 "$deb" 2>&1 | grep -v 'running with root privileges' || true)
+[[ -z $lintian_report ]] || echo "$lintian_report"
+if grep -q '^E: ' <<<"$lintian_report"; then
+    fail "lintian found errors"
+else
+    echo "lintian: no errors."
+fi
 contents=$(dpkg-deb --contents "$deb")
 [[ $contents == *" ./usr/bin/tolvy-sarnavel"$'\n'* ]] || fail "the package lacks the program"
 
