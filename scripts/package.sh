@@ -126,15 +126,20 @@ start_and_end() {
                 kill "$pid" 2>/dev/null; cat "$HOME/program.log" >&2; exit 1
             fi
             echo "Main window $main is up: $(xwininfo -id "$main" | grep -E "Width|Height" | tr -s " " | tr "\n" " ")"
-            xdotool windowfocus --sync "$main"
-            xdotool key --clearmodifiers alt+f
-            sleep 0.5
-            xdotool key x
-            # The main window makes way for the refer-a-friend window, whose Exit has the focus.
-            for _ in $(seq 100); do
-                shown=$(xdotool search --onlyvisible --name "^Tolvy Sarnavel v1.0$" | grep -vx "$main" | head -n 1 || true)
-                [[ -n $shown ]] && break
-                sleep 0.1
+            # File > Exit; on a busy machine the menu may open late, so try again, waiting longer.
+            shown=
+            for attempt in 1 2 3; do
+                xdotool windowfocus --sync "$main"
+                xdotool key --clearmodifiers alt+f
+                sleep "0.$((attempt * 3))"
+                xdotool key x
+                # The main window makes way for the refer-a-friend window, whose Exit has the focus.
+                for _ in $(seq 50); do
+                    shown=$(xdotool search --onlyvisible --name "^Tolvy Sarnavel v1.0$" | grep -vx "$main" | head -n 1 || true)
+                    [[ -n $shown ]] && break 2
+                    sleep 0.1
+                done
+                xdotool key Escape
             done
             if [[ -z $shown ]]; then
                 echo "File > Exit did not lead to the refer-a-friend window." >&2

@@ -96,7 +96,7 @@ xdotool type --delay 80 "asha"
 shoot "$main" main
 
 keys "$main" alt+h
-sleep 0.4
+sleep 0.8
 xdotool key a
 about=$(new_window "$main")
 shoot "$about" about
@@ -116,7 +116,7 @@ sleep 0.5
 shoot "$display" reading
 
 keys "$display" alt+f
-sleep 0.4
+sleep 0.8
 xdotool key x
 referral=$(new_window "$display $main")
 shoot "$referral" refer-a-friend

@@ -289,8 +289,14 @@ def main():
         )
         for window_id in found.stdout.split()[:1]:
             subprocess.run(["xdotool", "windowfocus", "--sync", window_id], check=False)
+        check(
+            find(main_window, {Atspi.Role.MENU_ITEM}, "About Software") is None,
+            "a closed menu's items are not showing",
+        )
         subprocess.run(["xdotool", "key", "--clearmodifiers", "alt+h"], check=False)
-        pump(0.5)
+        # Only once the menu shows its items does the A go to it rather than to the name field.
+        opened = wait_for(lambda: find(main_window, {Atspi.Role.MENU_ITEM}, "About Software"), 10)
+        check(opened is not None, "Alt+H opens the Help menu")
         subprocess.run(["xdotool", "key", "a"], check=False)
         about = wait_for(lambda: window_with(app, Atspi.Role.PUSH_BUTTON, "OK", (Atspi.Role.DIALOG, Atspi.Role.FRAME)))
         if check(about is not None, "the About window is on the bus"):
