@@ -114,6 +114,7 @@ start_and_end() {
     mkdir -p "$home/config" "$home/runtime" "$home/data"
     chmod 700 "$home/runtime"
     tolvy_start_xvfb "$home" || return 1
+    # shellcheck disable=SC2016 # expanded by the inner shell
     HOME="$home" XDG_CONFIG_HOME="$home/config" XDG_RUNTIME_DIR="$home/runtime" XDG_DATA_HOME="$home/data" \
         QT_QPA_PLATFORM=xcb PROGRAM="$program" \
         timeout 120 bash -c '

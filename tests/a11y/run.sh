@@ -40,7 +40,8 @@ python=/usr/bin/python3
 "$python" -c 'import gi; gi.require_version("Atspi", "2.0"); from gi.repository import Atspi' ||
     skip_or_fail "$python cannot load the AT-SPI bindings (python3-gi, gir1.2-atspi-2.0)"
 
-if [[ -d $target ]]; then
+if [[ ! -f $target ]]; then
+    mkdir -p "$target"
     build=$(realpath "$target")
     if [[ ! -f $build/CMakeCache.txt ]]; then
         tolvy_say "Configure ($build)"
