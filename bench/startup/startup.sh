@@ -1,0 +1,182 @@
+#!/usr/bin/env bash
+# Start-up benchmark: the time from launching tolvy-sarnavel to the first painted frame of its
+# main window, and its resident memory once shown, against a bare Qt Widgets baseline built by
+# the same CMake (same Qt, same build type, same flags). Both run on a private Xvfb, launch after
+# launch, alternating; tolvy-frametimer takes the frame from the X server's DAMAGE events.
+#
+# Usage: bench/startup/startup.sh [--check] [build folder]
+#   build folder       default build-bench; configured as a Release build when new
+#   --check            exit 1 when a target is missed (time within 1.10 x the baseline's,
+#                      memory within the baseline's + 4 MiB)
+#   TOLVY_BENCH_RUNS   launches per series (default 15, at least 15 for the report)
+#   TOLVY_BENCH_SETTLE milliseconds between the first frame and the memory reading (default 300)
+set -euo pipefail
+# shellcheck source=scripts/lib.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/lib.sh"
+
+check=false
+build=""
+for arg in "$@"; do
+    case $arg in
+    --check) check=true ;;
+    -h | --help)
+        sed -n '2,/^set -euo/p' "${BASH_SOURCE[0]}" | sed '$d; s/^# \{0,1\}//'
+        exit 0
+        ;;
+    *) build=$arg ;;
+    esac
+done
+build=${build:-$TOLVY_ROOT/build-bench}
+runs=${TOLVY_BENCH_RUNS:-15}
+settle=${TOLVY_BENCH_SETTLE:-300}
+
+for tool in Xvfb python3; do
+    command -v "$tool" >/dev/null || { echo "The benchmark needs '$tool' (packages: xvfb python3)." >&2; exit 2; }
+done
+
+mkdir -p "$build"
+build=$(realpath "$build")
+if [[ ! -f $build/CMakeCache.txt ]]; then
+    tolvy_say "Configure ($build)"
+    tolvy_configure "$build" Release -DTOLVY_BUILD_TESTS=OFF
+fi
+buildType=$(sed -n 's/^CMAKE_BUILD_TYPE:[A-Z]*=//p' "$build/CMakeCache.txt")
+[[ $buildType == Release ]] || echo "Note: $build is a '$buildType' build; start-up figures are meant for Release." >&2
+sanitized=$(sed -n 's/^TOLVY_SANITIZE:[A-Z]*=//p' "$build/CMakeCache.txt")
+[[ $sanitized != ON ]] || echo "Note: $build is built with sanitizers; its figures say little." >&2
+
+tolvy_say "Build ($build)"
+if ! tolvy_compile "$build" tolvy-sarnavel tolvy-baseline tolvy-frametimer; then
+    cat >&2 <<MESSAGE
+The benchmark's tools did not build. They need bench/startup in the build (bench/CMakeLists.txt:
+add_subdirectory(startup)) and, for tolvy-frametimer, the xcb DAMAGE headers (libxcb-damage0-dev).
+MESSAGE
+    exit 2
+fi
+program="$build/tolvy-sarnavel"
+baseline="$build/bench/startup/tolvy-baseline"
+timer="$build/bench/startup/tolvy-frametimer"
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/tolvy-startup.XXXXXX")
+xserver=""
+cleanup()
+{
+    local status=$?
+    if [[ -n $xserver ]]; then
+        kill -TERM "$xserver" 2>/dev/null || true
+        wait "$xserver" 2>/dev/null || true
+    fi
+    rm -rf "$work"
+    exit "$status"
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+tolvy_say "Private X server"
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$work/display" >"$work/xvfb.log" 2>&1 &
+xserver=$!
+for _ in {1..200}; do
+    [[ -s $work/display ]] && break
+    sleep 0.05
+done
+[[ -s $work/display ]] || { echo "Xvfb did not start: $(cat "$work/xvfb.log")" >&2; exit 1; }
+display=":$(head -n1 "$work/display")"
+echo "Display $display"
+
+launchNumber=0
+# measure <series> <executable> [settings folder to start from]: one launch in a fresh home,
+# its figures appended to the results.
+measure()
+{
+    local series=$1 executable=$2 seed=${3:-}
+    local home="$work/run$((++launchNumber))"
+    mkdir -p "$home/home" "$home/config" "$home/runtime"
+    chmod 700 "$home/runtime"
+    [[ -z $seed ]] || cp -R "$seed/." "$home/config/"
+    local line
+    line=$(env -i PATH="/usr/bin:/bin" DISPLAY="$display" LANG=C.UTF-8 QT_QPA_PLATFORM=xcb \
+        HOME="$home/home" XDG_CONFIG_HOME="$home/config" XDG_RUNTIME_DIR="$home/runtime" \
+        "$timer" --settle "$settle" -- "$executable") || { echo "Launch of $executable failed" >&2; exit 1; }
+    [[ $series == warmup ]] || printf '%s %s\n' "$series" "$line" >>"$work/results"
+    rm -rf "$home"
+}
+
+tolvy_say "Launches: $runs per series, alternating"
+# A first start leaves the settings file behind; the second-start series starts from a copy.
+measure warmup "$program"
+measure warmup "$baseline"
+mkdir -p "$work/seed"
+seedHome="$work/seedrun"
+mkdir -p "$seedHome/runtime" && chmod 700 "$seedHome/runtime"
+env -i PATH="/usr/bin:/bin" DISPLAY="$display" LANG=C.UTF-8 QT_QPA_PLATFORM=xcb \
+    HOME="$seedHome" XDG_CONFIG_HOME="$work/seed" XDG_RUNTIME_DIR="$seedHome/runtime" \
+    "$timer" --settle "$settle" -- "$program" >/dev/null
+secondStart=true
+if [[ -z $(find "$work/seed" -type f -name '*.conf') ]]; then
+    echo "Note: the first start wrote no settings file; the second-start series is left out." >&2
+    secondStart=false
+fi
+for ((i = 1; i <= runs; i++)); do
+    # The order turns each round, so that no series always follows the same one.
+    if ((i % 2)); then
+        measure baseline "$baseline"
+        measure first "$program"
+        ! $secondStart || measure second "$program" "$work/seed"
+    else
+        ! $secondStart || measure second "$program" "$work/seed"
+        measure first "$program"
+        measure baseline "$baseline"
+    fi
+    printf '.'
+done
+echo
+
+qtDir=$(sed -n 's/^Qt6_DIR:[A-Z]*=//p' "$build/CMakeCache.txt")
+qtVersion=$(cat "$qtDir"/Qt6ConfigVersion*.cmake 2>/dev/null | sed -n 's/^set(PACKAGE_VERSION "\([^"]*\)").*/\1/p' | head -n1)
+tolvy_say "Results: $buildType build, Qt ${qtVersion:-?}, memory read ${settle} ms after the frame"
+python3 - "$work/results" "$check" <<'PY'
+import statistics, sys
+
+rows = {}
+for line in open(sys.argv[1]):
+    series, *fields = line.split()
+    values = dict(field.split("=", 1) for field in fields)
+    rows.setdefault(series, []).append(values)
+
+def column(series, key, scale=1.0):
+    return [float(v[key]) * scale for v in rows.get(series, [])]
+
+def median(series, key, scale=1.0):
+    return statistics.median(column(series, key, scale))
+
+names = {"baseline": "baseline", "first": "program, first start", "second": "program, second start"}
+print("Times in ms from exec; frame: first painted frame of the first window; cpu: the process's")
+print("time on a CPU up to that frame (steadier than the frame time on a busy machine); RSS in MiB.")
+print()
+print(f"{'':22} {'runs':>4} | {'frame median':>12} {'min':>6} {'max':>6} | {'cpu median':>10} {'map':>6} | "
+      f"{'RSS median':>10} {'min':>6} {'max':>6} {'anon':>6} {'file':>6}")
+for series in ("baseline", "first", "second"):
+    if series not in rows:
+        continue
+    frame = column(series, "frame_ms")
+    rss = column(series, "rss_kib", 1 / 1024)
+    print(f"{names[series]:22} {len(frame):>4} | {statistics.median(frame):>12.1f} {min(frame):>6.1f} "
+          f"{max(frame):>6.1f} | {median(series, 'cpu_ms'):>10.1f} {median(series, 'map_ms'):>6.1f} | "
+          f"{statistics.median(rss):>10.2f} {min(rss):>6.2f} {max(rss):>6.2f} "
+          f"{median(series, 'rss_anon_kib', 1 / 1024):>6.2f} {median(series, 'rss_file_kib', 1 / 1024):>6.2f}")
+
+missed = False
+print()
+for series in ("first", "second"):
+    if series not in rows:
+        continue
+    ratio = median(series, "frame_ms") / median("baseline", "frame_ms")
+    cpu = median(series, "cpu_ms") / median("baseline", "cpu_ms")
+    extra = median(series, "rss_kib", 1 / 1024) - median("baseline", "rss_kib", 1 / 1024)
+    time_ok, rss_ok = ratio <= 1.10, extra <= 4.0
+    missed = missed or not (time_ok and rss_ok)
+    print(f"{names[series]}: frame time {ratio:.2f} x the baseline's (target 1.10: "
+          f"{'met' if time_ok else 'MISSED'}; cpu {cpu:.2f} x), "
+          f"RSS {extra:+.2f} MiB over the baseline's (target +4: {'met' if rss_ok else 'MISSED'})")
+sys.exit(1 if missed and sys.argv[2] == "true" else 0)
+PY
