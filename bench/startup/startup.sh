@@ -7,7 +7,7 @@
 # Usage: bench/startup/startup.sh [--check] [build folder]
 #   build folder       default build-bench; configured as a Release build when new
 #   --check            exit 1 when a target is missed (time within 1.10 x the baseline's,
-#                      memory within the baseline's + 4 MiB)
+#                      memory within the baseline's + 4 MiB); 2 means it could not run
 #   TOLVY_BENCH_RUNS   launches per series (default 15, at least 15 for the report)
 #   TOLVY_BENCH_SETTLE milliseconds between the first frame and the memory reading (default 300)
 set -euo pipefail
@@ -29,6 +29,7 @@ done
 build=${build:-$TOLVY_ROOT/build-bench}
 runs=${TOLVY_BENCH_RUNS:-15}
 settle=${TOLVY_BENCH_SETTLE:-300}
+((runs >= 15)) || echo "Note: fewer than 15 launches per series; the medians are rough." >&2
 
 for tool in Xvfb python3; do
     command -v "$tool" >/dev/null || { echo "The benchmark needs '$tool' (packages: xvfb python3)." >&2; exit 2; }
@@ -79,7 +80,7 @@ for _ in {1..200}; do
     [[ -s $work/display ]] && break
     sleep 0.05
 done
-[[ -s $work/display ]] || { echo "Xvfb did not start: $(cat "$work/xvfb.log")" >&2; exit 1; }
+[[ -s $work/display ]] || { echo "Xvfb did not start: $(cat "$work/xvfb.log")" >&2; exit 2; }
 display=":$(head -n1 "$work/display")"
 echo "Display $display"
 
@@ -96,7 +97,7 @@ measure()
     local line
     line=$(env -i PATH="/usr/bin:/bin" DISPLAY="$display" LANG=C.UTF-8 QT_QPA_PLATFORM=xcb \
         HOME="$home/home" XDG_CONFIG_HOME="$home/config" XDG_RUNTIME_DIR="$home/runtime" \
-        "$timer" --settle "$settle" -- "$executable") || { echo "Launch of $executable failed" >&2; exit 1; }
+        "$timer" --settle "$settle" -- "$executable") || { echo "Launch of $executable failed" >&2; exit 2; }
     [[ $series == warmup ]] || printf '%s %s\n' "$series" "$line" >>"$work/results"
     rm -rf "$home"
 }
