@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, checks the formatting, then builds and runs the whole test suite
 # headless twice: a Debug build, and a Debug build with AddressSanitizer and
-# UndefinedBehaviorSanitizer. Exits non-zero when any step fails.
+# UndefinedBehaviorSanitizer. Then the real program from outside (end to end, accessibility bus,
+# Debian package) and the fuzz targets. Exits non-zero when any step fails.
 set -euo pipefail
 # shellcheck source=scripts/lib.sh
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
@@ -84,6 +85,19 @@ step "Build sanitizers" configure_and_build "$sanitizerBuild" Debug -DTOLVY_SANI
 if [[ $lastStatus -eq 0 ]]; then
     step "Tests sanitizers" run_tests "$sanitizerBuild" "${sanitizer_environment[@]}"
 fi
+
+# The real program from outside: end to end on a virtual display, through the accessibility bus,
+# installed from its Debian package; then the fuzz targets for a bounded time each.
+if [[ -x $plainBuild/tolvy-sarnavel ]]; then
+    step "End to end" bash "$TOLVY_ROOT/scripts/e2e.sh" "$plainBuild"
+    step "Accessibility bus" bash "$TOLVY_ROOT/tests/a11y/run.sh" "$plainBuild"
+fi
+if [[ -x $sanitizerBuild/tolvy-sarnavel ]]; then
+    step "End to end (sanitizers)" env "${sanitizer_environment[@]}" \
+        bash "$TOLVY_ROOT/scripts/e2e.sh" "$sanitizerBuild"
+fi
+step "Debian package" bash "$TOLVY_ROOT/scripts/package.sh"
+step "Fuzzing" bash "$TOLVY_ROOT/scripts/fuzz.sh"
 
 tolvy_say "Summary"
 for folder in "$plainBuild" "$sanitizerBuild"; do

@@ -138,7 +138,7 @@ private slots:
         if (!text.isEmpty())
             QCOMPARE(textOf(form, widget), text);
         if (name != u"Label1" && name != u"Picture1")
-            QCOMPARE(widget->font().families().value(0), QStringLiteral("Verdana"));
+            QCOMPARE(widget->font().family(), ui::verdana(8.25).family());
     }
 
     void windowLook()

@@ -10,6 +10,7 @@
 #include "ui/forms.h"
 
 #include <QAction>
+#include <QFontDatabase>
 #include <QGroupBox>
 #include <QMenu>
 #include <QMenuBar>
@@ -262,6 +263,16 @@ private slots:
                          "online. Get this software fully branded for your website. Click here for more "
                          "details."));
         }
+    }
+
+    void windowsUseVerdanaOrItsStandIn()
+    {
+        const QString face = ui::verdana(8.25).family();
+        QCOMPARE(face, QFontDatabase::hasFamily(QStringLiteral("Verdana")) ? QStringLiteral("Verdana")
+                                                                           : QStringLiteral("DejaVu Sans"));
+        QCOMPARE(main->txtName->font().family(), face);
+        QCOMPARE(main->cmdCalculate->font().family(), face);
+        QVERIFY(main->cmdCalculate->font().bold());
     }
 
     void buttonMenuItemsRunTheButtons()

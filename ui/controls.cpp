@@ -7,6 +7,7 @@
 #include <QAbstractButton>
 #include <QAbstractScrollArea>
 #include <QFileInfo>
+#include <QFontDatabase>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QMimeData>
@@ -18,11 +19,27 @@
 
 namespace ui {
 
+namespace {
+
+// Looked up once: a family the system lacks would send every font of every window through the
+// font matcher's fallback search again.
+const QString& windowFamily()
+{
+    static const QString family = [] {
+        for (const QString& candidate : {QStringLiteral("Verdana"), QStringLiteral("DejaVu Sans")}) {
+            if (QFontDatabase::hasFamily(candidate))
+                return candidate;
+        }
+        return QFontDatabase::systemFont(QFontDatabase::GeneralFont).family();
+    }();
+    return family;
+}
+
+} // namespace
+
 QFont verdana(double points, bool bold, bool underline)
 {
-    QFont font;
-    font.setFamilies(
-        {QStringLiteral("Verdana"), QStringLiteral("DejaVu Sans"), QStringLiteral("Sans Serif")});
+    QFont font(windowFamily());
     font.setPixelSize(static_cast<int>(std::lround(points * 96.0 / 72.0)));
     font.setBold(bold);
     font.setUnderline(underline);
