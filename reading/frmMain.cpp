@@ -73,7 +73,7 @@ frmMain::frmMain()
     txtName->setAccessibleName(QStringLiteral("Enter Your Name"));
     txtName->setGeometry(ui::twipsRect(240, 360, 4380, 645));
     ui::applyLook(*txtName, {.fore = white, .back = darkTeal});
-    ui::installKeyFilter(txtName, [this](char32_t code) -> std::optional<char32_t> {
+    ui::installKeyFilter(txtName, [](char32_t code) -> std::optional<char32_t> {
         const auto verdict = nameKeyVerdict(code);
         if (!verdict)
             ui::MsgBox(QStringLiteral("Please Enter only Letters"), ui::MsgButtons::Ok,

@@ -157,6 +157,26 @@ private slots:
         QCOMPARE(messages.texts(), QStringList{QStringLiteral("Please Enter only Letters")});
     }
 
+    void altCombinationsTypeNothing_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("Alt+1") << int(Qt::Key_1) << QStringLiteral("1");
+        QTest::newRow("Alt+Q") << int(Qt::Key_Q) << QStringLiteral("q");
+        QTest::newRow("Alt+.") << int(Qt::Key_Period) << QStringLiteral(".");
+    }
+
+    void altCombinationsTypeNothing()
+    {
+        QFETCH(int, key);
+        QFETCH(QString, text);
+        QTest::keyClicks(form->txtName, QStringLiteral("ab"));
+        QKeyEvent press(QEvent::KeyPress, key, Qt::AltModifier, text);
+        QApplication::sendEvent(form->txtName, &press);
+        QCOMPARE(form->txtName->toPlainText(), QStringLiteral("AB"));
+        QCOMPARE(messages.count(), 0);
+    }
+
     void escapeIsRefused()
     {
         QTest::keyClick(form->txtName, Qt::Key_Escape);

@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QPixmapCache>
 #include <QPushButton>
 #include <QWindow>
 
@@ -245,22 +246,26 @@ QPixmap resourcePicture(const QString& path, QSize logicalSize, const QWidget* o
         ratio = on->window()->windowHandle()->devicePixelRatio();
     else if (on)
         ratio = on->devicePixelRatioF();
-    if (ratio > 1.0) {
+    const bool sharp = ratio > 1.0;
+    // Every reading window is built afresh; decode each picture once per run, not per window.
+    const QString key = path + (sharp ? QStringLiteral("@2x") : QString());
+    QPixmap picture;
+    if (QPixmapCache::find(key, &picture))
+        return picture;
+    if (sharp) {
         const QFileInfo info(path);
-        const QString sharper =
-            info.path() + u'/' + info.completeBaseName() + QStringLiteral("@2x.") + info.suffix();
-        QPixmap large(sharper);
-        if (!large.isNull()) {
-            large.setDevicePixelRatio(2.0);
-            return large;
-        }
+        picture.load(info.path() + u'/' + info.completeBaseName() + QStringLiteral("@2x.") + info.suffix());
+        if (!picture.isNull())
+            picture.setDevicePixelRatio(2.0);
     }
-    QPixmap plain(path);
-    if (plain.isNull() && logicalSize.isValid()) {
-        plain = QPixmap(logicalSize);
-        plain.fill(Qt::white);
+    if (picture.isNull())
+        picture.load(path);
+    if (picture.isNull() && logicalSize.isValid()) {
+        picture = QPixmap(logicalSize);
+        picture.fill(Qt::white);
     }
-    return plain;
+    QPixmapCache::insert(key, picture);
+    return picture;
 }
 
 } // namespace ui

@@ -50,6 +50,11 @@ private:
 
     bool onKey(QKeyEvent* key)
     {
+        // An Alt combination that no menu took types nothing; the text control would still
+        // insert the text the platform attached to it.
+        if ((key->modifiers() & Qt::AltModifier) && !(key->modifiers() & Qt::ControlModifier) &&
+            !key->text().isEmpty())
+            return true;
         const auto codes = typedCharacters(key->key(), key->modifiers(), key->text());
         if (!codes)
             return false;
