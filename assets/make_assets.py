@@ -113,14 +113,14 @@ def bead_sprite(diam, base, rng, grain=0.26, gloss=0.8, env=WHITE, env_amt=0.18,
             fine = 0.5 + 0.5 * math.cos(6.2832 * t * 3.0 + 1.7 * math.sin(t * 5.0))
             gr = 1.0 - grain * (band ** 3) - 0.35 * grain * (fine ** 4)
             ndh = dx * hx + dy * hy + nz * hz
-            spec = 0.0
+            specular = 0.0
             if ndh > 0:
-                spec = gloss * (ndh ** 110) + 0.07 * gloss * (ndh ** 10)
+                specular = gloss * (ndh ** 110) + 0.07 * gloss * (ndh ** 10)
             fres = (1.0 - nz) ** 3 * env_amt
             light = (1.05 * diff + bounce + ambient) * occl * gr
             out = []
             for k in range(3):
-                v = albedo[k] * light + spec + fres * env_l[k] * (0.3 + 0.7 * max(0.0, -dy * 0.5 + 0.5))
+                v = albedo[k] * light + specular + fres * env_l[k] * (0.3 + 0.7 * max(0.0, -dy * 0.5 + 0.5))
                 out.append(to_srgb(v))
             buf[i] = out[0]
             buf[i + 1] = out[1]
