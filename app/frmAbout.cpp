@@ -2,6 +2,7 @@
 
 #include "app/links.h"
 #include "ui/controls.h"
+#include "ui/forms.h"
 #include "ui/guard.h"
 #include "ui/twips.h"
 #include "ui/windowing.h"
@@ -22,13 +23,13 @@ frmAbout::frmAbout(QWidget* parent)
               Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint)
 {
     setObjectName(QStringLiteral("frmAbout"));
-    setWindowTitle(QStringLiteral("Tolvy Sarnavel v1.0"));
+    setWindowTitle(QString::fromUtf16(ui::kWindowCaption));
     setAttribute(Qt::WA_DeleteOnClose, false);
     setFixedSize(ui::twipsSize(7080, 4005));
     ui::applyLook(*this, {.back = ui::colours::black});
     setFont(ui::verdana(8.25));
 
-    Label2 = ui::addLabel(this, "Label2", {840, 240, 3075, 240}, QStringLiteral("Tolvy Sarnavel v1.0"),
+    Label2 = ui::addLabel(this, "Label2", {840, 240, 3075, 240}, QString::fromUtf16(ui::kWindowCaption),
                           {.points = 9.75, .bold = true, .fore = ui::colours::lightBlue});
     picIcon = new QLabel(this);
     picIcon->setObjectName(QStringLiteral("picIcon"));

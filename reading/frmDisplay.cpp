@@ -57,12 +57,7 @@ ui::Look interpretationLook()
 
 frmDisplay::frmDisplay()
 {
-    setObjectName(QStringLiteral("frmDisplay"));
-    setWindowTitle(QStringLiteral("Tolvy Sarnavel v1.0"));
-    setClientTwips(11655, 8010);
-    QWidget* client = centralWidget();
-    ui::applyLook(*client, {.back = black});
-    client->setFont(ui::verdana(8.25));
+    QWidget* client = setUpWindow("frmDisplay", 11655, 8010, black);
 
     auto* file = menuBar()->addMenu(QStringLiteral("&File"));
     file->setObjectName(QStringLiteral("mnuFile"));

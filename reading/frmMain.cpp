@@ -34,12 +34,7 @@ std::optional<char32_t> nameKeyVerdict(char32_t code)
 
 frmMain::frmMain()
 {
-    setObjectName(QStringLiteral("frmMain"));
-    setWindowTitle(QStringLiteral("Tolvy Sarnavel v1.0"));
-    setClientTwips(8205, 4470);
-    QWidget* client = centralWidget();
-    ui::applyLook(*client, {.fore = {}, .back = black});
-    client->setFont(ui::verdana(8.25));
+    QWidget* client = setUpWindow("frmMain", 8205, 4470, black);
 
     auto* file = menuBar()->addMenu(QStringLiteral("&File"));
     file->setObjectName(QStringLiteral("mnuFile"));

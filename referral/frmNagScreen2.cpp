@@ -103,14 +103,9 @@ QString catalogueText()
 
 frmNagScreen2::frmNagScreen2()
 {
-    setObjectName(QStringLiteral("frmNagScreen2"));
-    setWindowTitle(QStringLiteral("Tolvy Sarnavel v1.0"));
-    setClientTwips(11115, 4725);
-    QWidget* client = centralWidget();
-    ui::applyLook(*client, {.back = white});
-    client->setFont(ui::verdana(8.25));
+    QWidget* client = setUpWindow("frmNagScreen2", 11115, 4725, white);
 
-    Label1 = ui::addLabel(client, "Label1", {1080, 240, 4635, 435}, QStringLiteral("Tolvy Sarnavel v1.0"),
+    Label1 = ui::addLabel(client, "Label1", {1080, 240, 4635, 435}, QString::fromUtf16(ui::kWindowCaption),
                           {.fore = kNavy});
     Label1->setFont(titleFont());
     Picture1 = new ui::PictureBox(client, ui::twipsRect(360, 120, 540, 540), false);

@@ -57,8 +57,8 @@ void SubmitReferral(const ReferralTexts& texts)
     strFriendName = TrimSpaces(texts.friendName);
     strFriendEmail = TrimSpaces(texts.friendEmail);
 
-    const QString yourEmail = TrimSpaces(texts.yourEmail);
-    const QString friendEmail = TrimSpaces(texts.friendEmail);
+    const QString& yourEmail = strYourEmail;
+    const QString& friendEmail = strFriendEmail;
     if (yourEmail == friendEmail) {
         complain(QStringLiteral("Please Enter Distinct Email Addresses"));
         return;
@@ -76,25 +76,24 @@ void SubmitReferral(const ReferralTexts& texts)
 
 void SendReferral()
 {
-    if (unfilled(strYourName, QStringLiteral("Your Name"))) {
-        complain(QStringLiteral("Please Enter Your Name"));
-        return;
-    }
-    if (unfilled(strYourEmail, QStringLiteral("Your Email Address"))) {
-        complain(QStringLiteral("Please Enter Your Email"));
-        return;
-    }
-    if (unfilled(strYourMessage, QStringLiteral("Your Message"))) {
-        complain(QStringLiteral("Please Enter Your Message"));
-        return;
-    }
-    if (unfilled(strFriendName, QStringLiteral("Friend's Name"))) {
-        complain(QStringLiteral("Please Enter Your Friend's Name"));
-        return;
-    }
-    if (unfilled(strFriendEmail, QStringLiteral("Friend's Email Address"))) {
-        complain(QStringLiteral("Please Enter Your Friend's Email"));
-        return;
+    struct Check {
+        const QString& field;
+        const char16_t* placeholder;
+        const char16_t* message;
+    };
+    // In this order; the first field left unfilled is the one the user hears about.
+    const Check checks[] = {
+        {strYourName, u"Your Name", u"Please Enter Your Name"},
+        {strYourEmail, u"Your Email Address", u"Please Enter Your Email"},
+        {strYourMessage, u"Your Message", u"Please Enter Your Message"},
+        {strFriendName, u"Friend's Name", u"Please Enter Your Friend's Name"},
+        {strFriendEmail, u"Friend's Email Address", u"Please Enter Your Friend's Email"},
+    };
+    for (const Check& check : checks) {
+        if (unfilled(check.field, QString::fromUtf16(check.placeholder))) {
+            complain(QString::fromUtf16(check.message));
+            return;
+        }
     }
     strReferralAddress = BuildReferralAddress();
     app::OpenInBrowser(strReferralAddress);

@@ -1,5 +1,6 @@
 #include "ui/forms.h"
 
+#include "ui/controls.h"
 #include "ui/guard.h"
 #include "ui/twips.h"
 #include "ui/windowing.h"
@@ -43,17 +44,19 @@ Form::~Form()
     std::erase_if(entries, [this](const Entry& e) { return e.form == this || e.form.isNull(); });
 }
 
-void Form::setClientTwips(int width, int height)
+QWidget* Form::setUpWindow(const char* name, int widthTwips, int heightTwips, const QColor& background)
 {
-    auto* client = centralWidget();
-    if (!client) {
-        client = new QWidget(this);
-        setCentralWidget(client);
-    }
-    client->setFixedSize(twipsSize(width, height));
+    setObjectName(QLatin1StringView(name));
+    setWindowTitle(QString::fromUtf16(kWindowCaption));
+    auto* client = new QWidget(this);
+    setCentralWidget(client);
+    client->setFixedSize(twipsSize(widthTwips, heightTwips));
+    applyLook(*client, {.back = background});
+    client->setFont(verdana(8.25));
     // The window follows its client area and the menu bar's height; the user cannot resize it.
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     setWindowFlag(Qt::MSWindowsFixedSizeDialogHint, true);
+    return client;
 }
 
 void Form::closeEvent(QCloseEvent* event)

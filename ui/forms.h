@@ -1,10 +1,14 @@
 #pragma once
 
+#include <QColor>
 #include <QMainWindow>
 
 #include <typeindex>
 
 namespace ui {
+
+// The caption every window of the program carries.
+inline constexpr char16_t kWindowCaption[] = u"Tolvy Sarnavel v1.0";
 
 // Base of the program's windows. Each window type exists at most once: Forms creates it on
 // first use and runs Form_Load, and unloading runs Form_Unload and destroys it, so the next
@@ -23,8 +27,9 @@ public:
     bool isUnloading() const { return unloading; }
 
 protected:
-    // Gives the window a fixed client area below its menu bar, in twips.
-    void setClientTwips(int width, int height);
+    // Names the window, gives it the program's caption, a fixed client area below its menu bar
+    // (in twips), that area's background and the windows' default font; returns the area.
+    QWidget* setUpWindow(const char* name, int widthTwips, int heightTwips, const QColor& background);
     void closeEvent(QCloseEvent* event) override;
 
 private:
