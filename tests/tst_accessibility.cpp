@@ -32,8 +32,8 @@ using referral::frmNagScreen2;
 
 namespace {
 
-const QString kForum = QStringLiteral("http://" TOLVY_TEST_FORUM_HOST);
-const QString kHelp = QStringLiteral("http://" TOLVY_TEST_HELP_HOST);
+const QString& kForum = testsupport::kForumRoot;
+const QString& kHelp = testsupport::kHelpRoot;
 
 // The roles a user acts on or must be told about; each needs a name.
 bool needsName(QAccessible::Role role)

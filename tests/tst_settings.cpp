@@ -192,22 +192,12 @@ private slots:
                  codes(app::EncodeSetting(QStringLiteral("1/2/2026"))));
     }
 
-    void unwritableStore_data()
-    {
-        QTest::addColumn<bool>("folderIsFile");
-        QTest::newRow("folder where the file should be") << false;
-        QTest::newRow("file where the folder should be") << true;
-    }
+    void unwritableStore_data() { addBlockedStoreRows(); }
     void unwritableStore()
     {
         QFETCH(bool, folderIsFile);
         const StoreOfItsOwn own;
-        if (folderIsFile) {
-            QFile blocker(configFolder());
-            QVERIFY(blocker.open(QIODevice::WriteOnly));
-        } else {
-            QVERIFY(QDir().mkpath(storeFile()));
-        }
+        QVERIFY(blockStore(folderIsFile));
         QCOMPARE(app::GetDuration(), QString());
         QVERIFY(!app::SaveDuration(QStringLiteral("1/2/2026")));
         if (folderIsFile)

@@ -26,9 +26,9 @@ using reading::frmMain;
 
 namespace {
 
-const QString kForum = QStringLiteral("http://" TOLVY_TEST_FORUM_HOST);
-const QString kHelp = QStringLiteral("http://" TOLVY_TEST_HELP_HOST);
-const QString kProduct = QStringLiteral("http://" TOLVY_TEST_PRODUCT_HOST);
+const QString& kForum = testsupport::kForumRoot;
+const QString& kHelp = testsupport::kHelpRoot;
+const QString& kProduct = testsupport::kProductRoot;
 
 // Runs `inside` once the About window is up (it is modal: the call that opens it returns only
 // when it has been closed).

@@ -270,22 +270,12 @@ private slots:
         QCOMPARE(browser->opened, QStringList{app::linkAddress(app::LinkTarget::ProductDownloadPage)});
     }
 
-    void unwritableStoreIsSilent_data()
-    {
-        QTest::addColumn<bool>("folderIsFile");
-        QTest::newRow("folder where the file should be") << false;
-        QTest::newRow("file where the folder should be") << true;
-    }
+    void unwritableStoreIsSilent_data() { addBlockedStoreRows(); }
     void unwritableStoreIsSilent()
     {
         QFETCH(bool, folderIsFile);
         const StoreOfItsOwn own;
-        if (folderIsFile) {
-            QFile blocker(configFolder());
-            QVERIFY(blocker.open(QIODevice::WriteOnly));
-        } else {
-            QVERIFY(QDir().mkpath(storeFile()));
-        }
+        QVERIFY(blockStore(folderIsFile));
         app::RunUpdateReminder();
         QCOMPARE(messages->count(), 0);
         QCOMPARE(browser->opened, QStringList());
@@ -344,8 +334,7 @@ private slots:
             QVERIFY(app::SaveDuration(app::dateToSettingText(today.addDays(-30))));
             messages->queueAnswer(ui::MsgAnswer::Yes);
         } else {
-            QFile blocker(configFolder());
-            QVERIFY(blocker.open(QIODevice::WriteOnly));
+            QVERIFY(blockStore(true));
         }
         QStringList windowsWhenOpened{QStringLiteral("none yet")};
         QStringList opened;

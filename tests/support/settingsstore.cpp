@@ -48,6 +48,21 @@ QString fromCodes(const QList<int>& codes)
     return text;
 }
 
+bool blockStore(bool folderIsFile)
+{
+    if (!folderIsFile)
+        return QDir().mkpath(storeFile());
+    QFile blocker(configFolder());
+    return blocker.open(QIODevice::WriteOnly);
+}
+
+void addBlockedStoreRows()
+{
+    QTest::addColumn<bool>("folderIsFile");
+    QTest::newRow("folder where the file should be") << false;
+    QTest::newRow("file where the folder should be") << true;
+}
+
 StoreOfItsOwn::StoreOfItsOwn() : name(QCoreApplication::applicationName())
 {
     static int count = 0;
