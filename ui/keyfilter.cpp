@@ -102,6 +102,32 @@ private:
     bool forwarding = false;
 };
 
+// Keys that edit or move rather than type, whatever text the platform attaches to them: X11
+// reports Delete with the text U+007F.
+bool typesNothing(int key)
+{
+    switch (key) {
+    case Qt::Key_Delete:
+    case Qt::Key_Insert:
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+    case Qt::Key_Home:
+    case Qt::Key_End:
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+    case Qt::Key_Clear:
+    case Qt::Key_Pause:
+    case Qt::Key_Print:
+    case Qt::Key_SysReq:
+    case Qt::Key_Menu:
+        return true;
+    default:
+        return key >= Qt::Key_F1 && key <= Qt::Key_F35;
+    }
+}
+
 } // namespace
 
 std::optional<std::u32string> typedCharacters(int key, Qt::KeyboardModifiers modifiers, const QString& text)
@@ -111,6 +137,8 @@ std::optional<std::u32string> typedCharacters(int key, Qt::KeyboardModifiers mod
         return std::nullopt;
     // Alt combinations are menu access keys; they type nothing into a field.
     if ((modifiers & Qt::AltModifier) && !(modifiers & Qt::ControlModifier))
+        return std::nullopt;
+    if (typesNothing(key))
         return std::nullopt;
     if (modifiers & Qt::ControlModifier) {
         // Ctrl+letter types a control character (Ctrl+C is 3, Ctrl+V is 22), whatever text

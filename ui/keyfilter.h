@@ -15,7 +15,9 @@ using KeyVerdict = std::function<std::optional<char32_t>(char32_t code)>;
 
 // Puts a per-character filter in front of a text field. Every character the keyboard types
 // passes through it: printable ones, control characters such as Ctrl+V (22) or Escape (27),
-// and text committed by an input method. Keys that type nothing (arrows, Delete) pass by.
+// and text committed by an input method. Keys that type nothing where the layout comes from
+// (arrows, Home, End, Page Up/Down, Insert, Delete, function keys) pass by, whatever text the
+// platform attaches to them.
 void installKeyFilter(QWidget* field, KeyVerdict verdict);
 
 // The character code a key press types, or nothing for a key that types none.
