@@ -22,6 +22,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace referral {
 
@@ -192,6 +193,8 @@ QLineEdit* frmNagScreen2::addTextBox(const char* name, QRect twips, const QStrin
     // The box's first text says what belongs in it; a screen reader keeps saying so once it is typed over.
     box->setAccessibleName(text);
     box->setGeometry(ui::twipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
+    // A line box keeps 32,767 characters by default and cuts a longer paste without a word.
+    box->setMaxLength(std::numeric_limits<int>::max());
     ui::applyLook(*box, textBoxLook());
     box->installEventFilter(this);
     return box;
@@ -319,7 +322,7 @@ QString frmNagScreen2::messageText() const
 void frmNagScreen2::setMessageText(const QString& text)
 {
     // CR LF, a lone CR and a lone LF each become one line break of the document.
-    txtMessage->setPlainText(text);
+    txtMessage->replaceText(text);
 }
 
 } // namespace referral

@@ -228,15 +228,24 @@ void MultiLineTextBox::prepareFor(qsizetype incoming)
 
 void MultiLineTextBox::insertFromMimeData(const QMimeData* source)
 {
-    if (source && source->hasText())
-        prepareFor(source->text().size());
-    QPlainTextEdit::insertFromMimeData(source);
+    // Only plain text goes in. With nobody owning the clipboard or the selection, the X server
+    // hands over data that the text control's own insertion crashes on, so it never sees it.
+    const QString text = source && source->hasText() ? source->text() : QString();
+    if (!text.isEmpty())
+        pasteText(text);
 }
 
 void MultiLineTextBox::pasteText(const QString& text)
 {
     prepareFor(text.size());
     insertPlainText(text);
+    ensureCursorVisible();
+}
+
+void MultiLineTextBox::replaceText(const QString& text)
+{
+    prepareFor(text.size());
+    setPlainText(text);
 }
 
 QPixmap resourcePicture(const QString& path, QSize logicalSize, const QWidget* on)

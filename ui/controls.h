@@ -110,6 +110,8 @@ public:
 
     // Inserts as a paste does (the same guard applies).
     void pasteText(const QString& text);
+    // Replaces the whole text (the same guard applies).
+    void replaceText(const QString& text);
 
 protected:
     void insertFromMimeData(const QMimeData* source) override;
