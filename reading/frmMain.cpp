@@ -16,6 +16,7 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QShowEvent>
 
 namespace reading {
 
@@ -93,6 +94,14 @@ frmMain::frmMain()
 }
 
 frmMain::~frmMain() = default;
+
+void frmMain::showEvent(QShowEvent* event)
+{
+    ui::Form::showEvent(event);
+    // Shown again after a reading, the window is for typing a name, whichever control started it.
+    if (!event->spontaneous())
+        txtName->setFocus();
+}
 
 bool frmMain::ValidateName()
 {

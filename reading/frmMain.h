@@ -49,6 +49,9 @@ public:
     QAction* mnuMayan = nullptr;
     QAction* mnuExit = nullptr;
     app::Shell* shell = nullptr;
+
+protected:
+    void showEvent(QShowEvent* event) override;
 };
 
 // The letters-only rule of the name field: a capital for a letter, the same code for
