@@ -4,12 +4,12 @@
 #include "reading/frmMain.h"
 #include "referral/promo.h"
 #include "ui/guard.h"
+#include "ui/instancelock.h"
 #include "ui/messagebox.h"
 #include "ui/random.h"
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QLockFile>
 #include <QStandardPaths>
 
 #include <memory>
@@ -18,7 +18,7 @@ namespace app {
 namespace {
 
 struct ProgramState {
-    std::unique_ptr<QLockFile> instanceLock;
+    ui::InstanceLock instanceLock;
     bool ending = false;
     bool ended = false;
     std::function<void()> ender;
@@ -30,31 +30,23 @@ ProgramState& state()
     return s;
 }
 
-// Held for the whole run. The lock file names the holder's process, so a lock left behind by
-// a run that crashed or was killed is recognised as stale and taken over.
+// Held for the whole run. Only a live instance keeps a launch out: a lock left by a run that
+// crashed or was killed, junk in its place or a folder we cannot write never does.
 bool takeInstanceLock()
 {
     QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     if (folder.isEmpty())
         folder = QDir::tempPath();
     QDir().mkpath(folder);
-    auto lock = std::make_unique<QLockFile>(folder + u'/' + QCoreApplication::applicationName() +
-                                            QStringLiteral(".lock"));
-    lock->setStaleLockTime(0);
-    if (lock->tryLock(0)) {
-        state().instanceLock = std::move(lock);
-        return true;
-    }
-    // Only a lock held by a live process means an earlier instance; a folder we cannot write
-    // must not keep the user out of the program.
-    return lock->error() != QLockFile::LockFailedError;
+    return state().instanceLock.take(folder + u'/' + QCoreApplication::applicationName() +
+                                     QStringLiteral(".lock")) != ui::InstanceLock::Outcome::HeldElsewhere;
 }
 
 void endProcess()
 {
     auto& s = state();
     s.ended = true;
-    s.instanceLock.reset();
+    s.instanceLock.release();
     if (s.ender) {
         s.ender();
         return;
@@ -124,7 +116,7 @@ void resetProgram()
     auto& s = state();
     s.ending = true; // unload handlers must not end the test run
     ui::Forms::resetForTesting();
-    s.instanceLock.reset();
+    s.instanceLock.release();
     s.ending = false;
     s.ended = false;
 }

@@ -13,6 +13,7 @@
 #include <QMap>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QSysInfo>
 
 #include <memory>
 #include <vector>
@@ -21,6 +22,7 @@
 #include <csignal>
 #include <sys/prctl.h>
 #endif
+#include <sys/stat.h>
 
 namespace {
 
@@ -29,7 +31,8 @@ constexpr int kStartTimeout = 20000; // generous: the sanitizer build starts slo
 // The process named in the lock file, or 0 while there is none (or it is still being written).
 qint64 lockHolder(const QString& lockPath)
 {
-    if (!QFileInfo::exists(lockPath))
+    // Never read what is not a file: a FIFO would block the reader.
+    if (!QFileInfo(lockPath).isFile() || QFileInfo(lockPath).isSymLink())
         return 0;
     qint64 pid = 0;
     QString host;
@@ -167,6 +170,68 @@ private slots:
         }
         // Killed children leave their lock file behind; every case starts without one.
         QFile::remove(lockPath);
+        const QFileInfoList aside =
+            QDir(runtimeFolder)
+                .entryInfoList({QFileInfo(lockPath).fileName() + QStringLiteral(".stale-*")},
+                               QDir::AllEntries | QDir::System);
+        for (const QFileInfo& stale : aside)
+            QDir(stale.filePath()).removeRecursively();
+    }
+
+    // Only a live instance keeps a launch out; anything else in the lock's place is taken over.
+    void junkInTheLocksPlaceIsTakenOver_data()
+    {
+        QTest::addColumn<QString>("junk");
+        for (const char* junk : {"empty file", "garbage", "unreadable file", "lock of another host",
+                                 "lock of a live process of another program", "empty folder",
+                                 "folder with a file in it", "FIFO", "dangling link", "link to a device"})
+            QTest::newRow(junk) << junk;
+    }
+
+    void junkInTheLocksPlaceIsTakenOver()
+    {
+        QFETCH(QString, junk);
+        const QByteArray thisProcess = QByteArray::number(QCoreApplication::applicationPid());
+        const auto write = [this](const QByteArray& contents) {
+            QFile file(lockPath);
+            return file.open(QIODevice::WriteOnly) && file.write(contents) == contents.size();
+        };
+        if (junk == u"empty file")
+            QVERIFY(write({}));
+        else if (junk == u"garbage")
+            QVERIFY(write("\x01not a lock\n\xff\xfe"));
+        else if (junk == u"unreadable file")
+            QVERIFY(write("1\n") && QFile::setPermissions(lockPath, {}));
+        else if (junk == u"lock of another host")
+            QVERIFY(write(thisProcess + "\ntolvy-sarnavel\nanother-host\n"));
+        else if (junk == u"lock of a live process of another program")
+            QVERIFY(write(thisProcess + "\nan-editor\n" + QSysInfo::machineHostName().toUtf8() + '\n'));
+        else if (junk == u"empty folder")
+            QVERIFY(QDir().mkpath(lockPath));
+        else if (junk == u"folder with a file in it")
+            QVERIFY(QDir().mkpath(lockPath) &&
+                    QFile(lockPath + QStringLiteral("/keep")).open(QIODevice::WriteOnly));
+        else if (junk == u"FIFO")
+            QCOMPARE(::mkfifo(QFile::encodeName(lockPath).constData(), 0600), 0);
+        else if (junk == u"dangling link")
+            QVERIFY(QFile::link(runtimeFolder + QStringLiteral("/nowhere"), lockPath));
+        else
+            QVERIFY(QFile::link(QStringLiteral("/dev/zero"), lockPath));
+
+        QProcess* child = launch(childEnvironment());
+        QVERIFY2(child->waitForStarted(), qPrintable(child->errorString()));
+        QTRY_COMPARE_WITH_TIMEOUT(lockHolder(lockPath), child->processId(), kStartTimeout);
+        QVERIFY(QFileInfo(lockPath).isFile());
+        QCOMPARE(child->state(), QProcess::Running);
+        // What was in a folder is moved aside, not destroyed; a link's target is left alone.
+        if (junk == u"folder with a file in it") {
+            const QStringList aside =
+                QDir(runtimeFolder)
+                    .entryList({QFileInfo(lockPath).fileName() + QStringLiteral(".stale-*")}, QDir::Dirs);
+            QCOMPARE(aside.size(), 1);
+            QVERIFY(QFileInfo::exists(runtimeFolder + u'/' + aside.constFirst() + QStringLiteral("/keep")));
+        }
+        QVERIFY(QFileInfo(QStringLiteral("/dev/zero")).exists());
     }
 
     void launchWhileRunningIsRefused()
