@@ -4,6 +4,7 @@
 #include "ui/clock.h"
 #include "ui/guard.h"
 #include "ui/messagebox.h"
+#include "ui/userstore.h"
 
 #include <QCoreApplication>
 #include <QList>
@@ -39,12 +40,13 @@ const QString& durationKey()
     return key;
 }
 
-// Each executable file name keeps a settings area of its own.
+// Each executable file name keeps a settings area of its own. Nothing when the store cannot be
+// used, which reads as an empty store that cannot be written.
 std::unique_ptr<QSettings> openStore()
 {
-    auto store = std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope, organisation(),
-                                             QCoreApplication::applicationName());
-    store->beginGroup(section());
+    auto store = ui::openUserStore(organisation(), QCoreApplication::applicationName());
+    if (store)
+        store->beginGroup(section());
     return store;
 }
 
@@ -179,6 +181,8 @@ QString DecodeSetting(const QString& text)
 QString GetDuration()
 {
     const auto store = openStore();
+    if (!store)
+        return {};
     const QVariant value = store->value(durationKey());
     // The program only ever writes text; anything else there is not a date of ours.
     if (value.typeId() != QMetaType::QString)
@@ -189,12 +193,9 @@ QString GetDuration()
 bool SaveDuration(const QString& value)
 {
     const auto store = openStore();
-    store->setValue(durationKey(), EncodeSetting(value));
-    store->endGroup();
-    store->sync();
-    // A format error only says that the old contents could not be parsed; the store is rewritten
-    // all the same, so only an access error means the date was not kept.
-    return store->status() != QSettings::AccessError;
+    if (!store)
+        return false;
+    return ui::writeUserStore(*store, durationKey(), EncodeSetting(value));
 }
 
 QString storableDatePattern(const QString& userFormat)

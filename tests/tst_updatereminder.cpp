@@ -273,16 +273,13 @@ private slots:
     void unwritableStoreIsSilent_data() { addBlockedStoreRows(); }
     void unwritableStoreIsSilent()
     {
-        QFETCH(bool, folderIsFile);
+        QFETCH(QString, blocker);
         const StoreOfItsOwn own;
-        QVERIFY(blockStore(folderIsFile));
+        QVERIFY(blockStore(blocker));
         app::RunUpdateReminder();
         QCOMPARE(messages->count(), 0);
         QCOMPARE(browser->opened, QStringList());
-        if (folderIsFile)
-            QVERIFY(QFileInfo(configFolder()).isFile());
-        else
-            QVERIFY(QFileInfo(storeFile()).isDir());
+        QVERIFY(stillBlocked(blocker));
     }
 
     void readOnlyFileAfterTheQuestion()
@@ -334,7 +331,7 @@ private slots:
             QVERIFY(app::SaveDuration(app::dateToSettingText(today.addDays(-30))));
             messages->queueAnswer(ui::MsgAnswer::Yes);
         } else {
-            QVERIFY(blockStore(true));
+            QVERIFY(blockStore(QStringLiteral("file where the folder should be")));
         }
         QStringList windowsWhenOpened{QStringLiteral("none yet")};
         QStringList opened;

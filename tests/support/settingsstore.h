@@ -15,11 +15,14 @@ QByteArray fileContents();
 void writeFile(const QByteArray& contents);
 QString fromCodes(const QList<int>& codes);
 
-// Makes the store unwritable: a folder where the file should be, or a file where its folder
-// should be. False when that could not be arranged.
-[[nodiscard]] bool blockStore(bool folderIsFile);
-// The two ways of blocking as data rows, in a column "folderIsFile".
+// Ways of making the store unusable, as data rows in a column "blocker": a folder where the
+// file should be, a file where its folder should be, a FIFO, a socket or a link to a FIFO in the
+// file's place, a FIFO in the place of the store's lock file, or that lock held by someone else.
 void addBlockedStoreRows();
+// False when the blocker could not be arranged.
+[[nodiscard]] bool blockStore(const QString& blocker);
+// The blocker is still there as it was made.
+bool stillBlocked(const QString& blocker);
 
 // A write that failed stays pending in this process's settings cache and would be read back, or
 // written later, by other tests; a store under a name of its own keeps it to the one test.

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QSettings>
+#include <QString>
+
+#include <memory>
+
+namespace ui {
+
+// The per-user settings store of the program (a file under the user's configuration folder, the
+// registry on Windows), or nothing when it cannot be used safely: a FIFO, a device, a socket or a
+// folder in the place of its file, or of the lock file its writer takes beside it, would hang
+// the program or be replaced by a file.
+std::unique_ptr<QSettings> openUserStore(const QString& organisation, const QString& application);
+
+// Sets one value and writes the store; false when it could not be written. Another process
+// holding the store's lock delays this a moment at most, then nothing is written or left pending.
+bool writeUserStore(QSettings& store, const QString& key, const QVariant& value);
+
+} // namespace ui
