@@ -15,6 +15,7 @@
 #include "ui/caption.h"
 #include "ui/controls.h"
 #include "ui/forms.h"
+#include "ui/windowing.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -440,6 +441,33 @@ private slots:
         control->setFont(ui::verdana(8.25, true));
         control->setGeometry(10, 10, roomy ? 400 : 120, roomy ? 40 : 14);
         QCOMPARE(textProblem(control).isEmpty(), roomy);
+    }
+
+    // Sizes in the screen's device-independent pixels; the reading window is 777 by 556.
+    void windowsOpenOnTheScreen_data()
+    {
+        QTest::addColumn<QSize>("frame");
+        QTest::addColumn<QRect>("area");
+        QTest::addColumn<QPoint>("placed");
+        QTest::newRow("fits: centred") << QSize(547, 320) << QRect(0, 0, 1280, 1024) << QPoint(366, 352);
+        QTest::newRow("1920x1080 at 2: too tall")
+            << QSize(777, 556) << QRect(0, 0, 960, 540) << QPoint(91, 0);
+        QTest::newRow("1280x720 at 1.5: too tall")
+            << QSize(777, 556) << QRect(0, 0, 853, 480) << QPoint(38, 0);
+        QTest::newRow("1366x768 at 2: too wide and tall")
+            << QSize(777, 556) << QRect(0, 0, 683, 384) << QPoint(0, 0);
+        QTest::newRow("panel above, too tall") << QSize(777, 556) << QRect(0, 27, 960, 513) << QPoint(91, 27);
+        QTest::newRow("second screen, too wide")
+            << QSize(777, 300) << QRect(1920, 0, 683, 384) << QPoint(1920, 42);
+        QTest::newRow("exactly the area") << QSize(683, 384) << QRect(0, 0, 683, 384) << QPoint(0, 0);
+    }
+
+    void windowsOpenOnTheScreen()
+    {
+        QFETCH(QSize, frame);
+        QFETCH(QRect, area);
+        QFETCH(QPoint, placed);
+        QCOMPARE(ui::centredPlace(frame, area), placed);
     }
 
     void everyPromotionalMessageLookedAt()

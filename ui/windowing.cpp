@@ -4,21 +4,31 @@
 #include <QScreen>
 #include <QWidget>
 
+#include <algorithm>
+
 #ifdef _WIN32
 #include <qt_windows.h>
 #endif
 
 namespace ui {
 
+QPoint centredPlace(QSize frame, const QRect& area)
+{
+    QRect placed(QPoint(), frame);
+    placed.moveCenter(area.center());
+    // Too big for the screen: the title bar and the menu bar stay on it, the rest runs off the
+    // right and bottom edges.
+    const int x = std::max(area.left(), std::min(placed.left(), area.right() + 1 - frame.width()));
+    const int y = std::max(area.top(), std::min(placed.top(), area.bottom() + 1 - frame.height()));
+    return {x, y};
+}
+
 void centreOnScreen(QWidget& window)
 {
     QScreen* screen = window.screen() ? window.screen() : QGuiApplication::primaryScreen();
     if (!screen)
         return;
-    const QRect area = screen->availableGeometry();
-    QRect frame = window.frameGeometry();
-    frame.moveCenter(area.center());
-    window.move(frame.topLeft());
+    window.move(centredPlace(window.frameGeometry().size(), screen->availableGeometry()));
 }
 
 void makeTopmost(QWidget& window)
