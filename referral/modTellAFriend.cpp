@@ -1,6 +1,7 @@
 #include "referral/modTellAFriend.h"
 
 #include "app/links.h"
+#include "ui/browser.h"
 #include "ui/messagebox.h"
 
 #include <QUrl>
@@ -30,9 +31,10 @@ bool unfilled(const QString& field, const QString& placeholder)
 
 QString queryValue(const QString& value)
 {
-    // Only the unreserved characters stay as they are; every delimiter, space, line break and
-    // non-ASCII character becomes %XX of its UTF-8 bytes.
-    return QString::fromLatin1(QUrl::toPercentEncoding(value));
+    // Encoded as %XX of its UTF-8 bytes is only what would end or split a value ("&", "=", "#",
+    // "+", "%"), what may not stand in an address at all (space, control characters, quotes,
+    // brackets and the like) and what is not ASCII. The rest, "@", ":" and "/" among it, goes as typed.
+    return QString::fromLatin1(QUrl::toPercentEncoding(value, QByteArrayLiteral("!$'()*,;:@/?")));
 }
 
 } // namespace
@@ -96,6 +98,12 @@ void SendReferral()
         }
     }
     strReferralAddress = BuildReferralAddress();
+    // The system hands an address to the browser only up to a length; a longer one would be lost
+    // without a word.
+    if (!ui::addressFits(strReferralAddress)) {
+        complain(QStringLiteral("Your Message is too long to send"));
+        return;
+    }
     app::OpenInBrowser(strReferralAddress);
 }
 
@@ -106,7 +114,7 @@ QString BuildReferralAddress()
            queryValue(strYourName) + QStringLiteral("&taf2=") + queryValue(strYourEmail) +
            QStringLiteral("&taf3=") + queryValue(strYourMessage) + QStringLiteral("&taf4=") +
            queryValue(strFriendName) + QStringLiteral("&taf5=") + queryValue(strFriendEmail) +
-           QStringLiteral("&taf6=") + queryValue(productRoot);
+           QStringLiteral("&taf6=") + productRoot;
 }
 
 } // namespace referral::modTellAFriend

@@ -32,8 +32,8 @@ void SubmitReferral(const ReferralTexts& texts);
 // Checks that every field holds more than its placeholder, then opens the referral address.
 void SendReferral();
 
-// The address for the current fields. Every value is percent-encoded as UTF-8, so that the
-// endpoint reads back exactly the six values, whatever the user typed.
+// The address for the current fields. The typed values are percent-encoded where they would
+// otherwise change the address, so that the endpoint reads back exactly what the user typed.
 QString BuildReferralAddress();
 
 } // namespace referral::modTellAFriend

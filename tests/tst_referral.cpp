@@ -4,6 +4,7 @@
 #include "referral/frmNagScreen2.h"
 #include "referral/modTellAFriend.h"
 #include "support/testsupport.h"
+#include "ui/browser.h"
 #include "ui/controls.h"
 #include "ui/forms.h"
 
@@ -331,6 +332,60 @@ private slots:
         QVERIFY(address.startsWith(app::linkAddress(app::LinkTarget::ReferralEndpoint) + u"?taf1="_qs));
 
         QCOMPARE(queryOf(address), expectedQuery(name, email, message, friendName, friendEmail));
+    }
+
+    // What cannot change the address's meaning goes as typed, as it always did; the product
+    // site's root goes as it stands.
+    void addressKeepsSafeCharactersAsTyped()
+    {
+        frmNagScreen2& form = open();
+        fill(form, QStringLiteral("Ann-Marie_O'Neil (2)"), QStringLiteral("ann.m@b.c"),
+             QStringLiteral("Zo\u00eb"), QStringLiteral("bo:ek/x@e.f"));
+        form.setMessageText(QStringLiteral("50% & = # + ~!*,;?\t\"<>[]{}|\\^`\x7f"));
+        submit(form);
+        QCOMPARE(
+            browser->opened,
+            QStringList{app::linkAddress(app::LinkTarget::ReferralEndpoint) +
+                        u"?taf1=Ann-Marie_O'Neil%20(2)&taf2=ann.m@b.c"
+                        u"&taf3=50%25%20%26%20%3D%20%23%20%2B%20~!*,;?%09%22%3C%3E%5B%5D%7B%7D%7C%5C%5E%60%7F"
+                        u"&taf4=Zo%C3%AB&taf5=bo:ek/x@e.f&taf6=http://"_qs +
+                        app::ProductHost() + u'/'});
+    }
+
+    // The system passes an address on to the browser only up to a length; a longer referral is
+    // refused with a word, and the form keeps every text as typed.
+    void tooLongReferralIsRefused_data()
+    {
+        QTest::addColumn<int>("over");
+        QTest::newRow("exactly the longest") << 0;
+        QTest::newRow("one byte longer") << 1;
+        QTest::newRow("four times as long") << 3 * int(ui::longestAddress());
+    }
+
+    void tooLongReferralIsRefused()
+    {
+        QFETCH(int, over);
+        frmNagScreen2& form = open();
+        fill(form, QStringLiteral("Anna"), QStringLiteral("anna@b.c"), QStringLiteral("Bo"),
+             QStringLiteral("bo@e.f"));
+        form.setMessageText(QStringLiteral("x"));
+        submit(form);
+        QCOMPARE(browser->opened.size(), 1);
+        const QString message(ui::longestAddress() - browser->opened.takeFirst().size() + 1 + over, u'x');
+        form.setMessageText(message);
+        submit(form);
+        if (over == 0) {
+            QCOMPARE(boxes->count(), 0);
+            QCOMPARE(browser->opened.size(), 1);
+            QCOMPARE(browser->opened.front().size(), ui::longestAddress());
+            return;
+        }
+        QCOMPARE(boxes->texts(), QStringList{QStringLiteral("Your Message is too long to send")});
+        QCOMPARE(boxes->shown.front().icon, ui::MsgIcon::Error);
+        QCOMPARE(browser->opened.size(), 0);
+        QCOMPARE(form.messageText(), message);
+        QCOMPARE(form.txtName->text(), QStringLiteral("Anna"));
+        QVERIFY(form.isVisible());
     }
 
     void untouchedMessageIsSentWithItsLineBreak()

@@ -39,6 +39,24 @@ bool launchBrowser(const QString& address)
 #endif
 }
 
+qsizetype longestAddress()
+{
+#ifdef _WIN32
+    // The shell copies an address into a buffer of the longest address it knows of; longer ones
+    // fail or, under Wine, corrupt the caller's memory.
+    return 2083;
+#else
+    // The desktop's opener gets the address as one argument of a new process, and the kernel
+    // takes an argument of at most 32 pages, its closing zero byte included.
+    return 32 * 4096 - 1;
+#endif
+}
+
+bool addressFits(const QString& address)
+{
+    return address.toUtf8().size() <= longestAddress();
+}
+
 namespace testing {
 void setBrowserHandler(std::function<bool(const QString&)> h)
 {
