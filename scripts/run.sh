@@ -21,9 +21,9 @@ if [[ -z ${DISPLAY:-} && -z ${WAYLAND_DISPLAY:-} && -z ${QT_QPA_PLATFORM:-} ]]; 
     cat >&2 <<MESSAGE
 
 The program is built, but there is no display to show it on (DISPLAY and WAYLAND_DISPLAY are
-unset). Run this command from a desktop session, or start the program yourself:
-  on a virtual display:  xvfb-run -a "$program"
-  without any display:   QT_QPA_PLATFORM=offscreen "$program"
+unset). Run this command from a desktop session, or start the program on a virtual display
+(package xvfb), where it can be driven with xdotool and seen with a screenshot:
+  xvfb-run -a "$program"
 MESSAGE
     exit 2
 fi
