@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# End-to-end run of the real program under a private Xvfb, driven with xdotool (tests/e2e).
+# End-to-end runs of the real program under a private Xvfb, driven with xdotool (tests/e2e): a
+# whole session, then what a clumsy or hostile user does.
 # Builds the program first when it is missing or out of date.
 #
 # Usage: scripts/e2e.sh [build folder]
@@ -31,4 +32,6 @@ for name in TOLVY_FORUM_HOST TOLVY_HELP_HOST TOLVY_PRODUCT_HOST; do
 done
 
 tolvy_say "End-to-end run"
-exec bash "$TOLVY_ROOT/tests/e2e/scenario.sh" "$build/tolvy-sarnavel"
+bash "$TOLVY_ROOT/tests/e2e/scenario.sh" "$build/tolvy-sarnavel"
+tolvy_say "Faults run"
+bash "$TOLVY_ROOT/tests/e2e/faults.sh" "$build/tolvy-sarnavel"

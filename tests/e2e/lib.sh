@@ -1,0 +1,295 @@
+# shellcheck shell=bash
+# Shared by the end-to-end scripts: a work folder with a sandboxed home, a private X server,
+# the program's processes and windows seen through xdotool, and a stand-in browser opener that
+# records every address. Source it with the program's path as $1; it sets `set -euo pipefail`.
+set -euo pipefail
+program=${1:?usage: $(basename "$0") <path of tolvy-sarnavel>}
+program=$(realpath "$program")
+[[ -x $program ]] || { echo "Not an executable program: $program" >&2; exit 2; }
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+
+forumHost=${TOLVY_FORUM_HOST:-forum.veldrane.example}
+helpHost=${TOLVY_HELP_HOST:-help.veldrane.example}
+productHost=${TOLVY_PRODUCT_HOST:-sarnavel.veldrane.example}
+
+for tool in Xvfb xdotool xwininfo xclip import convert python3; do
+    if ! command -v "$tool" >/dev/null; then
+        echo "The end-to-end run needs '$tool' (packages: xvfb xdotool x11-utils xclip imagemagick python3)." >&2
+        exit 2
+    fi
+done
+
+# xdotool reads the texts it types in the locale's encoding.
+export LC_ALL=C.UTF-8
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/tolvy-e2e.XXXXXX")
+mkdir -p "$work/home" "$work/config" "$work/runtime" "$work/bin" "$work/shots"
+chmod 700 "$work/runtime"
+cp "$here/xdg-open" "$work/bin/xdg-open"
+chmod +x "$work/bin/xdg-open"
+browserLog="$work/browser.log"
+: >"$browserLog"
+
+current="setting up"
+xserver=""
+launched=()
+passed=false
+started=$EPOCHREALTIME
+
+cleanup()
+{
+    local status=$?
+    set +e
+    local pid
+    for pid in "${launched[@]}"; do
+        if running "$pid"; then
+            kill -TERM "$pid" 2>/dev/null
+            for _ in {1..20}; do
+                running "$pid" || break
+                sleep 0.05
+            done
+            kill -KILL "$pid" 2>/dev/null
+        fi
+        wait "$pid" 2>/dev/null
+    done
+    if [[ -n $xserver ]]; then
+        kill -TERM "$xserver" 2>/dev/null
+        wait "$xserver" 2>/dev/null
+    fi
+    if [[ $passed == true && ${TOLVY_E2E_KEEP:-0} != 1 ]]; then
+        rm -rf "$work"
+    else
+        echo "Screenshots and logs are kept in $work" >&2
+    fi
+    exit "$status"
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+step()
+{
+    current=$1
+    printf '  - %s\n' "$1"
+}
+
+fail()
+{
+    echo "E2E FAILED at \"$current\": $*" >&2
+    local log
+    for log in "$work"/program-*.log; do
+        [[ -s $log ]] || continue
+        echo "--- $(basename "$log") (last lines):" >&2
+        tail -n 20 "$log" >&2
+    done
+    exit 1
+}
+
+now_us() { echo "${EPOCHREALTIME/./}"; }
+
+# poll <seconds> <command...>: runs the command every 50 ms until it succeeds; false on timeout.
+poll()
+{
+    local deadline=$(($(now_us) + $1 * 1000000))
+    shift
+    while true; do
+        "$@" && return 0
+        (($(now_us) < deadline)) || return 1
+        sleep 0.05
+    done
+}
+
+# --- processes -------------------------------------------------------------------------------
+
+# launch <name>: starts the program in the sandbox; its pid in $pid.
+launch()
+{
+    env HOME="$work/home" XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime" \
+        PATH="$work/bin:$PATH" QT_QPA_PLATFORM=xcb TOLVY_E2E_BROWSER_LOG="$browserLog" \
+        "$program" >"$work/program-$1.log" 2>&1 &
+    pid=$!
+    launched+=("$pid")
+}
+
+running()
+{
+    local state
+    state=$(ps -o stat= -p "$1" 2>/dev/null) || return 1
+    [[ -n $state && $state != Z* ]]
+}
+
+ended() { ! running "$1"; }
+
+# wait_exit <pid> <what>: waits for the process to end; its exit code in $code.
+wait_exit()
+{
+    poll 10 ended "$1" || fail "$2 still runs 10 s later"
+    code=0
+    # Braces keep the shell's own note about a killed job out of the output.
+    { wait "$1"; } 2>/dev/null || code=$?
+}
+
+# --- windows ---------------------------------------------------------------------------------
+
+# geometry <window>: sets gx, gy, gw, gh.
+geometry()
+{
+    local key value
+    gx="" gy="" gw="" gh=""
+    while IFS='=' read -r key value; do
+        case $key in
+        X) gx=$value ;;
+        Y) gy=$value ;;
+        WIDTH) gw=$value ;;
+        HEIGHT) gh=$value ;;
+        esac
+    done < <(xdotool getwindowgeometry --shell "$1" 2>/dev/null)
+    [[ -n $gw ]]
+}
+
+# find_window <pid> <title regex> [width]: the first visible window that matches, in $found.
+find_window()
+{
+    local id
+    found=""
+    for id in $(xdotool search --all --onlyvisible --pid "$1" --name "$2" 2>/dev/null); do
+        if [[ -n ${3:-} ]]; then
+            geometry "$id" || continue
+            [[ $gw == "$3" ]] || continue
+        fi
+        found=$id
+        return 0
+    done
+    return 1
+}
+
+no_window() { ! find_window "$@"; }
+
+# wait_window <pid> <title regex> <width or ""> <what>: the window's id in $found.
+wait_window()
+{
+    poll 10 find_window "$1" "$2" "$3" || fail "no window: $4"
+}
+
+wait_gone()
+{
+    poll 10 no_window "$1" "$2" "$3" || fail "still visible: $4"
+}
+
+focused() { [[ $(xdotool getwindowfocus 2>/dev/null) == "$1" ]]; }
+
+# A window the program opens takes the keyboard focus by itself.
+wait_focus()
+{
+    poll 5 focused "$1" || fail "window $1 ($2) did not take the keyboard focus"
+}
+
+# There is no window manager on the private display: after a dialog closes, the focus goes back
+# to its window the way a window manager would give it back.
+give_focus()
+{
+    timeout 5 xdotool windowfocus --sync "$1" 2>/dev/null || true
+    poll 5 focused "$1" || fail "could not give the keyboard focus to window $1 ($2)"
+}
+
+# menu_open <pid>: a drop-down menu of the process is on the screen; popups are the process's
+# only windows that bypass the window manager.
+menu_open()
+{
+    local id
+    for id in $(xdotool search --onlyvisible --pid "$1" 2>/dev/null); do
+        xwininfo -id "$id" 2>/dev/null | grep -q 'Override Redirect State: yes' && return 0
+    done
+    return 1
+}
+
+# menu <pid> <key of the menu> <key of the item>
+menu()
+{
+    xdotool key "alt+$2"
+    poll 5 menu_open "$1" || fail "Alt+${2^^} opened no menu"
+    xdotool key "$3"
+    poll 5 eval "! menu_open $1" || fail "the menu stayed open after '$3'"
+}
+
+# click_at <window> <x> <y>: a left click at a point of the window, then the pointer moves out
+# of the way (keys of a window that lost its focus would otherwise go where it rests).
+click_at()
+{
+    geometry "$1" || fail "window $1 is gone"
+    xdotool mousemove "$((gx + $2))" "$((gy + $3))" click 1
+    xdotool mousemove 0 0
+}
+
+shot()
+{
+    import -window root "$work/shots/$1.png" 2>/dev/null || true
+}
+
+# message_box <pid> <what>: the program's message box (titled with the program's name) is shown
+# and focused; its id in $box.
+message_box()
+{
+    wait_window "$1" '^Tolvy Sarnavel$' "" "$2"
+    box=$found
+    wait_focus "$box" "$2"
+}
+
+# --- the browser record ----------------------------------------------------------------------
+
+expected=()
+
+# shorten <text>: the text, or its ends around the length for one that would flood the log.
+shorten()
+{
+    if ((${#1} <= 400)); then
+        printf '%s' "$1"
+    else
+        printf '%s…(%d bytes)…%s' "${1:0:200}" "${#1}" "${1: -100}"
+    fi
+}
+
+log_count() { [[ $(wc -l <"$browserLog") -ge $1 ]]; }
+
+# expect_opened <address>: the next recorded address is exactly this one.
+expect_opened()
+{
+    expected+=("$1")
+    local n=${#expected[@]}
+    poll 5 log_count "$n" || fail "the browser was not asked to open $1"
+    local got
+    got=$(sed -n "${n}p" "$browserLog")
+    [[ $got == "$1" ]] || fail "the browser was asked to open '$(shorten "$got")' instead of '$(shorten "$1")'"
+}
+
+# --- the X server ----------------------------------------------------------------------------
+
+# start_x_server <width>x<height>: a private X server of that screen size, as DISPLAY.
+start_x_server()
+{
+    stop_x_server
+    rm -f "$work/display"
+    Xvfb -displayfd 3 -screen 0 "$1x24" -nolisten tcp -noreset 3>"$work/display" >"$work/xvfb.log" 2>&1 &
+    xserver=$!
+    display_ready() { [[ -s $work/display ]]; }
+    poll 10 display_ready || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
+    DISPLAY=":$(head -n1 "$work/display")"
+    export DISPLAY
+    unset WAYLAND_DISPLAY XDG_CURRENT_DESKTOP DESKTOP_SESSION BROWSER DEFAULT_BROWSER
+    xdotool mousemove 0 0
+}
+
+stop_x_server()
+{
+    if [[ -n $xserver ]]; then
+        kill -TERM "$xserver" 2>/dev/null || true
+        wait "$xserver" 2>/dev/null || true
+        xserver=""
+    fi
+}
+
+# The program's windows, by the widths of their client areas in twips.
+mainWidth=$((8205 / 15))
+readingWidth=$((11655 / 15))
+aboutWidth=$((7080 / 15))
+referralWidth=$((11115 / 15))
+title='^Tolvy Sarnavel v1\.0$'
