@@ -97,6 +97,7 @@ if [[ -x $sanitizerBuild/tolvy-sarnavel ]]; then
         bash "$TOLVY_ROOT/scripts/e2e.sh" "$sanitizerBuild"
 fi
 step "Debian package" bash "$TOLVY_ROOT/scripts/package.sh"
+step "Windows layer under Wine" bash "$TOLVY_ROOT/scripts/wine-check.sh" "$plainBuild"
 step "Fuzzing" bash "$TOLVY_ROOT/scripts/fuzz.sh"
 
 tolvy_say "Summary"

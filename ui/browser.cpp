@@ -1,9 +1,7 @@
 #include "ui/browser.h"
 
 #ifdef _WIN32
-#include <qt_windows.h>
-
-#include <shellapi.h>
+#include "ui/win32/shell.h"
 #else
 #include <QDesktopServices>
 #include <QUrl>
@@ -26,10 +24,7 @@ bool launchBrowser(const QString& address)
         return h(address);
 #ifdef _WIN32
     // The shell's ANSI entry point: characters outside the code page become its substitute.
-    const QByteArray file = address.toLocal8Bit();
-    const auto result = reinterpret_cast<INT_PTR>(
-        ShellExecuteA(nullptr, "Open", file.constData(), nullptr, "C:\\", SW_SHOWNORMAL));
-    return result > 32;
+    return win32::shellOpen(win32::toAnsi(address.toStdWString()));
 #else
     // Addresses arrive already encoded; strict parsing keeps them exactly as built.
     const QUrl url = QUrl::fromEncoded(address.toUtf8(), QUrl::StrictMode);

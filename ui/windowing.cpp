@@ -7,6 +7,8 @@
 #include <algorithm>
 
 #ifdef _WIN32
+#include "ui/win32/shell.h"
+
 #include <qt_windows.h>
 #endif
 
@@ -37,10 +39,8 @@ void makeTopmost(QWidget& window)
     // Qt re-applies the flag whenever it recreates the native window.
     window.setWindowFlag(Qt::WindowStaysOnTopHint, true);
 #ifdef _WIN32
-    // No SWP_SHOWWINDOW: Qt keeps track of visibility, and a window shown behind its back
-    // could no longer be hidden.
-    SetWindowPos(reinterpret_cast<HWND>(window.winId()), HWND_TOPMOST, 0, 0, 0, 0,
-                 SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
+    // Shown or hidden as Qt has it: the call leaves visibility alone.
+    win32::makeTopmost(reinterpret_cast<HWND>(window.winId()));
 #endif
     // Changing a window flag hides a visible window; bring it back as it was.
     if (visible)

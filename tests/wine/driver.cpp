@@ -1,0 +1,269 @@
+// Runs the program's Windows layer (ui/win32) under Wine: the addresses of the list through the
+// same conversion and shell call as the program, a failing open, the topmost windows, and what
+// the ANSI conversion does to text it cannot hold. One line per check, "ok" or "FAILED"; the
+// exit status is 1 when any check failed. Whether the addresses arrived is for the caller to see.
+//
+//   driver.exe <address list: UTF-8, one address a line>
+#include "ui/win32/shell.h"
+
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+// OLE's header builds on the one above.
+#include <ole2.h>
+
+namespace {
+
+bool allPassed = true;
+
+void report(bool passed, const char* name, const std::string& detail)
+{
+    std::printf("%-7s %s: %s\n", passed ? "ok" : "FAILED", name, detail.c_str());
+    std::fflush(stdout);
+    allPassed = allPassed && passed;
+}
+
+void note(const std::string& detail)
+{
+    std::printf("        %s\n", detail.c_str());
+    std::fflush(stdout);
+}
+
+// Invalid UTF-8 gives nothing rather than a guess.
+std::wstring fromUtf8(const std::string& bytes)
+{
+    if (bytes.empty())
+        return {};
+    const int length = static_cast<int>(bytes.size());
+    const int size = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(), length, nullptr, 0);
+    if (size <= 0)
+        return {};
+    std::wstring wide(static_cast<std::size_t>(size), L'\0');
+    MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(), length, wide.data(), size);
+    return wide;
+}
+
+std::string hex(const std::string& bytes)
+{
+    std::string out;
+    char buffer[4];
+    for (const unsigned char c : bytes) {
+        std::snprintf(buffer, sizeof buffer, "%02X ", c);
+        out += buffer;
+    }
+    if (!out.empty())
+        out.pop_back();
+    return out;
+}
+
+bool printableAscii(const std::string& bytes)
+{
+    for (const unsigned char c : bytes) {
+        if (c < 0x21 || c > 0x7E)
+            return false;
+    }
+    return true;
+}
+
+void checkAddresses(const std::vector<std::string>& addresses)
+{
+    std::size_t unchanged = 0;
+    for (const std::string& address : addresses) {
+        const std::wstring wide = fromUtf8(address);
+        const std::string ansi = ui::win32::toAnsi(wide);
+        if (printableAscii(address) && !wide.empty() && ansi == address) {
+            ++unchanged;
+        } else {
+            report(false, "conversion", "not kept byte for byte: " + address);
+            note("gave " + hex(ansi));
+        }
+    }
+    report(unchanged == addresses.size() && !addresses.empty(), "conversion",
+           std::to_string(unchanged) + " of " + std::to_string(addresses.size()) +
+               " addresses are printable ASCII and convert to exactly their own bytes");
+
+    std::size_t accepted = 0;
+    for (const std::string& address : addresses) {
+        if (ui::win32::shellOpen(ui::win32::toAnsi(fromUtf8(address))))
+            ++accepted;
+        else
+            report(false, "shell open", "refused: " + address);
+    }
+    report(accepted == addresses.size() && !addresses.empty(), "shell open",
+           std::to_string(accepted) + " of " + std::to_string(addresses.size()) +
+               " addresses accepted by the shell");
+}
+
+void checkFailedOpen()
+{
+    const std::string missing =
+        "C:\\tolvy-sarnavel-missing-" + std::to_string(GetCurrentProcessId()) + "\\no-such-page.html";
+    const bool opened = ui::win32::shellOpen(missing);
+    report(!opened, "failed open",
+           std::string("a file that does not exist gives ") + (opened ? "true" : "false"));
+    const bool empty = ui::win32::shellOpen(std::string());
+    const bool cut = ui::win32::shellOpen(std::string("http://a.example/\0b", 19));
+    report(!empty && !cut, "failed open",
+           std::string("an empty address gives ") + (empty ? "true" : "false") + ", one with a NUL in it " +
+               (cut ? "true" : "false"));
+}
+
+// Lets the window system catch up with what was asked of it.
+void pump()
+{
+    for (int round = 0; round < 5; ++round) {
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+        Sleep(20);
+    }
+}
+
+HWND makeWindow(const wchar_t* title, int x)
+{
+    return CreateWindowExW(0, L"TolvyWineCheck", title, WS_OVERLAPPEDWINDOW, x, 100, 300, 200, nullptr,
+                           nullptr, GetModuleHandleW(nullptr), nullptr);
+}
+
+bool topmost(HWND window)
+{
+    return (GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+}
+
+bool sameRect(const RECT& a, const RECT& b)
+{
+    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
+// True when the first window lies above the second in the z-order.
+bool above(HWND upper, HWND lower)
+{
+    for (HWND w = GetWindow(lower, GW_HWNDPREV); w; w = GetWindow(w, GW_HWNDPREV)) {
+        if (w == upper)
+            return true;
+    }
+    return false;
+}
+
+std::string yesNo(bool value)
+{
+    return value ? "yes" : "no";
+}
+
+void checkTopmost()
+{
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = DefWindowProcW;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = L"TolvyWineCheck";
+    if (!RegisterClassW(&windowClass)) {
+        report(false, "topmost", "cannot register a window class");
+        return;
+    }
+
+    const HWND hidden = makeWindow(L"hidden", 100);
+    RECT before{}, after{};
+    GetWindowRect(hidden, &before);
+    const bool hiddenCall = ui::win32::makeTopmost(hidden);
+    pump();
+    GetWindowRect(hidden, &after);
+    report(hiddenCall && topmost(hidden) && !IsWindowVisible(hidden) && sameRect(before, after),
+           "topmost (hidden)",
+           "call succeeded " + yesNo(hiddenCall) + ", WS_EX_TOPMOST " + yesNo(topmost(hidden)) +
+               ", visible " + yesNo(IsWindowVisible(hidden)) + ", unmoved " + yesNo(sameRect(before, after)));
+
+    // The window made topmost is shown first, the other after it and active: it starts below.
+    const HWND shown = makeWindow(L"shown", 500);
+    const HWND other = makeWindow(L"other", 900);
+    ShowWindow(shown, SW_SHOWNORMAL);
+    ShowWindow(other, SW_SHOWNORMAL);
+    SetForegroundWindow(other);
+    SetActiveWindow(other);
+    pump();
+    const bool startedBelow = above(other, shown);
+    const HWND activeBefore = GetActiveWindow();
+    GetWindowRect(shown, &before);
+    const bool shownCall = ui::win32::makeTopmost(shown);
+    pump();
+    GetWindowRect(shown, &after);
+    const bool stillActive = GetActiveWindow() == activeBefore && activeBefore == other;
+    report(shownCall && topmost(shown) && IsWindowVisible(shown) && sameRect(before, after) && startedBelow &&
+               above(shown, other) && stillActive,
+           "topmost (visible)",
+           "call succeeded " + yesNo(shownCall) + ", WS_EX_TOPMOST " + yesNo(topmost(shown)) + ", visible " +
+               yesNo(IsWindowVisible(shown)) + ", unmoved " + yesNo(sameRect(before, after)) +
+               ", from below to above the active window " + yesNo(startedBelow && above(shown, other)) +
+               ", not activated " + yesNo(stillActive));
+
+    DestroyWindow(hidden);
+    DestroyWindow(shown);
+    DestroyWindow(other);
+}
+
+void checkRawText()
+{
+    const UINT codePage = GetACP();
+    CPINFO info{};
+    GetCPInfo(CP_ACP, &info);
+    const char substitute = static_cast<char>(info.DefaultChar[0]);
+    note("ANSI code page " + std::to_string(codePage) + ", substitute character '" +
+         std::string(1, substitute) + "'");
+
+    // What a typed name would become if it reached the shell unencoded.
+    const std::string typed = "Zo\xC3\xAB Bj\xC3\xB6rk \xE5\x8C\x97 \xF0\x9F\x98\x80";
+    const std::string ansi = ui::win32::toAnsi(fromUtf8(typed));
+    note("\"Zo\xC3\xAB Bj\xC3\xB6rk \xE5\x8C\x97 \xF0\x9F\x98\x80\" as UTF-8: " + hex(typed));
+    note("the same through the ANSI conversion: " + hex(ansi));
+    // In Windows-1252 the two Latin letters have a byte of their own (not their UTF-8 bytes);
+    // the CJK character and the emoji have none.
+    const std::string expected = std::string("Zo\xEB Bj\xF6rk ") + substitute + ' ';
+    const bool latinKept = ansi.compare(0, expected.size(), expected) == 0;
+    const std::string rest = ansi.size() >= expected.size() ? ansi.substr(expected.size()) : std::string();
+    const bool emojiLost = !rest.empty() && rest.find_first_not_of(substitute) == std::string::npos;
+    report(codePage == 1252 && ansi != typed && latinKept && emojiLost, "raw text",
+           "not preserved: the CJK character and the emoji become '" + std::string(1, substitute) + "' (" +
+               std::to_string(rest.size()) + " for the emoji), the Latin letters single 1252 bytes");
+
+    // A look-alike must not become the delimiter it looks like.
+    const std::string solidus = ui::win32::toAnsi(L"a\xFF0F"
+                                                  L"b\x2044"
+                                                  L"c");
+    report(solidus == std::string("a") + substitute + "b" + substitute + "c", "raw text",
+           "full-width solidus and fraction slash become " + hex(solidus) + ", not a '/'");
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: driver.exe <address list>\n");
+        return 2;
+    }
+    std::ifstream in(argv[1], std::ios::binary);
+    if (!in) {
+        std::fprintf(stderr, "cannot read %s\n", argv[1]);
+        return 2;
+    }
+    std::vector<std::string> addresses;
+    for (std::string line; std::getline(in, line);)
+        addresses.push_back(line);
+
+    // As in the program, where the toolkit sets up OLE on its GUI thread before any of this.
+    const HRESULT ole = OleInitialize(nullptr);
+    checkAddresses(addresses);
+    checkFailedOpen();
+    checkTopmost();
+    checkRawText();
+    if (SUCCEEDED(ole))
+        OleUninitialize();
+    return allPassed ? 0 : 1;
+}
