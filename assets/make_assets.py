@@ -278,8 +278,8 @@ def question_picture(width, scale):
 
 
 def make_bead_pictures():
-    specs = [("bead1", 1, 41), ("bead2", 2, 59), ("bead3", 3, 78)]
-    for name, n, w in specs:
+    beads = [("bead1", 1, 41), ("bead2", 2, 59), ("bead3", 3, 78)]
+    for name, n, w in beads:
         big = bead_picture(n, w, 8)
         save_jpeg(down(big, (w, PIC_H)), name + ".jpg", (w, PIC_H), 95)
         save_jpeg(down(big, (2 * w, 2 * PIC_H)), name + "@2x.jpg", (2 * w, 2 * PIC_H), 95)
