@@ -11,15 +11,7 @@ set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
 build=${1:-${TOLVY_E2E_BUILD:-$TOLVY_ROOT/build}}
-mkdir -p "$build"
-build=$(realpath "$build")
-
-if [[ ! -f $build/CMakeCache.txt ]]; then
-    tolvy_say "Configure ($build)"
-    tolvy_configure "$build" Debug
-fi
-tolvy_say "Build tolvy-sarnavel ($build)"
-tolvy_compile "$build" tolvy-sarnavel
+tolvy_build_target "$build" tolvy-sarnavel
 
 # The addresses the run expects use the hosts this build was configured with.
 cache_value()

@@ -64,3 +64,17 @@ tolvy_compile()
     (($# == 0)) || targets=(--target "$@")
     cmake --build "$folder" --parallel "$TOLVY_JOBS" "${targets[@]}"
 }
+
+# tolvy_build_target <build folder> <target>: builds one target in the folder, configuring it as a
+# Debug build first when it is not configured yet. Sets `build` to the folder's full path.
+tolvy_build_target()
+{
+    mkdir -p "$1"
+    build=$(realpath "$1")
+    if [[ ! -f $build/CMakeCache.txt ]]; then
+        tolvy_say "Configure ($build)"
+        tolvy_configure "$build" Debug
+    fi
+    tolvy_say "Build $2 ($build)"
+    tolvy_compile "$build" "$2"
+}

@@ -35,14 +35,7 @@ if [[ -z $wineLoader || -z $wineServer ]]; then
     exit 1
 fi
 
-mkdir -p "$build"
-build=$(realpath "$build")
-if [[ ! -f $build/CMakeCache.txt ]]; then
-    tolvy_say "Configure ($build)"
-    tolvy_configure "$build" Debug
-fi
-tolvy_say "Build tolvy-addresses ($build)"
-tolvy_compile "$build" tolvy-addresses
+tolvy_build_target "$build" tolvy-addresses
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/tolvy-wine.XXXXXX")
 mkdir -p "$work/bin" "$work/home" "$work/runtime" "$work/tmp"

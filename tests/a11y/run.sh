@@ -41,14 +41,7 @@ python=/usr/bin/python3
     skip_or_fail "$python cannot load the AT-SPI bindings (python3-gi, gir1.2-atspi-2.0)"
 
 if [[ ! -f $target ]]; then
-    mkdir -p "$target"
-    build=$(realpath "$target")
-    if [[ ! -f $build/CMakeCache.txt ]]; then
-        tolvy_say "Configure ($build)"
-        tolvy_configure "$build" Debug
-    fi
-    tolvy_say "Build tolvy-sarnavel ($build)"
-    tolvy_compile "$build" tolvy-sarnavel
+    tolvy_build_target "$target" tolvy-sarnavel
     program=$build/tolvy-sarnavel
     forum=$(sed -n 's/^TOLVY_FORUM_HOST:[A-Z]*=//p' "$build/CMakeCache.txt" | head -n 1)
 else
