@@ -1,14 +1,16 @@
 #include "app/startup.h"
 
-#include "app/settings.h"
+#include "app/flow.h"
 #include "reading/frmMain.h"
 #include "referral/promo.h"
+#include "services/product.h"
+#include "services/updatereminder.h"
 #include "ui/guard.h"
 #include "ui/instancelock.h"
 #include "ui/messagebox.h"
 #include "ui/random.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QDir>
 #include <QStandardPaths>
 
@@ -67,16 +69,21 @@ void frmNagScreen::Form_Load()
         ShutDownProgram();
         return;
     }
-    ui::step([] { ui::Randomize(); });
-    ui::step([] { RunUpdateReminder(); });
-    ui::step([] { ui::Forms::show<reading::frmMain>(); });
-    ui::step([this] { hide(); });
-    ui::step([this] { CoBrand_Randomize(); });
+    // Each step runs whatever became of the one before it.
+    ui::guard([] { ui::Randomize(); });
+    ui::guard([] { services::RunUpdateReminder(); });
+    ui::guard([] { ui::Forms::show<reading::frmMain>(); });
+    ui::guard([this] { hide(); });
+    ui::guard([this] { CoBrand_Randomize(); });
 }
 
 void frmNagScreen::CoBrand_Randomize()
 {
-    referral::CoBrand_Randomize(intCoBrandRandomNumber);
+    intCoBrandRandomNumber = referral::coBrandNumber(ui::Rnd());
+    // Only the name-entry window carries the two offers; a start-up that never showed it has
+    // nothing to reorder.
+    if (auto* main = ui::Forms::find<reading::frmMain>())
+        main->bringOfferToFront(referral::offerInFront(intCoBrandRandomNumber));
 }
 
 void frmNagScreen::Form_Unload()
@@ -86,7 +93,19 @@ void frmNagScreen::Form_Unload()
 
 void startProgram()
 {
-    ui::step([] { ui::Forms::get<frmNagScreen>(); });
+    connectWindows();
+    ui::guard([] { ui::Forms::get<frmNagScreen>(); });
+}
+
+int run()
+{
+    // The program ends only through its own shut-down, never because a window closed.
+    QApplication::setQuitOnLastWindowClosed(false);
+    QApplication::setWindowIcon(services::applicationIcon());
+    startProgram();
+    const int code = programEnded() ? 0 : QApplication::exec();
+    ui::Forms::destroyAll();
+    return code;
 }
 
 void ShutDownProgram()
@@ -96,7 +115,7 @@ void ShutDownProgram()
     if (s.ending)
         return;
     s.ending = true;
-    ui::step([] { ui::Forms::unloadAll(); });
+    ui::guard([] { ui::Forms::unloadAll(); });
     endProcess();
 }
 
@@ -115,7 +134,7 @@ void resetProgram()
 {
     auto& s = state();
     s.ending = true; // unload handlers must not end the test run
-    ui::Forms::resetForTesting();
+    ui::testing::resetForms();
     s.instanceLock.release();
     s.ending = false;
     s.ended = false;

@@ -27,6 +27,10 @@ public:
     qint16 intCoBrandRandomNumber = 0;
 };
 
+// Runs the program in a QApplication made by the caller: starts it, runs the event loop until
+// the program ends, and returns the exit code.
+int run();
+
 // Starts the program: loads the start-up host, which runs the start-up sequence.
 void startProgram();
 

@@ -109,15 +109,8 @@ const std::array<DrawKind, 4> kDraws{{
          return first * 3 + reading::DrawOmen() - 1;
      }},
     {"promotional message", referral::kPromoMessageCount,
-     [] {
-         return static_cast<int>(std::floor(static_cast<double>(ui::Rnd()) * referral::kPromoMessageCount));
-     }},
-    {"co-brand number", 6,
-     [] {
-         qint16 number = 0;
-         referral::CoBrand_Randomize(number);
-         return number - 1;
-     }},
+     [] { return referral::promoMessageIndex(ui::Rnd()); }},
+    {"co-brand number", 6, [] { return referral::coBrandNumber(ui::Rnd()) - 1; }},
 }};
 
 bool reportDraws(long long draws)

@@ -36,6 +36,12 @@
 
 namespace {
 
+// A control of a window, by the name the window gives it.
+template <class T> T* control(const QWidget& window, const char* name)
+{
+    return window.findChild<T*>(QLatin1StringView(name));
+}
+
 constexpr double kTargetMs = 1.0;
 
 struct Sample {
@@ -123,13 +129,13 @@ void click(QWidget* button)
 
 void startReading()
 {
-    click(mainWindow().cmdCalculate);
+    click(control<QPushButton>(mainWindow(), "cmdCalculate"));
 }
 
 void goBack()
 {
     if (auto* display = readingWindow(); display && display->isVisible())
-        click(display->cmdBack);
+        click(control<QPushButton>(*display, "cmdBack"));
 }
 
 void ensureReading()
@@ -145,7 +151,7 @@ void enterName(qsizetype length)
 {
     goBack();
     drainEvents();
-    auto* field = mainWindow().txtName;
+    auto* field = control<ui::MultiLineTextBox>(mainWindow(), "txtName");
     field->clear();
     QTest::keyClicks(field, QStringLiteral("tara"));
     if (length > 4)
@@ -241,10 +247,10 @@ int main(int argc, char* argv[])
     enterName(4);
     ensureReading();
     add(rows, run(QStringLiteral("one click on cmdBeads"), 2000 / scale, {},
-                  [] { click(readingWindow()->cmdBeads); }));
+                  [] { click(control<QPushButton>(*readingWindow(), "cmdBeads")); }));
     add(rows, run(QStringLiteral("a whole reading (3 counts + refresh)"), 500 / scale, {}, [] {
             for (int i = 0; i < 4; ++i) {
-                click(readingWindow()->cmdBeads);
+                click(control<QPushButton>(*readingWindow(), "cmdBeads"));
                 drainEvents();
             }
         }));
@@ -258,7 +264,7 @@ int main(int argc, char* argv[])
                   },
                   [] {
                       ui::Forms::show<reading::frmDisplay>();
-                      reading::ResetReading();
+                      ui::Forms::get<reading::frmDisplay>().ResetReading();
                   }));
 
     for (const qsizetype length :
@@ -271,16 +277,17 @@ int main(int argc, char* argv[])
         add(rows,
             run(QStringLiteral("Back to the name, name %1").arg(size), repetitions, ensureReading, goBack));
         add(rows, run(QStringLiteral("count click, name %1").arg(size), repetitions, ensureReading,
-                      [] { click(readingWindow()->cmdBeads); }));
+                      [] { click(control<QPushButton>(*readingWindow(), "cmdBeads")); }));
         // One more letter typed at the end of the name, through the key filter.
-        add(rows, run(
-                      QStringLiteral("type a letter, name %1").arg(size), repetitions,
-                      [] {
-                          goBack();
-                          drainEvents();
-                          mainWindow().txtName->moveCursor(QTextCursor::End);
-                      },
-                      [] { QTest::keyClick(mainWindow().txtName, Qt::Key_A); }));
+        add(rows,
+            run(
+                QStringLiteral("type a letter, name %1").arg(size), repetitions,
+                [] {
+                    goBack();
+                    drainEvents();
+                    control<ui::MultiLineTextBox>(mainWindow(), "txtName")->moveCursor(QTextCursor::End);
+                },
+                [] { QTest::keyClick(control<ui::MultiLineTextBox>(mainWindow(), "txtName"), Qt::Key_A); }));
     }
 
     const bool met = printTable(rows);

@@ -2,8 +2,10 @@
 // formats: reading any text gives a valid date or "unreadable" (an invalid date), never a
 // failure, and every date the program writes, or reads, reads back as the same date, also after
 // the store's character shift.
-#include "app/settings.h"
 #include "fuzzsupport.h"
+#include "services/dateformat.h"
+#include "services/settings.h"
+#include "services/updatereminder.h"
 
 #include <QDate>
 #include <QLocale>
@@ -44,11 +46,12 @@ bool storable(const QString& text)
 
 void checkRoundTrip(const QDate& date, const QString& context)
 {
-    const QString text = app::dateToSettingText(date);
+    const QString text = services::dateToSettingText(date);
     const QString detail = context + u' ' + date.toString(Qt::ISODate) + u' ' + text + u' ' + codes(text);
     require(!text.isEmpty() && storable(text), "the date text survives the store's encoding", detail);
-    require(app::dateFromSettingText(text) == date, "a written date reads back as the same date", detail);
-    require(app::dateFromSettingText(app::DecodeSetting(app::EncodeSetting(text))) == date,
+    require(services::dateFromSettingText(text) == date, "a written date reads back as the same date",
+            detail);
+    require(services::dateFromSettingText(services::DecodeSetting(services::EncodeSetting(text))) == date,
             "a stored date reads back as the same date", detail);
 }
 
@@ -108,18 +111,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const QString context = locale.name() + u' ' + locale.dateFormat(QLocale::ShortFormat);
 
     // Any text: a date or unreadable, and a date read is one the program can write again.
-    const QDate read = app::dateFromSettingText(text);
+    const QDate read = services::dateFromSettingText(text);
     if (read.isValid())
         checkRoundTrip(read, context + QStringLiteral(" read from ") + codes(text));
     // The same text as it would come out of the store.
-    const QDate stored = app::dateFromSettingText(app::DecodeSetting(text));
+    const QDate stored = services::dateFromSettingText(services::DecodeSetting(text));
     if (stored.isValid())
         checkRoundTrip(stored, context + QStringLiteral(" stored as ") + codes(text));
     checkRoundTrip(dateFrom(bits), context);
 
     // The same text as a user's own short-date format: what the program makes of it must still
     // write dates the store keeps and read them back.
-    const QString pattern = app::storableDatePattern(text);
+    const QString pattern = services::storableDatePattern(text);
     require(!pattern.isEmpty() && storable(pattern), "the storable pattern survives the encoding",
             codes(text) + u' ' + pattern);
     if (plausibleFormat(text)) {

@@ -25,6 +25,12 @@ using fuzzsupport::require;
 
 namespace {
 
+// A control of a window, by the name the window gives it.
+template <class T> T* control(const QWidget& window, const char* name)
+{
+    return window.findChild<T*>(QLatin1StringView(name));
+}
+
 int messageCount = 0;
 QString lastMessage;
 
@@ -126,7 +132,7 @@ bool nameCharactersOnly(const QString& text)
 
 void checkNameField(reading::frmMain& form, const std::vector<Typed>& keys, bool byInputMethod)
 {
-    auto* field = form.txtName;
+    auto* field = control<ui::MultiLineTextBox>(form, "txtName");
     field->clear();
     messageCount = 0;
     QString expected;
@@ -248,7 +254,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     checkNameField(main, keys, byInputMethod);
 
     // The box has the focus already, so the filter's own focus call moves nothing.
-    QLineEdit* box = (how & 2) ? nag.txtFriendEmail : nag.txtEmail;
+    QLineEdit* box =
+        (how & 2) ? control<QLineEdit>(nag, "txtFriendEmail") : control<QLineEdit>(nag, "txtEmail");
     QApplication::setActiveWindow(&nag);
     box->setFocus();
     checkEmailBox(box, *twin, keys, byInputMethod);

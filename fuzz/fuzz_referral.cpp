@@ -2,9 +2,9 @@
 // referral fields, the address parses back to the forum's fixed endpoint with exactly the six
 // keys taf1..taf6, in order, holding exactly the five texts and the product site's root. The
 // submit step's checks are compared with their rules on the way.
-#include "app/links.h"
 #include "fuzzsupport.h"
 #include "referral/modTellAFriend.h"
+#include "services/links.h"
 #include "ui/browser.h"
 #include "ui/messagebox.h"
 
@@ -24,7 +24,7 @@ namespace {
 QStringList messages;
 QStringList opened;
 
-QString trimmedBySpec(const QString& text)
+QString trimmedOfSpaces(const QString& text)
 {
     qsizetype first = 0;
     qsizetype last = text.size();
@@ -33,6 +33,11 @@ QString trimmedBySpec(const QString& text)
     while (last > first && text.at(last - 1) == u' ')
         --last;
     return text.mid(first, last - first);
+}
+
+tell::ReferralTexts textsOf(const std::array<QString, 5>& f)
+{
+    return {f[0], f[1], f[2], f[3], f[4]};
 }
 
 // What the submit step and SendReferral must answer for the five trimmed texts; empty when
@@ -76,8 +81,8 @@ void checkAddress(const QString& address, const std::array<QString, 5>& fields)
     require(url.scheme() == u"http", "scheme http", detail);
     const QString authority =
         url.host() + (url.port() == -1 ? QString() : u':' + QString::number(url.port()));
-    require(authority == app::ForumHost() && url.userInfo().isEmpty(), "host (and port) of the forum site",
-            authority + detail);
+    require(authority == services::ForumHost() && url.userInfo().isEmpty(),
+            "host (and port) of the forum site", authority + detail);
     require(url.path(QUrl::FullyDecoded) == u"/zenk-refer-a-friend.php", "the referral endpoint's path",
             detail);
     require(!url.hasFragment(), "no fragment", detail);
@@ -95,7 +100,7 @@ void checkAddress(const QString& address, const std::array<QString, 5>& fields)
     QStringList values;
     for (const QString& field : fields)
         values << asUtf8Carries(field);
-    values << QStringLiteral("http://") + app::ProductHost() + u'/';
+    values << QStringLiteral("http://") + services::ProductHost() + u'/';
     for (int i = 0; i < 6; ++i) {
         const QString& expected = values[i];
         const QString where = QStringLiteral("taf%1 ").arg(i + 1) + codes(expected) + u' ';
@@ -158,7 +163,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     std::array<QString, 5> trimmed;
     for (std::size_t i = 0; i < typed.size(); ++i)
-        trimmed[i] = trimmedBySpec(typed[i]);
+        trimmed[i] = trimmedOfSpaces(typed[i]);
     const std::array<QString, 5> fields{tell::strYourName, tell::strYourEmail, tell::strYourMessage,
                                         tell::strFriendName, tell::strFriendEmail};
     for (std::size_t i = 0; i < fields.size(); ++i)
@@ -170,7 +175,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (expected.isEmpty()) {
         require(messages.isEmpty() && opened.size() == 1, "a complete referral opens one address, silently",
                 messages.join(u'|'));
-        require(opened.front() == tell::strReferralAddress && opened.front() == tell::BuildReferralAddress(),
+        require(opened.front() == tell::strReferralAddress &&
+                    opened.front() == tell::referralAddress(textsOf(trimmed)),
                 "the browser gets the address built from the fields");
     } else {
         require(opened.isEmpty() && messages == QStringList{expected},
@@ -178,6 +184,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     // Whatever the checks said, the address for these fields must carry them exactly.
-    checkAddress(tell::BuildReferralAddress(), trimmed);
+    checkAddress(tell::referralAddress(textsOf(trimmed)), trimmed);
     return 0;
 }

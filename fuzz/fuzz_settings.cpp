@@ -1,8 +1,10 @@
 // The character shift of the settings store, over any text: it never fails, every encoded
 // character lies in 85..255 and every decoded one in 0..170, and a round trip gives the text
 // back without exactly the characters the single-byte store cannot keep (codes above 170).
-#include "app/settings.h"
 #include "fuzzsupport.h"
+#include "services/dateformat.h"
+#include "services/settings.h"
+#include "services/updatereminder.h"
 
 using fuzzsupport::codes;
 using fuzzsupport::require;
@@ -40,8 +42,8 @@ bool allWithin(const QString& text, int first, int last)
 
 void checkEncoding(const QString& text)
 {
-    const QString encoded = app::EncodeSetting(text);
-    const QString decoded = app::DecodeSetting(encoded);
+    const QString encoded = services::EncodeSetting(text);
+    const QString decoded = services::DecodeSetting(encoded);
     const QString storable = withoutCodesAbove(text, 170);
 
     require(allWithin(encoded, 85, 255), "encoded characters lie in 85..255", codes(text) + codes(encoded));
@@ -53,9 +55,9 @@ void checkEncoding(const QString& text)
         require(decoded == text, "texts of codes 0..170 come back unchanged", codes(text));
 
     // The other way round, for whatever the store may hold (edited by hand, or written in plain).
-    const QString read = app::DecodeSetting(text);
+    const QString read = services::DecodeSetting(text);
     require(allWithin(read, 0, 170), "decoded characters lie in 0..170", codes(text) + codes(read));
-    require(app::EncodeSetting(read) == onlyCodes(text, 85, 255),
+    require(services::EncodeSetting(read) == onlyCodes(text, 85, 255),
             "encode(decode(y)) drops exactly the codes outside 85..255", codes(text) + codes(read));
 }
 

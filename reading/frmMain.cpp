@@ -1,20 +1,15 @@
 #include "reading/frmMain.h"
 
-#include "app/shell.h"
-#include "app/startup.h"
-#include "reading/frmDisplay.h"
-#include "reading/reading.h"
-#include "referral/frmNagScreen2.h"
 #include "ui/controls.h"
 #include "ui/guard.h"
 #include "ui/keyfilter.h"
 #include "ui/messagebox.h"
 #include "ui/twips.h"
 
+#include <QAction>
 #include <QGroupBox>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QShowEvent>
 
@@ -39,31 +34,33 @@ frmMain::frmMain()
 
     auto* file = menuBar()->addMenu(QStringLiteral("&File"));
     file->setObjectName(QStringLiteral("mnuFile"));
-    mnuMayan = file->addAction(QStringLiteral("Get My &Sarnavel Reading"), this, &frmMain::mnuMayan_Click);
+    QAction* mnuMayan = file->addAction(QStringLiteral("Get My &Sarnavel Reading"));
     mnuMayan->setObjectName(QStringLiteral("mnuMayan"));
+    connect(mnuMayan, &QAction::triggered, this, ui::guarded(this, &frmMain::mnuMayan_Click));
     file->addSeparator();
-    mnuExit = file->addAction(QStringLiteral("E&xit"), this, &frmMain::mnuExit_Click);
+    QAction* mnuExit = file->addAction(QStringLiteral("E&xit"));
     mnuExit->setObjectName(QStringLiteral("mnuExit"));
-    shell = new app::Shell(this, menuBar());
+    connect(mnuExit, &QAction::triggered, this, ui::guarded(this, &frmMain::mnuExit_Click));
+    auto* menus = new services::SharedMenus(this, menuBar());
 
-    Label14 = shell->addForumLabel(client, {1620, 0, 4965, 390});
-    Label2 = ui::addLabel(
-        client, "Label2", {120, 600, 7995, 735},
-        QStringLiteral("Tolvy Sarnavel is based on the Tibetan Mala or prayer beads being used as "
-                       "an object of divination. The mala consists of 108 beads or tenwa and is "
-                       "is used for meditation and prayers."),
-        {.points = 9,
-         .bold = true,
-         .fore = white,
-         .back = darkTeal,
-         .align = Qt::AlignHCenter | Qt::AlignTop});
-    Picture1 = new ui::PictureBox(client, ui::twipsRect(480, 1680, 2055, 1710), true);
+    menus->addForumLabel(client, {1620, 0, 4965, 390});
+    ui::addLabel(client, "Label2", {120, 600, 7995, 735},
+                 QStringLiteral("Tolvy Sarnavel is based on the Tibetan Mala or prayer beads being used as "
+                                "an object of divination. The mala consists of 108 beads or tenwa and is "
+                                "is used for meditation and prayers."),
+                 {.points = 9,
+                  .bold = true,
+                  .fore = white,
+                  .back = darkTeal,
+                  .align = Qt::AlignHCenter | Qt::AlignTop});
+    auto* Picture1 = new ui::PictureBox(client, ui::twipsRect(480, 1680, 2055, 1710), true);
     Picture1->setObjectName(QStringLiteral("Picture1"));
     Picture1->setPicture(ui::resourcePicture(QStringLiteral(":/assets/mala.jpg"), {135, 112}, this));
     Picture1->setAccessibleName(QStringLiteral("mala of prayer beads"));
 
-    Frame1 = ui::addFrame(client, "Frame1", {3300, 1680, 4815, 1215}, QStringLiteral("Enter Your Name"),
-                          {.points = 9, .bold = true, .fore = darkTeal, .back = lightGrey});
+    QGroupBox* Frame1 =
+        ui::addFrame(client, "Frame1", {3300, 1680, 4815, 1215}, QStringLiteral("Enter Your Name"),
+                     {.points = 9, .bold = true, .fore = darkTeal, .back = lightGrey});
     txtName = new ui::MultiLineTextBox(Frame1);
     txtName->setObjectName(QStringLiteral("txtName"));
     txtName->setAccessibleName(QStringLiteral("Enter Your Name"));
@@ -80,13 +77,15 @@ frmMain::frmMain()
     cmdCalculate =
         ui::addButton(client, "cmdCalculate", {3300, 3000, 4815, 375},
                       QStringLiteral("Get My &Sarnavel Reading"), {.bold = true, .back = lightGrey});
-    connect(cmdCalculate, &QPushButton::clicked, this, &frmMain::cmdCalculate_Click);
+    connect(cmdCalculate, &QPushButton::clicked, this, ui::guarded(this, &frmMain::cmdCalculate_Click));
 
-    fraFullBrand = ui::addFrame(client, "fraFullBrand", {30, 3600, 8145, 855}, {}, {.back = black});
+    QGroupBox* fraFullBrand =
+        ui::addFrame(client, "fraFullBrand", {30, 3600, 8145, 855}, {}, {.back = black});
     // Created first, so that the fully-branded offer lies above it until the start-up draw.
-    lblCobrand = shell->addCoBrandLabel(fraFullBrand, {120, 165, 7905, 615}, Qt::AlignHCenter | Qt::AlignTop);
-    lblFullBrand =
-        shell->addFullBrandLabel(fraFullBrand, {120, 165, 7905, 615}, Qt::AlignHCenter | Qt::AlignTop);
+    lblCobrand = menus->addOfferLabel(services::Offer::CoBrand, fraFullBrand, {120, 165, 7905, 615},
+                                      Qt::AlignHCenter | Qt::AlignTop);
+    lblFullBrand = menus->addOfferLabel(services::Offer::FullBrand, fraFullBrand, {120, 165, 7905, 615},
+                                        Qt::AlignHCenter | Qt::AlignTop);
 
     setTabOrder(txtName, cmdCalculate);
     cmdCalculate->setAutoDefault(true);
@@ -115,15 +114,8 @@ bool frmMain::ValidateName()
 
 void frmMain::cmdCalculate_Click()
 {
-    bool valid = false;
-    ui::step([&] { valid = ValidateName(); });
-    if (!valid)
-        return;
-    ui::step([] { ui::Forms::show<frmDisplay>(); });
-    ui::step([this] { hide(); });
-    ui::step([] { ui::Forms::hide<app::frmNagScreen>(); });
-    ui::step([] { ui::Forms::hide<referral::frmNagScreen2>(); });
-    ui::step([] { ResetReading(); });
+    if (ValidateName())
+        emit readingRequested();
 }
 
 void frmMain::mnuMayan_Click()
@@ -133,14 +125,17 @@ void frmMain::mnuMayan_Click()
 
 void frmMain::mnuExit_Click()
 {
-    ui::step([this] { ui::Forms::unload(this); });
+    ui::Forms::unload(this);
 }
 
 void frmMain::Form_Unload()
 {
-    // Leaving a working window leads to the refer-a-friend window, never straight out.
-    ui::step([] { ui::Forms::show<referral::frmNagScreen2>(); });
-    ui::step([] { ui::Forms::hide<app::frmNagScreen>(); });
+    emit leaving();
+}
+
+void frmMain::bringOfferToFront(services::Offer offer)
+{
+    (offer == services::Offer::CoBrand ? lblCobrand : lblFullBrand)->raise();
 }
 
 } // namespace reading

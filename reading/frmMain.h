@@ -1,24 +1,20 @@
 #pragma once
 
+#include "services/menus.h"
 #include "ui/forms.h"
 
-class QAction;
-class QGroupBox;
-class QLabel;
+#include <optional>
+
 class QPushButton;
 
-namespace app {
-class Shell;
-}
 namespace ui {
 class LinkLabel;
 class MultiLineTextBox;
-class PictureBox;
 } // namespace ui
 
 namespace reading {
 
-// The name-entry window: the user types a name and starts a reading.
+// The name-entry window: the user types a name and asks for a reading.
 class frmMain final : public ui::Form {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(frmMain)
@@ -36,22 +32,23 @@ public:
     void mnuMayan_Click();
     void mnuExit_Click();
 
-    ui::LinkLabel* Label14 = nullptr;
-    QLabel* Label2 = nullptr;
-    ui::PictureBox* Picture1 = nullptr;
-    QGroupBox* Frame1 = nullptr;
-    ui::MultiLineTextBox* txtName = nullptr;
-    QPushButton* cmdCalculate = nullptr;
-    QGroupBox* fraFullBrand = nullptr;
-    ui::LinkLabel* lblFullBrand = nullptr;
-    ui::LinkLabel* lblCobrand = nullptr;
+    // Which of the two offers at the bottom lies in front, and so can be seen and clicked.
+    void bringOfferToFront(services::Offer offer);
 
-    QAction* mnuMayan = nullptr;
-    QAction* mnuExit = nullptr;
-    app::Shell* shell = nullptr;
+signals:
+    // A name was typed and a reading asked for.
+    void readingRequested();
+    // The window is closing.
+    void leaving();
 
 protected:
     void showEvent(QShowEvent* event) override;
+
+private:
+    ui::MultiLineTextBox* txtName = nullptr;
+    QPushButton* cmdCalculate = nullptr;
+    ui::LinkLabel* lblFullBrand = nullptr;
+    ui::LinkLabel* lblCobrand = nullptr;
 };
 
 // The letters-only rule of the name field: a capital for a letter, the same code for

@@ -1,18 +1,76 @@
 #include "reading/reading.h"
 
-#include "reading/frmDisplay.h"
 #include "ui/controls.h"
-#include "ui/forms.h"
-#include "ui/guard.h"
 #include "ui/random.h"
-
-#include <QLabel>
-#include <QPushButton>
 
 #include <array>
 #include <cmath>
 
 namespace reading {
+
+void Reading::click(qint16 omen)
+{
+    intDraw = omen;
+    intCount = static_cast<qint16>(intCount + 1);
+    switch (intCount) {
+    case 1:
+        intOmenOne = intDraw;
+        break;
+    case 2:
+        intOmenTwo = intDraw;
+        break;
+    case 3:
+        intOmenThree = intDraw;
+        break;
+    default:
+        // The click after the third count: the refresh.
+        reset();
+    }
+}
+
+void Reading::reset()
+{
+    *this = Reading{};
+}
+
+qint16 Reading::omen(int count) const
+{
+    switch (count) {
+    case 1:
+        return intOmenOne;
+    case 2:
+        return intOmenTwo;
+    case 3:
+        return intOmenThree;
+    default:
+        return kNoOmen;
+    }
+}
+
+bool Reading::allFalcons() const
+{
+    return intOmenOne == kFalcon && intOmenTwo == kFalcon && intOmenThree == kFalcon;
+}
+
+QString Reading::buttonCaption() const
+{
+    switch (intCount) {
+    case 0:
+        return QStringLiteral("Count Beads for the First Time");
+    case 1:
+        return QStringLiteral("Count Beads for the Second Time");
+    case 2:
+        return QStringLiteral("Count Beads for the Third Time");
+    default:
+        return QStringLiteral("Click To Refresh");
+    }
+}
+
+Reading& currentReading()
+{
+    static Reading reading;
+    return reading;
+}
 
 qint16 omenFor(float r)
 {
@@ -26,18 +84,24 @@ qint16 DrawOmen()
     return omenFor(ui::Rnd());
 }
 
-QString omenName(qint16 omen)
+QString omenTitle(qint16 omen)
 {
     switch (omen) {
     case kFalcon:
-        return QStringLiteral("Falcon :-");
+        return QStringLiteral("Falcon");
     case kRaven:
-        return QStringLiteral("Raven :-");
+        return QStringLiteral("Raven");
     case kSnowLion:
-        return QStringLiteral("Snow Lion :-");
+        return QStringLiteral("Snow Lion");
     default:
         return {};
     }
+}
+
+QString omenName(qint16 omen)
+{
+    const QString title = omenTitle(omen);
+    return title.isEmpty() ? title : title + QStringLiteral(" :-");
 }
 
 QString interpretation(int count, qint16 omen)
@@ -48,15 +112,12 @@ QString interpretation(int count, qint16 omen)
          u"A Raven indicates that this is not a good time for you. You will feel that life has come to a "
          u"standstill and nothing seems to be going right. Everything you put your hand in will turn out to "
          u"be a loss.",
-         u"A Snow Lion is a sign of slow progress. Things will go the right way but will take time. This is "
-         u"a "
-         u"very neutral result. Be positive and move ahead."},
-        {u"The Falcon is a sign of good luck. There will be progress but there may be petty obstacles. This "
-         u"is "
-         u"not a good time to have children.",
-         u"The Raven indicates serious illness and health related ailments. Some loss too may be faced in "
-         u"the "
-         u"form of thefts.",
+         u"A Snow Lion is a sign of slow progress. Things will go the right way but will take time. "
+         u"This is a very neutral result. Be positive and move ahead."},
+        {u"The Falcon is a sign of good luck. There will be progress but there may be petty obstacles. "
+         u"This is not a good time to have children.",
+         u"The Raven indicates serious illness and health related ailments. Some loss too may be faced "
+         u"in the form of thefts.",
          u"The Snow Lion indicates that health problems can be overcome and losses can be made right if you "
          u"have the will power."},
         {u"The Falcon is the sign for an unexpected visitor. Health related ailments can be cured if you try "
@@ -87,22 +148,6 @@ QPixmap beadPicture(int number, const QWidget* on)
     const auto i = static_cast<size_t>(number - 1);
     return ui::resourcePicture(QStringLiteral(":/assets/%1.jpg").arg(QLatin1StringView(files[i])), sizes[i],
                                on);
-}
-
-void ResetReading()
-{
-    auto& display = ui::Forms::get<frmDisplay>();
-    for (int box = 0; box < 3; ++box)
-        ui::step([&] { display.showPicture(box, kQuestionMark); });
-    intCount = 0;
-    intDraw = 0;
-    intOmenOne = 0;
-    intOmenTwo = 0;
-    intOmenThree = 0;
-    for (QLabel* label : {display.lblOne, display.lblTwo, display.lblThree, display.lblAnimalOne,
-                          display.lblAnimalTwo, display.lblAnimalThree, display.lblAllThree})
-        ui::step([label] { label->clear(); });
-    ui::step([&] { display.cmdBeads->setText(kFirstCaption); });
 }
 
 } // namespace reading

@@ -1,9 +1,9 @@
 #include "referral/frmNagScreen2.h"
 
-#include "app/links.h"
-#include "app/startup.h"
 #include "referral/modTellAFriend.h"
 #include "referral/promo.h"
+#include "services/links.h"
+#include "services/product.h"
 #include "ui/controls.h"
 #include "ui/guard.h"
 #include "ui/keyfilter.h"
@@ -14,7 +14,6 @@
 #include <QCheckBox>
 #include <QFocusEvent>
 #include <QGroupBox>
-#include <QIcon>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QStyle>
@@ -32,8 +31,6 @@ namespace {
 
 const QColor kNavy{0, 0, 128};
 const QColor kYellow{255, 255, 0};
-
-const QString kMessagePlaceholder = QStringLiteral("Your Message");
 
 ui::Look frameLook()
 {
@@ -89,7 +86,7 @@ void condenseToFit(QWidget& widget, const QString& text, QSize box)
 
 QString forumCheckCaption()
 {
-    return QStringLiteral("Click Here To Visit ") + app::ForumHost() + QStringLiteral(" Now");
+    return QStringLiteral("Click Here To Visit ") + services::ForumHost() + QStringLiteral(" Now");
 }
 
 QString catalogueText()
@@ -105,17 +102,15 @@ QString catalogueText()
 frmNagScreen2::frmNagScreen2()
 {
     QWidget* client = setUpWindow("frmNagScreen2", 11115, 4725, white);
+    const modTellAFriend::ReferralTexts& placeholder = modTellAFriend::placeholders();
 
-    Label1 = ui::addLabel(client, "Label1", {1080, 240, 4635, 435}, QString::fromUtf16(ui::kWindowCaption),
-                          {.fore = kNavy});
+    QLabel* Label1 = ui::addLabel(client, "Label1", {1080, 240, 4635, 435},
+                                  QString::fromUtf16(ui::kWindowCaption), {.fore = kNavy});
     Label1->setFont(titleFont());
-    Picture1 = new ui::PictureBox(client, ui::twipsRect(360, 120, 540, 540), false);
+    auto* Picture1 = new ui::PictureBox(client, ui::twipsRect(360, 120, 540, 540), false);
     Picture1->setObjectName(QStringLiteral("Picture1"));
     Picture1->setAccessibleName(QStringLiteral("Tolvy Sarnavel icon"));
-    QIcon icon;
-    for (int size : {32, 64})
-        icon.addFile(QStringLiteral(":/assets/icon-%1.png").arg(size), QSize(size, size));
-    Picture1->setPicture(icon.pixmap(QSize(32, 32), devicePixelRatioF()));
+    Picture1->setPicture(services::applicationIcon().pixmap(QSize(32, 32), devicePixelRatioF()));
 
     Label2 = ui::addLabel(client, "Label2", {120, 840, 6975, 1095}, PromoMessage(1),
                           {.points = 9.75, .bold = true, .fore = black, .back = white});
@@ -128,48 +123,47 @@ frmNagScreen2::frmNagScreen2()
     const int indicator = Check1->style()->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, Check1) +
                           Check1->style()->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr, Check1) + 2;
     condenseToFit(*Check1, Check1->text(), Check1->size() - QSize(indicator, 0));
-    connect(Check1, &QCheckBox::clicked, this, &frmNagScreen2::Check1_Click);
+    connect(Check1, &QCheckBox::clicked, this, ui::guarded(this, &frmNagScreen2::Check1_Click));
 
-    cmdClose =
+    QPushButton* cmdClose =
         ui::addButton(client, "cmdClose", {6000, 2760, 1245, 375}, QStringLiteral("E&xit"), buttonLook());
-    connect(cmdClose, &QPushButton::clicked, this, &frmNagScreen2::cmdClose_Click);
+    connect(cmdClose, &QPushButton::clicked, this, ui::guarded(this, &frmNagScreen2::cmdClose_Click));
 
-    Frame2 = ui::addFrame(client, "Frame2", {120, 3240, 7065, 1455}, QStringLiteral("Refer A Friend"),
-                          frameLook());
-    txtName = addTextBox("txtName", {85, 360, 3375, 285}, QStringLiteral("Your Name"));
-    txtEmail = addTextBox("txtEmail", {3600, 360, 3375, 285}, QStringLiteral("Your Email Address"));
-    txtFriendName = addTextBox("txtFriendName", {85, 720, 3375, 285}, QStringLiteral("Friend's Name"));
-    txtFriendEmail =
-        addTextBox("txtFriendEmail", {3600, 720, 3375, 285}, QStringLiteral("Friend's Email Address"));
-    cmdSubmit = ui::addButton(Frame2, "cmdSubmit", {1920, 1080, 3375, 285},
-                              QStringLiteral("Refer A Friend &Now"), buttonLook());
-    connect(cmdSubmit, &QPushButton::clicked, this, &frmNagScreen2::cmdSubmit_Click);
+    QGroupBox* Frame2 = ui::addFrame(client, "Frame2", {120, 3240, 7065, 1455},
+                                     QStringLiteral("Refer A Friend"), frameLook());
+    txtName = addTextBox(Frame2, "txtName", {85, 360, 3375, 285}, placeholder.yourName);
+    txtEmail = addTextBox(Frame2, "txtEmail", {3600, 360, 3375, 285}, placeholder.yourEmail);
+    txtFriendName = addTextBox(Frame2, "txtFriendName", {85, 720, 3375, 285}, placeholder.friendName);
+    txtFriendEmail = addTextBox(Frame2, "txtFriendEmail", {3600, 720, 3375, 285}, placeholder.friendEmail);
+    QPushButton* cmdSubmit = ui::addButton(Frame2, "cmdSubmit", {1920, 1080, 3375, 285},
+                                           QStringLiteral("Refer A Friend &Now"), buttonLook());
+    connect(cmdSubmit, &QPushButton::clicked, this, ui::guarded(this, &frmNagScreen2::cmdSubmit_Click));
     // Below the frame's bottom edge, so the frame hides it; it still takes the focus in turn.
     txtMessage = new ui::MultiLineTextBox(Frame2);
     txtMessage->setObjectName(QStringLiteral("txtMessage"));
-    txtMessage->setAccessibleName(kMessagePlaceholder);
+    txtMessage->setAccessibleName(placeholder.yourMessage);
     txtMessage->setGeometry(ui::twipsRect(4800, 3600, 1815, 495));
     ui::applyLook(*txtMessage, textBoxLook());
-    setMessageText(kMessagePlaceholder + QStringLiteral("\r\n"));
+    setMessageText(placeholder.yourMessage + QStringLiteral("\r\n"));
     txtMessage->installEventFilter(this);
 
-    textBoxes = {{{txtName, QStringLiteral("Your Name")},
-                  {txtEmail, QStringLiteral("Your Email Address")},
-                  {txtFriendName, QStringLiteral("Friend's Name")},
-                  {txtFriendEmail, QStringLiteral("Friend's Email Address")},
-                  {txtMessage, kMessagePlaceholder}}};
+    textBoxes = {{{txtName, placeholder.yourName},
+                  {txtEmail, placeholder.yourEmail},
+                  {txtFriendName, placeholder.friendName},
+                  {txtFriendEmail, placeholder.friendEmail},
+                  {txtMessage, placeholder.yourMessage}}};
     installSpaceFilter(txtEmail);
     installSpaceFilter(txtFriendEmail);
 
-    Frame6 = ui::addFrame(client, "Frame6", {7320, 120, 3735, 4575},
-                          QStringLiteral("Download Veldrane Softwares"), frameLook());
-    Label3 =
-        ui::addLabel(Frame6, "Label3", {120, 360, 3495, 3855}, catalogueText(), {.points = 9, .fore = white});
-    lblGoToHome = ui::addLinkLabel(Frame6, "lblGoToHome", {75, 4250, 3585, 210},
-                                   QStringLiteral("Click Here To Visit Veldrane Softwares"),
-                                   {.points = 9, .bold = true, .underline = true, .fore = kYellow});
+    QGroupBox* Frame6 = ui::addFrame(client, "Frame6", {7320, 120, 3735, 4575},
+                                     QStringLiteral("Download Veldrane Softwares"), frameLook());
+    ui::addLabel(Frame6, "Label3", {120, 360, 3495, 3855}, catalogueText(), {.points = 9, .fore = white});
+    ui::LinkLabel* lblGoToHome =
+        ui::addLinkLabel(Frame6, "lblGoToHome", {75, 4250, 3585, 210},
+                         QStringLiteral("Click Here To Visit Veldrane Softwares"),
+                         {.points = 9, .bold = true, .underline = true, .fore = kYellow});
     condenseToFit(*lblGoToHome, lblGoToHome->text(), lblGoToHome->size());
-    connect(lblGoToHome, &ui::LinkLabel::clicked, this, &frmNagScreen2::lblGoToHome_Click);
+    connect(lblGoToHome, &ui::LinkLabel::clicked, this, ui::guarded(this, &frmNagScreen2::lblGoToHome_Click));
 
     // Enter presses whichever button has the focus.
     cmdClose->setAutoDefault(true);
@@ -186,13 +180,13 @@ frmNagScreen2::frmNagScreen2()
 
 frmNagScreen2::~frmNagScreen2() = default;
 
-QLineEdit* frmNagScreen2::addTextBox(const char* name, QRect twips, const QString& text)
+QLineEdit* frmNagScreen2::addTextBox(QGroupBox* frame, const char* name, QRect twips, const QString& text)
 {
-    auto* box = new QLineEdit(text, Frame2);
+    auto* box = new QLineEdit(text, frame);
     box->setObjectName(QLatin1StringView(name));
     // The box's first text says what belongs in it; a screen reader keeps saying so once it is typed over.
     box->setAccessibleName(text);
-    box->setGeometry(ui::twipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
+    box->setGeometry(ui::twipsRect(twips));
     // A line box keeps 32,767 characters by default and cuts a longer paste without a word.
     box->setMaxLength(std::numeric_limits<int>::max());
     ui::applyLook(*box, textBoxLook());
@@ -214,30 +208,28 @@ void frmNagScreen2::installSpaceFilter(QLineEdit* box)
 
 void frmNagScreen2::Form_Load()
 {
-    ui::step([this] { PickPromoMessage(*Label2); });
-    ui::step([this] { condenseToFit(*Label2, Label2->text(), Label2->size()); });
-    ui::step([this] { ui::makeTopmost(*this); });
+    PickPromoMessage(*Label2);
+    condenseToFit(*Label2, Label2->text(), Label2->size());
+    ui::makeTopmost(*this);
 }
 
 void frmNagScreen2::Form_Unload()
 {
-    app::ShutDownProgram();
+    emit endRequested();
 }
 
 void frmNagScreen2::cmdClose_Click()
 {
-    ui::step([] { app::ShutDownProgram(); });
+    emit endRequested();
 }
 
 void frmNagScreen2::cmdSubmit_Click()
 {
-    ui::step([this] {
-        modTellAFriend::SubmitReferral({.yourName = txtName->text(),
-                                        .yourEmail = txtEmail->text(),
-                                        .yourMessage = messageText(),
-                                        .friendName = txtFriendName->text(),
-                                        .friendEmail = txtFriendEmail->text()});
-    });
+    modTellAFriend::SubmitReferral({.yourName = txtName->text(),
+                                    .yourEmail = txtEmail->text(),
+                                    .yourMessage = messageText(),
+                                    .friendName = txtFriendName->text(),
+                                    .friendEmail = txtFriendEmail->text()});
 }
 
 void frmNagScreen2::Check1_Click()
@@ -245,27 +237,25 @@ void frmNagScreen2::Check1_Click()
     // The box is a link, not a setting: a click that checks it opens the page and unchecks it.
     if (!Check1->isChecked())
         return;
-    ui::step([this] { Check1->setChecked(false); });
-    ui::step([] { app::OpenLink(app::LinkTarget::ForumHomePage); });
+    Check1->setChecked(false);
+    services::OpenLink(services::LinkTarget::ForumHomePage);
 }
 
 void frmNagScreen2::lblGoToHome_Click()
 {
-    ui::step([] { app::OpenLink(app::LinkTarget::SoftwareCatalogPage); });
+    services::OpenLink(services::LinkTarget::SoftwareCatalogPage);
 }
 
-void frmNagScreen2::TextBox_GotFocus(QWidget* box)
+void frmNagScreen2::TextBox_GotFocus(const TextBox& entry)
 {
-    const TextBox* entry = textBox(box);
-    if (entry && modTellAFriend::TrimSpaces(boxText(box)) == entry->placeholder)
-        setBoxText(box, {});
+    if (modTellAFriend::TrimSpaces(boxText(entry.box)) == entry.placeholder)
+        setBoxText(entry.box, {});
 }
 
-void frmNagScreen2::TextBox_LostFocus(QWidget* box)
+void frmNagScreen2::TextBox_LostFocus(const TextBox& entry)
 {
-    const TextBox* entry = textBox(box);
-    if (entry && modTellAFriend::TrimSpaces(boxText(box)).isEmpty())
-        setBoxText(box, entry->placeholder);
+    if (modTellAFriend::TrimSpaces(boxText(entry.box)).isEmpty())
+        setBoxText(entry.box, entry.placeholder);
 }
 
 bool frmNagScreen2::eventFilter(QObject* watched, QEvent* event)
@@ -275,9 +265,9 @@ bool frmNagScreen2::eventFilter(QObject* watched, QEvent* event)
         const TextBox* entry = textBox(watched);
         if (entry && movesBetweenControls(focus)) {
             if (event->type() == QEvent::FocusIn)
-                ui::step([this, entry] { TextBox_GotFocus(entry->box); });
+                ui::guard([this, entry] { TextBox_GotFocus(*entry); });
             else
-                ui::step([this, entry] { TextBox_LostFocus(entry->box); });
+                ui::guard([this, entry] { TextBox_LostFocus(*entry); });
         }
     }
     return ui::Form::eventFilter(watched, event);
@@ -292,11 +282,11 @@ const frmNagScreen2::TextBox* frmNagScreen2::textBox(const QObject* widget) cons
     return nullptr;
 }
 
-QString frmNagScreen2::boxText(QWidget* box) const
+QString frmNagScreen2::boxText(const QWidget* box) const
 {
     if (box == txtMessage)
         return messageText();
-    if (auto* line = qobject_cast<QLineEdit*>(box))
+    if (const auto* line = qobject_cast<const QLineEdit*>(box))
         return line->text();
     return {};
 }
@@ -311,8 +301,8 @@ void frmNagScreen2::setBoxText(QWidget* box, const QString& text)
 
 QString frmNagScreen2::messageText() const
 {
-    // The document keeps a line break as a paragraph or line separator; the form's text, like
-    // that of any multi-line box on the platform the program was designed for, has CR LF there.
+    // The document keeps a line break as a paragraph or line separator; the form's text has CR LF
+    // there, as the referral endpoint receives it.
     QString text = txtMessage->document()->toRawText();
     for (QChar separator : {QChar(QChar::ParagraphSeparator), QChar(QChar::LineSeparator)})
         text.replace(separator, QStringLiteral("\r\n"));

@@ -8,13 +8,10 @@ class QCheckBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
-class QPushButton;
 
 namespace ui {
-class LinkLabel;
 class MultiLineTextBox;
-class PictureBox;
-} // namespace ui
+}
 
 namespace referral {
 
@@ -35,29 +32,14 @@ public:
     void cmdSubmit_Click();
     void Check1_Click();
     void lblGoToHome_Click();
-    // Focus entering or leaving one of the five text boxes.
-    void TextBox_GotFocus(QWidget* box);
-    void TextBox_LostFocus(QWidget* box);
 
     // The message box's text with every line break as CR LF, the way the form holds it.
     QString messageText() const;
     void setMessageText(const QString& text);
 
-    QLabel* Label1 = nullptr;
-    ui::PictureBox* Picture1 = nullptr;
-    QLabel* Label2 = nullptr;
-    QCheckBox* Check1 = nullptr;
-    QPushButton* cmdClose = nullptr;
-    QGroupBox* Frame2 = nullptr;
-    QLineEdit* txtName = nullptr;
-    QLineEdit* txtEmail = nullptr;
-    QLineEdit* txtFriendName = nullptr;
-    QLineEdit* txtFriendEmail = nullptr;
-    QPushButton* cmdSubmit = nullptr;
-    ui::MultiLineTextBox* txtMessage = nullptr;
-    QGroupBox* Frame6 = nullptr;
-    QLabel* Label3 = nullptr;
-    ui::LinkLabel* lblGoToHome = nullptr;
+signals:
+    // The program is to end: Exit was pressed, or the window closed.
+    void endRequested();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -68,12 +50,23 @@ private:
         QString placeholder;
     };
 
+    // Focus entering or leaving one of the five text boxes.
+    void TextBox_GotFocus(const TextBox& entry);
+    void TextBox_LostFocus(const TextBox& entry);
+
     const TextBox* textBox(const QObject* widget) const;
-    QString boxText(QWidget* box) const;
+    QString boxText(const QWidget* box) const;
     void setBoxText(QWidget* box, const QString& text);
-    QLineEdit* addTextBox(const char* name, QRect twips, const QString& text);
+    QLineEdit* addTextBox(QGroupBox* frame, const char* name, QRect twips, const QString& text);
     void installSpaceFilter(QLineEdit* box);
 
+    QLabel* Label2 = nullptr;
+    QCheckBox* Check1 = nullptr;
+    QLineEdit* txtName = nullptr;
+    QLineEdit* txtEmail = nullptr;
+    QLineEdit* txtFriendName = nullptr;
+    QLineEdit* txtFriendEmail = nullptr;
+    ui::MultiLineTextBox* txtMessage = nullptr;
     std::array<TextBox, 5> textBoxes{};
 };
 

@@ -1,6 +1,6 @@
 #include "referral/modTellAFriend.h"
 
-#include "app/links.h"
+#include "services/links.h"
 #include "ui/browser.h"
 #include "ui/messagebox.h"
 
@@ -20,13 +20,6 @@ namespace {
 void complain(const QString& text)
 {
     ui::MsgBox(text, ui::MsgButtons::Ok, ui::MsgIcon::Error);
-}
-
-// Empty, or nothing but the box's placeholder.
-bool unfilled(const QString& field, const QString& placeholder)
-{
-    const QString text = TrimSpaces(field);
-    return text.isEmpty() || text == placeholder;
 }
 
 QString queryValue(const QString& value)
@@ -50,71 +43,94 @@ QString TrimSpaces(const QString& text)
     return text.sliced(first, last - first);
 }
 
-void SubmitReferral(const ReferralTexts& texts)
+ReferralTexts trimmed(const ReferralTexts& texts)
 {
-    // Kept before any check, so the fields always hold what the form last showed.
-    strYourName = TrimSpaces(texts.yourName);
-    strYourEmail = TrimSpaces(texts.yourEmail);
-    strYourMessage = TrimSpaces(texts.yourMessage);
-    strFriendName = TrimSpaces(texts.friendName);
-    strFriendEmail = TrimSpaces(texts.friendEmail);
-
-    const QString& yourEmail = strYourEmail;
-    const QString& friendEmail = strFriendEmail;
-    if (yourEmail == friendEmail) {
-        complain(QStringLiteral("Please Enter Distinct Email Addresses"));
-        return;
-    }
-    if (!yourEmail.contains(u'@') || !friendEmail.contains(u'@')) {
-        complain(QStringLiteral("Please Enter Proper Email Address"));
-        return;
-    }
-    if (!yourEmail.contains(u'.') || !friendEmail.contains(u'.')) {
-        complain(QStringLiteral("Please Enter Proper Email Address"));
-        return;
-    }
-    SendReferral();
+    return {TrimSpaces(texts.yourName), TrimSpaces(texts.yourEmail), TrimSpaces(texts.yourMessage),
+            TrimSpaces(texts.friendName), TrimSpaces(texts.friendEmail)};
 }
 
-void SendReferral()
+const ReferralTexts& placeholders()
 {
-    struct Check {
+    static const ReferralTexts texts{QStringLiteral("Your Name"), QStringLiteral("Your Email Address"),
+                                     QStringLiteral("Your Message"), QStringLiteral("Friend's Name"),
+                                     QStringLiteral("Friend's Email Address")};
+    return texts;
+}
+
+std::optional<QString> emailProblem(const ReferralTexts& fields)
+{
+    if (fields.yourEmail == fields.friendEmail)
+        return QStringLiteral("Please Enter Distinct Email Addresses");
+    // Only that both hold an "@" and a ".", anywhere.
+    for (QChar required : {u'@', u'.'}) {
+        if (!fields.yourEmail.contains(required) || !fields.friendEmail.contains(required))
+            return QStringLiteral("Please Enter Proper Email Address");
+    }
+    return std::nullopt;
+}
+
+std::optional<QString> fieldProblem(const ReferralTexts& fields)
+{
+    const ReferralTexts& unfilled = placeholders();
+    const struct {
         const QString& field;
-        const char16_t* placeholder;
+        const QString& placeholder;
         const char16_t* message;
+    } checks[] = {
+        {fields.yourName, unfilled.yourName, u"Please Enter Your Name"},
+        {fields.yourEmail, unfilled.yourEmail, u"Please Enter Your Email"},
+        {fields.yourMessage, unfilled.yourMessage, u"Please Enter Your Message"},
+        {fields.friendName, unfilled.friendName, u"Please Enter Your Friend's Name"},
+        {fields.friendEmail, unfilled.friendEmail, u"Please Enter Your Friend's Email"},
     };
     // In this order; the first field left unfilled is the one the user hears about.
-    const Check checks[] = {
-        {strYourName, u"Your Name", u"Please Enter Your Name"},
-        {strYourEmail, u"Your Email Address", u"Please Enter Your Email"},
-        {strYourMessage, u"Your Message", u"Please Enter Your Message"},
-        {strFriendName, u"Friend's Name", u"Please Enter Your Friend's Name"},
-        {strFriendEmail, u"Friend's Email Address", u"Please Enter Your Friend's Email"},
-    };
-    for (const Check& check : checks) {
-        if (unfilled(check.field, QString::fromUtf16(check.placeholder))) {
-            complain(QString::fromUtf16(check.message));
-            return;
-        }
+    for (const auto& check : checks) {
+        const QString text = TrimSpaces(check.field);
+        if (text.isEmpty() || text == check.placeholder)
+            return QString::fromUtf16(check.message);
     }
-    strReferralAddress = BuildReferralAddress();
+    return std::nullopt;
+}
+
+QString referralAddress(const ReferralTexts& fields)
+{
+    return services::linkAddress(services::LinkTarget::ReferralEndpoint) + QStringLiteral("?taf1=") +
+           queryValue(fields.yourName) + QStringLiteral("&taf2=") + queryValue(fields.yourEmail) +
+           QStringLiteral("&taf3=") + queryValue(fields.yourMessage) + QStringLiteral("&taf4=") +
+           queryValue(fields.friendName) + QStringLiteral("&taf5=") + queryValue(fields.friendEmail) +
+           QStringLiteral("&taf6=http://") + services::ProductHost() + u'/';
+}
+
+void SubmitReferral(const ReferralTexts& typed)
+{
+    const ReferralTexts fields = trimmed(typed);
+    // Kept before any check, so the fields always hold what the form last showed.
+    strYourName = fields.yourName;
+    strYourEmail = fields.yourEmail;
+    strYourMessage = fields.yourMessage;
+    strFriendName = fields.friendName;
+    strFriendEmail = fields.friendEmail;
+    if (const auto problem = emailProblem(fields)) {
+        complain(*problem);
+        return;
+    }
+    SendReferral(fields);
+}
+
+void SendReferral(const ReferralTexts& fields)
+{
+    if (const auto problem = fieldProblem(fields)) {
+        complain(*problem);
+        return;
+    }
+    strReferralAddress = referralAddress(fields);
     // The system hands an address to the browser only up to a length; a longer one would be lost
     // without a word.
     if (!ui::addressFits(strReferralAddress)) {
         complain(QStringLiteral("Your Message is too long to send"));
         return;
     }
-    app::OpenInBrowser(strReferralAddress);
-}
-
-QString BuildReferralAddress()
-{
-    const QString productRoot = QStringLiteral("http://") + app::ProductHost() + u'/';
-    return app::linkAddress(app::LinkTarget::ReferralEndpoint) + QStringLiteral("?taf1=") +
-           queryValue(strYourName) + QStringLiteral("&taf2=") + queryValue(strYourEmail) +
-           QStringLiteral("&taf3=") + queryValue(strYourMessage) + QStringLiteral("&taf4=") +
-           queryValue(strFriendName) + QStringLiteral("&taf5=") + queryValue(strFriendEmail) +
-           QStringLiteral("&taf6=") + productRoot;
+    services::OpenInBrowser(strReferralAddress);
 }
 
 } // namespace referral::modTellAFriend

@@ -1,34 +1,20 @@
 #include "referral/promo.h"
 
-#include "app/links.h"
-#include "reading/frmMain.h"
-#include "ui/controls.h"
-#include "ui/forms.h"
+#include "services/links.h"
 #include "ui/random.h"
 
 #include <QLabel>
 #include <QStringList>
 
 #include <algorithm>
-#include <cmath>
 
 namespace referral {
-namespace {
-
-// The integer part of r × count + offset, worked out in double precision: in single precision
-// r × 6 rounds up to 6 for the largest r below 1, which would draw a seventh value.
-int draw(float r, int count, int offset)
-{
-    return static_cast<int>(std::floor(static_cast<double>(r) * count + offset));
-}
-
-} // namespace
 
 QString ForumSiteName()
 {
     // A port is for the address bar, not for the name; every label but the last starts
     // with a capital, as the site writes its own name.
-    QString host = app::ForumHost().section(u':', 0, 0);
+    QString host = services::ForumHost().section(u':', 0, 0);
     QStringList labels = host.split(u'.');
     for (qsizetype i = 0; i + 1 < labels.size(); ++i) {
         if (!labels[i].isEmpty())
@@ -66,26 +52,25 @@ QString PromoMessage(int index)
     }
 }
 
+int promoMessageIndex(float r)
+{
+    return std::clamp(ui::drawn(r, kPromoMessageCount), 0, kPromoMessageCount - 1);
+}
+
 void PickPromoMessage(QLabel& label)
 {
     ui::Randomize();
-    const int k = std::clamp(draw(ui::Rnd(), kPromoMessageCount, 0), 0, kPromoMessageCount - 1);
-    label.setText(PromoMessage(k));
+    label.setText(PromoMessage(promoMessageIndex(ui::Rnd())));
 }
 
-void CoBrand_Randomize(qint16& intCoBrandRandomNumber)
+qint16 coBrandNumber(float r)
 {
-    const int n = draw(ui::Rnd(), 6, 1);
-    intCoBrandRandomNumber = static_cast<qint16>(n);
-    // Only the name-entry window carries the two offers; a start-up that never showed it has
-    // nothing to reorder.
-    auto* main = ui::Forms::find<reading::frmMain>();
-    if (!main)
-        return;
-    if (n % 2 != 0)
-        main->lblCobrand->raise();
-    else
-        main->lblFullBrand->raise();
+    return static_cast<qint16>(ui::drawn(r, 6, 1));
+}
+
+services::Offer offerInFront(qint16 coBrandNumber)
+{
+    return coBrandNumber % 2 != 0 ? services::Offer::CoBrand : services::Offer::FullBrand;
 }
 
 } // namespace referral

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "services/menus.h"
+
 #include <QString>
 #include <QtGlobal>
 
@@ -16,11 +18,15 @@ QString ForumSiteName();
 // One of the four texts that ask the user to support the forum (index 0 to 3).
 QString PromoMessage(int index);
 
+// The message a value r of the generator picks: the integer part of r × 4.
+int promoMessageIndex(float r);
+
 // Seeds the shared generator afresh from the clock and puts one of the four texts on the label.
 void PickPromoMessage(QLabel& label);
 
-// Draws 1 to 6 into the start-up host's number and brings the matching offer of the
-// name-entry window to the front: odd numbers the co-brand offer, even ones the full brand.
-void CoBrand_Randomize(qint16& intCoBrandRandomNumber);
+// The co-brand number a value r of the generator draws, 1 to 6, and the offer it puts in front
+// on the name-entry window: odd numbers the co-brand offer, even ones the full brand.
+qint16 coBrandNumber(float r);
+services::Offer offerInFront(qint16 coBrandNumber);
 
 } // namespace referral

@@ -1,13 +1,14 @@
 // What a screen reader is told about the four windows and the message boxes: every control,
 // menu item and picture has a role and a name it can read out, without access-key markers;
 // link labels are links that can be pressed; the bead boxes name the omen they show.
-#include "app/frmAbout.h"
-#include "app/links.h"
-#include "app/shell.h"
 #include "reading/frmDisplay.h"
 #include "reading/frmMain.h"
 #include "reading/reading.h"
 #include "referral/frmNagScreen2.h"
+#include "services/frmAbout.h"
+#include "services/links.h"
+#include "services/menus.h"
+#include "services/product.h"
 #include "support/testsupport.h"
 #include "ui/controls.h"
 #include "ui/forms.h"
@@ -110,25 +111,15 @@ QAccessibleInterface* interfaceOf(QObject* object)
     return QAccessible::queryAccessibleInterface(object);
 }
 
-// Runs `inside` once the About window is up; it is modal, so the call that opens it returns
-// only when it has been closed.
-void whenAboutOpens(std::function<void(app::frmAbout*)> inside)
+// Bead box 0, 1 or 2 of the reading window.
+QWidget* beadBox(const frmDisplay& display, int index)
 {
-    QTimer::singleShot(0, [inside] {
-        auto* about = qobject_cast<app::frmAbout*>(QApplication::activeModalWidget());
-        if (!about) {
-            QFAIL("the About window is not open");
-            return;
-        }
-        inside(about);
-        if (about->isVisible())
-            about->done(QDialog::Rejected);
-    });
+    return testsupport::child(display, qPrintable(QStringLiteral("picBeads%1").arg(index)));
 }
 
 } // namespace
 
-class AccessibilityTest : public QObject {
+class AccessibilityTest : public testsupport::TestCase {
     Q_OBJECT
 
     std::unique_ptr<testsupport::Browser> browser;
@@ -137,8 +128,8 @@ class AccessibilityTest : public QObject {
 
     frmDisplay* openReading()
     {
-        QTest::keyClicks(main->txtName, QStringLiteral("ana"));
-        QTest::mouseClick(main->cmdCalculate, Qt::LeftButton);
+        QTest::keyClicks(testsupport::child<ui::MultiLineTextBox>(*main, "txtName"), QStringLiteral("ana"));
+        QTest::mouseClick(testsupport::child<QPushButton>(*main, "cmdCalculate"), Qt::LeftButton);
         return ui::Forms::find<frmDisplay>();
     }
 
@@ -154,11 +145,11 @@ class AccessibilityTest : public QObject {
             inside(ui::Forms::find<frmNagScreen2>());
         } else if (name == QLatin1StringView("frmAbout")) {
             bool seen = false;
-            whenAboutOpens([&](app::frmAbout* about) {
+            testsupport::whenModalOpens<services::frmAbout>([&](services::frmAbout* about) {
                 seen = true;
                 inside(about);
             });
-            app::showAboutWindow();
+            services::showAboutWindow();
             QVERIFY(seen);
         } else {
             QFAIL(qPrintable(QStringLiteral("no window ") + name));
@@ -175,11 +166,8 @@ class AccessibilityTest : public QObject {
 private slots:
     void initTestCase()
     {
-        // The About window shows the program's icon, as main() sets it.
-        QIcon icon;
-        for (int size : {16, 32, 64})
-            icon.addFile(QStringLiteral(":/assets/icon-%1.png").arg(size), QSize(size, size));
-        QApplication::setWindowIcon(icon);
+        // The About window shows the program's icon, as the program sets it.
+        QApplication::setWindowIcon(services::applicationIcon());
     }
 
     void init()
@@ -238,8 +226,8 @@ private slots:
         row("frmMain", "cmdCalculate", QAccessible::PushButton, QStringLiteral("Get My Sarnavel Reading"));
         row("frmMain", "Picture1", QAccessible::Graphic, QStringLiteral("mala of prayer beads"));
         row("frmMain", "Frame1", QAccessible::Grouping, QStringLiteral("Enter Your Name"));
-        row("frmMain", "Label14", QAccessible::Link, app::forumPromotionCaption());
-        row("frmMain", "lblFullBrand", QAccessible::Link, app::fullBrandCaption());
+        row("frmMain", "Label14", QAccessible::Link, services::forumPromotionCaption());
+        row("frmMain", "lblFullBrand", QAccessible::Link, services::fullBrandCaption());
         row("frmMain", "lblCobrand", QAccessible::Link,
             QStringLiteral(
                 "Co-brand this software for your site.  Increase loyalty and traffic to your site. "
@@ -261,7 +249,7 @@ private slots:
         row("frmDisplay", "picBeads0", QAccessible::Graphic, QStringLiteral("not counted yet"));
         row("frmDisplay", "Label1", QAccessible::StaticText,
             QStringLiteral("Think of your question and Click on the Button"));
-        row("frmDisplay", "Label14", QAccessible::Link, app::forumPromotionCaption());
+        row("frmDisplay", "Label14", QAccessible::Link, services::forumPromotionCaption());
         row("frmDisplay", "mnuBack", QAccessible::MenuItem, QStringLiteral("Back"));
         row("frmNagScreen2", "txtName", QAccessible::EditableText, QStringLiteral("Your Name"));
         row("frmNagScreen2", "txtEmail", QAccessible::EditableText, QStringLiteral("Your Email Address"));
@@ -280,7 +268,8 @@ private slots:
         row("frmAbout", "cmdOK", QAccessible::PushButton, QStringLiteral("OK"));
         row("frmAbout", "picIcon", QAccessible::Graphic, QStringLiteral("Tolvy Sarnavel icon"));
         row("frmAbout", "lblHomePage", QAccessible::Link,
-            QStringLiteral("Click here to visit ") + app::linkAddress(app::LinkTarget::ForumHomePage));
+            QStringLiteral("Click here to visit ") +
+                services::linkAddress(services::LinkTarget::ForumHomePage));
         row("frmAbout", "lblCoBrand", QAccessible::Link, QStringLiteral("Click here for more details"));
     }
 
@@ -367,10 +356,15 @@ private slots:
         QVERIFY(display);
         const QStringList counts{QStringLiteral("first count"), QStringLiteral("second count"),
                                  QStringLiteral("third count")};
+        // The same omen three times, or no count at all for the question mark.
+        const float draws[] = {0.0f, 0.1f, 0.5f, 0.9f};
+        testsupport::ScriptedRandom random;
+        for (int count = 0; picture != reading::kQuestionMark && count < 3; ++count) {
+            random.push(draws[picture]);
+            QTest::mouseClick(testsupport::child<QPushButton>(*display, "cmdBeads"), Qt::LeftButton);
+        }
         for (int box = 0; box < 3; ++box) {
-            display->showPicture(box, picture);
-            QAccessibleInterface* iface =
-                QAccessible::queryAccessibleInterface(display->picBeads[size_t(box)]);
+            QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(beadBox(*display, box));
             QCOMPARE(iface->role(), QAccessible::Graphic);
             QCOMPARE(iface->text(QAccessible::Name), name);
             QCOMPARE(iface->text(QAccessible::Description), counts[box]);
@@ -383,21 +377,22 @@ private slots:
         QVERIFY(display);
         // 0.9 draws the Snow Lion, 0.1 the Falcon.
         testsupport::ScriptedRandom random{0.9f, 0.1f};
-        QTest::mouseClick(display->cmdBeads, Qt::LeftButton);
-        QAccessibleInterface* first = QAccessible::queryAccessibleInterface(display->picBeads[0]);
+        QTest::mouseClick(testsupport::child<QPushButton>(*display, "cmdBeads"), Qt::LeftButton);
+        QAccessibleInterface* first = QAccessible::queryAccessibleInterface(beadBox(*display, 0));
         QCOMPARE(first->text(QAccessible::Name), QStringLiteral("Snow Lion"));
-        QCOMPARE(QAccessible::queryAccessibleInterface(display->picBeads[1])->text(QAccessible::Name),
+        QCOMPARE(QAccessible::queryAccessibleInterface(beadBox(*display, 1))->text(QAccessible::Name),
                  QStringLiteral("not counted yet"));
         // The button says what the next click does.
-        QCOMPARE(QAccessible::queryAccessibleInterface(display->cmdBeads)->text(QAccessible::Name),
+        QCOMPARE(QAccessible::queryAccessibleInterface(testsupport::child<QPushButton>(*display, "cmdBeads"))
+                     ->text(QAccessible::Name),
                  QStringLiteral("Count Beads for the Second Time"));
-        QTest::mouseClick(display->cmdBeads, Qt::LeftButton);
-        QCOMPARE(QAccessible::queryAccessibleInterface(display->picBeads[1])->text(QAccessible::Name),
+        QTest::mouseClick(testsupport::child<QPushButton>(*display, "cmdBeads"), Qt::LeftButton);
+        QCOMPARE(QAccessible::queryAccessibleInterface(beadBox(*display, 1))->text(QAccessible::Name),
                  QStringLiteral("Falcon"));
         // Back to the question marks when the reading is cleared.
-        reading::ResetReading();
-        for (ui::PictureBox* box : display->picBeads)
-            QCOMPARE(QAccessible::queryAccessibleInterface(box)->text(QAccessible::Name),
+        display->ResetReading();
+        for (int box = 0; box < 3; ++box)
+            QCOMPARE(QAccessible::queryAccessibleInterface(beadBox(*display, box))->text(QAccessible::Name),
                      QStringLiteral("not counted yet"));
     }
 
@@ -461,11 +456,11 @@ private slots:
             if (node.name == QLatin1StringView("Make Money Online"))
                 QVERIFY(node.invisible);
         }
-        QAccessibleInterface* iface = interfaceOf(main->shell->mnuMakeMoney);
+        QAccessibleInterface* iface = interfaceOf(testsupport::child<QAction>(*main, "mnuMakeMoney"));
         QVERIFY(iface);
         QVERIFY(iface->state().invisible);
     }
 };
 
-TOLVY_TEST_MAIN(AccessibilityTest)
+QTEST_MAIN(AccessibilityTest)
 #include "tst_accessibility.moc"

@@ -18,12 +18,8 @@ using reading::frmDisplay;
 using reading::frmMain;
 using referral::frmNagScreen2;
 
-class ExitFlowTest : public QObject {
+class ExitFlowTest : public testsupport::ProgramTest {
     Q_OBJECT
-
-    std::unique_ptr<testsupport::ProgramRun> run;
-    std::unique_ptr<testsupport::MessageBoxes> boxes;
-    std::unique_ptr<testsupport::Browser> browser;
 
     frmMain& start()
     {
@@ -36,15 +32,15 @@ class ExitFlowTest : public QObject {
 
     frmDisplay& startReading(frmMain& main, const QString& how = u"button"_qs)
     {
-        main.txtName->setFocus();
-        QTest::keyClicks(main.txtName, QStringLiteral("anna"));
+        testsupport::child<ui::MultiLineTextBox>(main, "txtName")->setFocus();
+        QTest::keyClicks(testsupport::child<ui::MultiLineTextBox>(main, "txtName"), QStringLiteral("anna"));
         if (how == u"menu") {
-            main.mnuMayan->trigger();
+            testsupport::child<QAction>(main, "mnuMayan")->trigger();
         } else if (how == u"space") {
-            QTest::keyClick(main.txtName, Qt::Key_Tab);
-            QTest::keyClick(main.cmdCalculate, Qt::Key_Space);
+            QTest::keyClick(testsupport::child<ui::MultiLineTextBox>(main, "txtName"), Qt::Key_Tab);
+            QTest::keyClick(testsupport::child<QPushButton>(main, "cmdCalculate"), Qt::Key_Space);
         } else {
-            QTest::mouseClick(main.cmdCalculate, Qt::LeftButton);
+            QTest::mouseClick(testsupport::child<QPushButton>(main, "cmdCalculate"), Qt::LeftButton);
         }
         auto* display = ui::Forms::find<frmDisplay>();
         if (!display)
@@ -58,16 +54,16 @@ class ExitFlowTest : public QObject {
         if (from == u"frmMain") {
             auto* main = ui::Forms::find<frmMain>();
             if (how == u"menu")
-                main->mnuExit->trigger();
+                testsupport::child<QAction>(*main, "mnuExit")->trigger();
             else
                 main->close();
             return;
         }
         auto* display = ui::Forms::find<frmDisplay>();
         if (how == u"button")
-            QTest::mouseClick(display->cmdExit, Qt::LeftButton);
+            QTest::mouseClick(testsupport::child<QPushButton>(*display, "cmdExit"), Qt::LeftButton);
         else if (how == u"menu")
-            display->mnuExit->trigger();
+            testsupport::child<QAction>(*display, "mnuExit")->trigger();
         else
             display->close();
     }
@@ -89,20 +85,6 @@ class ExitFlowTest : public QObject {
     }
 
 private slots:
-    void init()
-    {
-        run = std::make_unique<testsupport::ProgramRun>();
-        boxes = std::make_unique<testsupport::MessageBoxes>();
-        browser = std::make_unique<testsupport::Browser>();
-    }
-
-    void cleanup()
-    {
-        run.reset();
-        browser.reset();
-        boxes.reset();
-    }
-
     void startsWithTheNameEntryOnly()
     {
         start();
@@ -154,19 +136,20 @@ private slots:
         frmMain& main = start();
         frmDisplay& display = startReading(main, started);
         if (backByMenu)
-            display.mnuBack->trigger();
+            testsupport::child<QAction>(display, "mnuBack")->trigger();
         else
-            QTest::mouseClick(display.cmdBack, Qt::LeftButton);
+            QTest::mouseClick(testsupport::child<QPushButton>(display, "cmdBack"), Qt::LeftButton);
         testsupport::settle();
         QCOMPARE(testsupport::visibleWindows(), QStringList{QStringLiteral("frmMain")});
         QVERIFY(!ui::Forms::isLoaded<frmDisplay>());
         QVERIFY(ui::Forms::isLoaded<frmNagScreen2>());
-        QCOMPARE(main.txtName->toPlainText(), QStringLiteral("ANNA"));
+        QCOMPARE(testsupport::child<ui::MultiLineTextBox>(main, "txtName")->toPlainText(),
+                 QStringLiteral("ANNA"));
         // Back to typing a name: the field has the window's focus, whichever control started the
         // reading (this platform leaves the window itself inactive once the hidden ones are gone).
-        QCOMPARE(main.focusWidget(), main.txtName);
+        QCOMPARE(main.focusWidget(), testsupport::child<ui::MultiLineTextBox>(main, "txtName"));
 
-        main.mnuExit->trigger();
+        testsupport::child<QAction>(main, "mnuExit")->trigger();
         testsupport::settle();
         QCOMPARE(testsupport::visibleWindows(), QStringList{QStringLiteral("frmNagScreen2")});
         QCOMPARE(run->ends, 0);
@@ -203,7 +186,7 @@ private slots:
         if (byCloseBox)
             nag->close();
         else
-            QTest::mouseClick(nag->cmdClose, Qt::LeftButton);
+            QTest::mouseClick(testsupport::child<QPushButton>(*nag, "cmdClose"), Qt::LeftButton);
         testsupport::settle();
 
         QCOMPARE(run->ends, 1);
@@ -252,5 +235,5 @@ private slots:
     }
 };
 
-TOLVY_TEST_MAIN(ExitFlowTest)
+QTEST_MAIN(ExitFlowTest)
 #include "tst_exitflow.moc"

@@ -39,18 +39,6 @@ int cellCount(Draw draw)
     return 0;
 }
 
-// The message index the refer-a-friend window draws: the integer part of r × 4.
-int promoIndexFor(float r)
-{
-    return static_cast<int>(std::floor(static_cast<double>(r) * referral::kPromoMessageCount));
-}
-
-// The co-brand number: the integer part of r × 6 + 1.
-int coBrandFor(float r)
-{
-    return static_cast<int>(std::floor(static_cast<double>(r) * 6 + 1));
-}
-
 // The outcome of a generator value r, as a cell 0 .. count-1 (pairs need two values).
 int cellFor(Draw draw, float r)
 {
@@ -59,9 +47,9 @@ int cellFor(Draw draw, float r)
     case Draw::OmenPair:
         return reading::omenFor(r) - 1;
     case Draw::PromoMessage:
-        return promoIndexFor(r);
+        return referral::promoMessageIndex(r);
     case Draw::CoBrand:
-        return coBrandFor(r) - 1;
+        return referral::coBrandNumber(r) - 1;
     }
     return -1;
 }
@@ -79,12 +67,9 @@ int nextCell(Draw draw)
     case Draw::PromoMessage:
         // PickPromoMessage seeds afresh from the clock before its draw, so the reproducible run
         // applies its mapping (checked against the function itself below) to the seeded values.
-        return promoIndexFor(ui::Rnd());
-    case Draw::CoBrand: {
-        qint16 number = 0;
-        referral::CoBrand_Randomize(number);
-        return number - 1;
-    }
+        return referral::promoMessageIndex(ui::Rnd());
+    case Draw::CoBrand:
+        return referral::coBrandNumber(ui::Rnd()) - 1;
     }
     return -1;
 }
@@ -106,11 +91,8 @@ int programCellFor(Draw draw, float r)
         }
         return -1;
     }
-    case Draw::CoBrand: {
-        qint16 number = 0;
-        referral::CoBrand_Randomize(number);
-        return number - 1;
-    }
+    case Draw::CoBrand:
+        return referral::coBrandNumber(ui::Rnd()) - 1;
     }
     return -1;
 }
@@ -124,7 +106,7 @@ float valueAt(std::int64_t step)
 
 Q_DECLARE_METATYPE(Draw)
 
-class FairnessTest : public QObject {
+class FairnessTest : public testsupport::TestCase {
     Q_OBJECT
 
 private slots:
@@ -276,5 +258,5 @@ private slots:
     }
 };
 
-TOLVY_TEST_MAIN(FairnessTest)
+QTEST_MAIN(FairnessTest)
 #include "tst_fairness.moc"

@@ -5,12 +5,13 @@
 // The scale of a process is fixed when it starts, so the test runs itself once per scale as a
 // child process that lays out every window and writes down what it finds; the test proper
 // compares those reports.
-#include "app/frmAbout.h"
 #include "reading/frmDisplay.h"
 #include "reading/frmMain.h"
 #include "reading/reading.h"
 #include "referral/frmNagScreen2.h"
 #include "referral/promo.h"
+#include "services/frmAbout.h"
+#include "services/product.h"
 #include "support/testsupport.h"
 #include "ui/caption.h"
 #include "ui/controls.h"
@@ -168,10 +169,10 @@ void showAndSettle(QWidget* window)
 // 0.9 Snow Lion), so that every interpretation and the all-Falcon text is shown once.
 void playReading(frmDisplay& display, float value)
 {
-    reading::ResetReading();
+    display.ResetReading();
     testsupport::ScriptedRandom random{value, value, value};
     for (int count = 0; count < 3; ++count)
-        QTest::mouseClick(display.cmdBeads, Qt::LeftButton);
+        QTest::mouseClick(testsupport::child<QPushButton>(display, "cmdBeads"), Qt::LeftButton);
     testsupport::settle();
 }
 
@@ -191,7 +192,7 @@ int writeReport(const QString& file)
         states.insert(QStringLiteral("frmMain"), describeWindow(main));
 
         QTimer::singleShot(0, [&] {
-            auto* about = qobject_cast<app::frmAbout*>(QApplication::activeModalWidget());
+            auto* about = qobject_cast<services::frmAbout*>(QApplication::activeModalWidget());
             if (!about)
                 return;
             if (!QTest::qWaitForWindowExposed(about))
@@ -199,10 +200,10 @@ int writeReport(const QString& file)
             states.insert(QStringLiteral("frmAbout"), describeWindow(about));
             about->done(QDialog::Accepted);
         });
-        app::showAboutWindow();
+        services::showAboutWindow();
 
-        QTest::keyClicks(main->txtName, QStringLiteral("ana"));
-        QTest::mouseClick(main->cmdCalculate, Qt::LeftButton);
+        QTest::keyClicks(testsupport::child<ui::MultiLineTextBox>(*main, "txtName"), QStringLiteral("ana"));
+        QTest::mouseClick(testsupport::child<QPushButton>(*main, "cmdCalculate"), Qt::LeftButton);
         auto* display = ui::Forms::find<frmDisplay>();
         if (!display)
             return 4;
@@ -228,7 +229,7 @@ int writeReport(const QString& file)
             return 5;
         showAndSettle(referral);
         QJsonObject state = describeWindow(referral);
-        state.insert(QStringLiteral("message"), referral->Label2->text());
+        state.insert(QStringLiteral("message"), testsupport::child<QLabel>(*referral, "Label2")->text());
         states.insert(QStringLiteral("frmNagScreen2, message %1").arg(message + 1), state);
     }
 
@@ -245,7 +246,7 @@ int writeReport(const QString& file)
 
 // ---- The test: one report per scale, then what they must say.
 
-class HiDpiTest : public QObject {
+class HiDpiTest : public testsupport::TestCase {
     Q_OBJECT
 
     QTemporaryDir folder;
@@ -487,10 +488,7 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     // As the program does: the icon the About window shows.
-    QIcon icon;
-    for (int size : {16, 24, 32, 48, 64, 128, 256})
-        icon.addFile(QStringLiteral(":/assets/icon-%1.png").arg(size), QSize(size, size));
-    QApplication::setWindowIcon(icon);
+    QApplication::setWindowIcon(services::applicationIcon());
     if (qEnvironmentVariableIsSet(kReportVariable))
         return writeReport(qEnvironmentVariable(kReportVariable));
     HiDpiTest test;

@@ -31,7 +31,7 @@ void typeCode(QWidget* field, char32_t code)
 
 } // namespace
 
-class NameFilterTest : public QObject {
+class NameFilterTest : public testsupport::TestCase {
     Q_OBJECT
 
     testsupport::MessageBoxes messages;
@@ -57,12 +57,12 @@ private slots:
 
     void nameFieldHasTheFocusFirst()
     {
-        QCOMPARE(QApplication::focusWidget(), form->txtName);
-        QVERIFY(form->txtName->toPlainText().isEmpty());
-        QTest::keyClick(form->txtName, Qt::Key_Tab);
-        QCOMPARE(QApplication::focusWidget(), form->cmdCalculate);
-        QTest::keyClick(form->cmdCalculate, Qt::Key_Tab);
-        QCOMPARE(QApplication::focusWidget(), form->txtName);
+        QCOMPARE(QApplication::focusWidget(), testsupport::child<ui::MultiLineTextBox>(*form, "txtName"));
+        QVERIFY(testsupport::child<ui::MultiLineTextBox>(*form, "txtName")->toPlainText().isEmpty());
+        QTest::keyClick(testsupport::child<ui::MultiLineTextBox>(*form, "txtName"), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), testsupport::child<QPushButton>(*form, "cmdCalculate"));
+        QTest::keyClick(testsupport::child<QPushButton>(*form, "cmdCalculate"), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), testsupport::child<ui::MultiLineTextBox>(*form, "txtName"));
     }
 
     void acceptedCodes_data()
@@ -82,8 +82,8 @@ private slots:
     {
         QFETCH(uint, code);
         QFETCH(QString, received);
-        typeCode(form->txtName, char32_t(code));
-        QCOMPARE(form->txtName->toPlainText(), received);
+        typeCode(testsupport::child<ui::MultiLineTextBox>(*form, "txtName"), char32_t(code));
+        QCOMPARE(testsupport::child<ui::MultiLineTextBox>(*form, "txtName")->toPlainText(), received);
         QCOMPARE(messages.count(), 0);
         QVERIFY(ui::Forms::find<frmDisplay>() == nullptr);
     }
@@ -111,9 +111,10 @@ private slots:
     void refusedCodes()
     {
         QFETCH(uint, code);
-        typeCode(form->txtName, char32_t('a'));
-        typeCode(form->txtName, char32_t(code));
-        QCOMPARE(form->txtName->toPlainText(), QStringLiteral("A"));
+        typeCode(testsupport::child<ui::MultiLineTextBox>(*form, "txtName"), char32_t('a'));
+        typeCode(testsupport::child<ui::MultiLineTextBox>(*form, "txtName"), char32_t(code));
+        QCOMPARE(testsupport::child<ui::MultiLineTextBox>(*form, "txtName")->toPlainText(),
+                 QStringLiteral("A"));
         QCOMPARE(messages.count(), 1);
         QCOMPARE(messages.shown.front().text, QStringLiteral("Please Enter only Letters"));
         QCOMPARE(messages.shown.front().icon, ui::MsgIcon::Information);
@@ -122,20 +123,25 @@ private slots:
 
     void typingThroughTheKeyboard()
     {
-        QTest::keyClicks(form->txtName, QStringLiteral("abc"));
-        QCOMPARE(form->txtName->toPlainText(), QStringLiteral("ABC"));
-        QTest::keyClicks(form->txtName, QStringLiteral("a1b"));
-        QCOMPARE(form->txtName->toPlainText(), QStringLiteral("ABCAB"));
+        QTest::keyClicks(testsupport::child<ui::MultiLineTextBox>(*form, "txtName"), QStringLiteral("abc"));
+        QCOMPARE(testsupport::child<ui::MultiLineTextBox>(*form, "txtName")->toPlainText(),
+                 QStringLiteral("ABC"));
+        QTest::keyClicks(testsupport::child<ui::MultiLineTextBox>(*form, "txtName"), QStringLiteral("a1b"));
+        QCOMPARE(testsupport::child<ui::MultiLineTextBox>(*form, "txtName")->toPlainText(),
+                 QStringLiteral("ABCAB"));
         QCOMPARE(messages.count(), 1);
-        QTest::keyClick(form->txtName, Qt::Key_Backspace);
-        QCOMPARE(form->txtName->toPlainText(), QStringLiteral("ABCA"));
-        QTest::keyClick(form->txtName, Qt::Key_Return);
-        QTest::keyClick(form->txtName, Qt::Key_Space);
-        QCOMPARE(form->txtName->toPlainText(), QStringLiteral("ABCA\n "));
+        QTest::keyClick(testsupport::child<ui::MultiLineTextBox>(*form, "txtName"), Qt::Key_Backspace);
+        QCOMPARE(testsupport::child<ui::MultiLineTextBox>(*form, "txtName")->toPlainText(),
+                 QStringLiteral("ABCA"));
+        QTest::keyClick(testsupport::child<ui::MultiLineTextBox>(*form, "txtName"), Qt::Key_Return);
+        QTest::keyClick(testsupport::child<ui::MultiLineTextBox>(*form, "txtName"), Qt::Key_Space);
+        QCOMPARE(testsupport::child<ui::MultiLineTextBox>(*form, "txtName")->toPlainText(),
+                 QStringLiteral("ABCA\n "));
         // Keys that type nothing are left to the field.
-        QTest::keyClick(form->txtName, Qt::Key_Home);
-        QTest::keyClick(form->txtName, Qt::Key_Delete);
-        QCOMPARE(form->txtName->toPlainText(), QStringLiteral("ABCA\n"));
+        QTest::keyClick(testsupport::child<ui::MultiLineTextBox>(*form, "txtName"), Qt::Key_Home);
+        QTest::keyClick(testsupport::child<ui::MultiLineTextBox>(*form, "txtName"), Qt::Key_Delete);
+        QCOMPARE(testsupport::child<ui::MultiLineTextBox>(*form, "txtName")->toPlainText(),
+                 QStringLiteral("ABCA\n"));
         QCOMPARE(messages.count(), 1);
     }
 
@@ -151,9 +157,11 @@ private slots:
     {
         QFETCH(int, key);
         QApplication::clipboard()->setText(QStringLiteral("PASTED"));
-        QTest::keyClicks(form->txtName, QStringLiteral("ab"));
-        QTest::keyClick(form->txtName, Qt::Key(key), Qt::ControlModifier);
-        QCOMPARE(form->txtName->toPlainText(), QStringLiteral("AB"));
+        QTest::keyClicks(testsupport::child<ui::MultiLineTextBox>(*form, "txtName"), QStringLiteral("ab"));
+        QTest::keyClick(testsupport::child<ui::MultiLineTextBox>(*form, "txtName"), Qt::Key(key),
+                        Qt::ControlModifier);
+        QCOMPARE(testsupport::child<ui::MultiLineTextBox>(*form, "txtName")->toPlainText(),
+                 QStringLiteral("AB"));
         QCOMPARE(messages.texts(), QStringList{QStringLiteral("Please Enter only Letters")});
     }
 
@@ -170,24 +178,25 @@ private slots:
     {
         QFETCH(int, key);
         QFETCH(QString, text);
-        QTest::keyClicks(form->txtName, QStringLiteral("ab"));
+        QTest::keyClicks(testsupport::child<ui::MultiLineTextBox>(*form, "txtName"), QStringLiteral("ab"));
         QKeyEvent press(QEvent::KeyPress, key, Qt::AltModifier, text);
-        QApplication::sendEvent(form->txtName, &press);
-        QCOMPARE(form->txtName->toPlainText(), QStringLiteral("AB"));
+        QApplication::sendEvent(testsupport::child<ui::MultiLineTextBox>(*form, "txtName"), &press);
+        QCOMPARE(testsupport::child<ui::MultiLineTextBox>(*form, "txtName")->toPlainText(),
+                 QStringLiteral("AB"));
         QCOMPARE(messages.count(), 0);
     }
 
     void escapeIsRefused()
     {
-        QTest::keyClick(form->txtName, Qt::Key_Escape);
+        QTest::keyClick(testsupport::child<ui::MultiLineTextBox>(*form, "txtName"), Qt::Key_Escape);
         QCOMPARE(messages.count(), 1);
-        QVERIFY(form->txtName->toPlainText().isEmpty());
+        QVERIFY(testsupport::child<ui::MultiLineTextBox>(*form, "txtName")->toPlainText().isEmpty());
     }
 
     void tabMovesTheFocusWithoutAMessage()
     {
-        QTest::keyClick(form->txtName, Qt::Key_Tab);
-        QCOMPARE(QApplication::focusWidget(), form->cmdCalculate);
+        QTest::keyClick(testsupport::child<ui::MultiLineTextBox>(*form, "txtName"), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), testsupport::child<QPushButton>(*form, "cmdCalculate"));
         QCOMPARE(messages.count(), 0);
     }
 
@@ -195,29 +204,30 @@ private slots:
     {
         QInputMethodEvent commit;
         commit.setCommitString(QStringLiteral("a\u00e9b\u4e2d"));
-        QApplication::sendEvent(form->txtName, &commit);
-        QCOMPARE(form->txtName->toPlainText(), QStringLiteral("AB"));
+        QApplication::sendEvent(testsupport::child<ui::MultiLineTextBox>(*form, "txtName"), &commit);
+        QCOMPARE(testsupport::child<ui::MultiLineTextBox>(*form, "txtName")->toPlainText(),
+                 QStringLiteral("AB"));
         QCOMPARE(messages.count(), 2);
     }
 
     void emptyNameIsRefused()
     {
-        form->cmdCalculate->setFocus();
-        QTest::mouseClick(form->cmdCalculate, Qt::LeftButton);
+        testsupport::child<QPushButton>(*form, "cmdCalculate")->setFocus();
+        QTest::mouseClick(testsupport::child<QPushButton>(*form, "cmdCalculate"), Qt::LeftButton);
         QCOMPARE(messages.texts(), QStringList{QStringLiteral("Please Enter Your Name !")});
         QCOMPARE(messages.shown.front().icon, ui::MsgIcon::Information);
-        QCOMPARE(QApplication::focusWidget(), form->txtName);
+        QCOMPARE(QApplication::focusWidget(), testsupport::child<ui::MultiLineTextBox>(*form, "txtName"));
         QVERIFY(ui::Forms::find<frmDisplay>() == nullptr);
         QVERIFY(form->isVisible());
     }
 
     void menuItemChecksTheNameLikeTheButton()
     {
-        form->mnuMayan->trigger();
+        testsupport::child<QAction>(*form, "mnuMayan")->trigger();
         QCOMPARE(messages.texts(), QStringList{QStringLiteral("Please Enter Your Name !")});
         QVERIFY(ui::Forms::find<frmDisplay>() == nullptr);
-        QTest::keyClicks(form->txtName, QStringLiteral("x"));
-        form->mnuMayan->trigger();
+        QTest::keyClicks(testsupport::child<ui::MultiLineTextBox>(*form, "txtName"), QStringLiteral("x"));
+        testsupport::child<QAction>(*form, "mnuMayan")->trigger();
         QVERIFY(ui::Forms::find<frmDisplay>() != nullptr);
         QVERIFY(!form->isVisible());
     }
@@ -233,8 +243,8 @@ private slots:
     {
         QFETCH(QString, keys);
         for (QChar c : keys)
-            typeCode(form->txtName, c.unicode());
-        QTest::mouseClick(form->cmdCalculate, Qt::LeftButton);
+            typeCode(testsupport::child<ui::MultiLineTextBox>(*form, "txtName"), c.unicode());
+        QTest::mouseClick(testsupport::child<QPushButton>(*form, "cmdCalculate"), Qt::LeftButton);
         QCOMPARE(messages.count(), 0);
         auto* display = ui::Forms::find<frmDisplay>();
         QVERIFY(display && display->isVisible());
@@ -245,16 +255,18 @@ private slots:
     {
         // A megabyte pasted through the context menu: nothing checks it but emptiness.
         const QString huge(1 << 20, u'\u00e9');
-        form->txtName->pasteText(huge);
-        QCOMPARE(form->txtName->document()->characterCount(), (1 << 20) + 1);
-        QTest::mouseClick(form->cmdCalculate, Qt::LeftButton);
+        testsupport::child<ui::MultiLineTextBox>(*form, "txtName")->pasteText(huge);
+        QCOMPARE(testsupport::child<ui::MultiLineTextBox>(*form, "txtName")->document()->characterCount(),
+                 (1 << 20) + 1);
+        QTest::mouseClick(testsupport::child<QPushButton>(*form, "cmdCalculate"), Qt::LeftButton);
         QCOMPARE(messages.count(), 0);
         auto* display = ui::Forms::find<frmDisplay>();
         QVERIFY(display && display->isVisible());
-        QTest::mouseClick(display->cmdBeads, Qt::LeftButton);
-        QCOMPARE(display->cmdBeads->text(), QStringLiteral("Count Beads for the Second Time"));
+        QTest::mouseClick(testsupport::child<QPushButton>(*display, "cmdBeads"), Qt::LeftButton);
+        QCOMPARE(testsupport::child<QPushButton>(*display, "cmdBeads")->text(),
+                 QStringLiteral("Count Beads for the Second Time"));
     }
 };
 
-TOLVY_TEST_MAIN(NameFilterTest)
+QTEST_MAIN(NameFilterTest)
 #include "tst_namefilter.moc"

@@ -1,10 +1,10 @@
 // The two random choices: the message of the refer-a-friend window and which offer of the
 // name-entry window lies in front.
-#include "app/links.h"
 #include "app/startup.h"
 #include "reading/frmMain.h"
 #include "referral/frmNagScreen2.h"
 #include "referral/promo.h"
+#include "services/links.h"
 #include "support/testsupport.h"
 #include "ui/controls.h"
 #include "ui/forms.h"
@@ -23,30 +23,16 @@ const float kJustBelowOne = std::nextafter(1.0f, 0.0f);
 // The offer label a click on the middle of the offer frame reaches.
 QWidget* offerInFront(reading::frmMain& main)
 {
-    return main.fraFullBrand->childAt(main.lblFullBrand->geometry().center());
+    return testsupport::child<QGroupBox>(main, "fraFullBrand")
+        ->childAt(testsupport::child<ui::LinkLabel>(main, "lblFullBrand")->geometry().center());
 }
 
 } // namespace
 
-class PromoTest : public QObject {
+class PromoTest : public testsupport::ProgramTest {
     Q_OBJECT
 
-    std::unique_ptr<testsupport::ProgramRun> run;
-    std::unique_ptr<testsupport::MessageBoxes> boxes;
-
 private slots:
-    void init()
-    {
-        run = std::make_unique<testsupport::ProgramRun>();
-        boxes = std::make_unique<testsupport::MessageBoxes>();
-    }
-
-    void cleanup()
-    {
-        run.reset();
-        boxes.reset();
-    }
-
     void draws_data()
     {
         QTest::addColumn<float>("r");
@@ -71,7 +57,7 @@ private slots:
 
         testsupport::ScriptedRandom random{r};
         auto& form = ui::Forms::get<referral::frmNagScreen2>();
-        QCOMPARE(form.Label2->text(), referral::PromoMessage(message));
+        QCOMPARE(testsupport::child<QLabel>(form, "Label2")->text(), referral::PromoMessage(message));
         QCOMPARE(random.consumed, 1);
     }
 
@@ -90,7 +76,9 @@ private slots:
         QVERIFY(host && main);
         QCOMPARE(random.consumed, 1);
         QCOMPARE(host->intCoBrandRandomNumber, static_cast<qint16>(coBrand));
-        QWidget* expected = coBrand % 2 != 0 ? static_cast<QWidget*>(main->lblCobrand) : main->lblFullBrand;
+        QWidget* expected =
+            coBrand % 2 != 0 ? static_cast<QWidget*>(testsupport::child<ui::LinkLabel>(*main, "lblCobrand"))
+                             : testsupport::child<ui::LinkLabel>(*main, "lblFullBrand");
         QCOMPARE(offerInFront(*main), expected);
         // Nothing else of the window changes with the draw.
         QVERIFY(main->isVisible());
@@ -135,16 +123,19 @@ private slots:
     // The co-brand draw takes the generator's next value as it stands.
     void coBrandDoesNotReseed()
     {
+        run->start();
         auto& main = ui::Forms::get<reading::frmMain>();
+        auto& host = ui::Forms::get<app::frmNagScreen>();
         for (std::uint64_t seed : {1u, 2u, 3u, 4u, 5u, 6u, 7u, 8u}) {
             ui::Randomize(seed);
             const float r = ui::Rnd();
             ui::Randomize(seed);
-            qint16 n = 0;
-            referral::CoBrand_Randomize(n);
+            host.CoBrand_Randomize();
+            const qint16 n = host.intCoBrandRandomNumber;
             QCOMPARE(n, static_cast<qint16>(std::floor(static_cast<double>(r) * 6.0 + 1.0)));
             QVERIFY(n >= 1 && n <= 6);
-            QWidget* expected = n % 2 != 0 ? static_cast<QWidget*>(main.lblCobrand) : main.lblFullBrand;
+            QWidget* expected = n % 2 != 0 ? testsupport::child(main, "lblCobrand")
+                                           : testsupport::child(main, "lblFullBrand");
             QCOMPARE(offerInFront(main), expected);
         }
     }
@@ -152,10 +143,13 @@ private slots:
     // Without the name-entry window there is nothing to reorder, and none is created for it.
     void coBrandWithoutTheMainWindow()
     {
+        run->start();
+        ui::Forms::unload<reading::frmMain>();
+        testsupport::settle();
         testsupport::ScriptedRandom random{0.5f};
-        qint16 n = 0;
-        referral::CoBrand_Randomize(n);
-        QCOMPARE(n, static_cast<qint16>(4));
+        auto& host = ui::Forms::get<app::frmNagScreen>();
+        host.CoBrand_Randomize();
+        QCOMPARE(host.intCoBrandRandomNumber, static_cast<qint16>(4));
         QVERIFY(!ui::Forms::isLoaded<reading::frmMain>());
     }
 
@@ -163,7 +157,8 @@ private slots:
     void designOrder()
     {
         auto& main = ui::Forms::get<reading::frmMain>();
-        QCOMPARE(offerInFront(main), static_cast<QWidget*>(main.lblFullBrand));
+        QCOMPARE(offerInFront(main),
+                 static_cast<QWidget*>(testsupport::child<ui::LinkLabel>(main, "lblFullBrand")));
     }
 
     void messages()
@@ -189,10 +184,10 @@ private slots:
         const QString name = referral::ForumSiteName();
         QVERIFY(!name.isEmpty());
         QVERIFY(!name.contains(u':'));
-        QCOMPARE(name.toLower(), app::ForumHost().section(u':', 0, 0).toLower());
+        QCOMPARE(name.toLower(), services::ForumHost().section(u':', 0, 0).toLower());
         QVERIFY(name.at(0).isUpper() || !name.at(0).isLetter());
     }
 };
 
-TOLVY_TEST_MAIN(PromoTest)
+QTEST_MAIN(PromoTest)
 #include "tst_promo.moc"

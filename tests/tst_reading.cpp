@@ -24,9 +24,20 @@ const float kThird = 1.0f / 3.0f; // the float nearest a third lies just above i
 const float kJustBelowTwoThirds = std::nextafter(2.0f / 3.0f, 0.0f);
 const float kJustBelowOne = std::nextafter(1.0f, 0.0f);
 
+const QString kFirstCaption = QStringLiteral("Count Beads for the First Time");
+const QString kSecondCaption = QStringLiteral("Count Beads for the Second Time");
+const QString kThirdCaption = QStringLiteral("Count Beads for the Third Time");
+const QString kRefreshCaption = QStringLiteral("Click To Refresh");
+
+// Bead box 0, 1 or 2 of the reading window.
+QWidget* beadBox(const frmDisplay& display, size_t index)
+{
+    return testsupport::child(display, qPrintable(QStringLiteral("picBeads%1").arg(index)));
+}
+
 } // namespace
 
-class ReadingTest : public QObject {
+class ReadingTest : public testsupport::TestCase {
     Q_OBJECT
 
     testsupport::MessageBoxes messages;
@@ -35,12 +46,15 @@ class ReadingTest : public QObject {
 
     frmDisplay* startReading()
     {
-        QTest::mouseClick(main->cmdCalculate, Qt::LeftButton);
+        QTest::mouseClick(testsupport::child<QPushButton>(*main, "cmdCalculate"), Qt::LeftButton);
         auto* display = ui::Forms::find<frmDisplay>();
         return display;
     }
 
-    void clickBeads(frmDisplay* display) { QTest::mouseClick(display->cmdBeads, Qt::LeftButton); }
+    void clickBeads(frmDisplay* display)
+    {
+        QTest::mouseClick(testsupport::child<QPushButton>(*display, "cmdBeads"), Qt::LeftButton);
+    }
 
 private slots:
     void init()
@@ -50,7 +64,7 @@ private slots:
         run->start();
         main = ui::Forms::find<frmMain>();
         QVERIFY(main);
-        QTest::keyClicks(main->txtName, QStringLiteral("tara"));
+        QTest::keyClicks(testsupport::child<ui::MultiLineTextBox>(*main, "txtName"), QStringLiteral("tara"));
     }
 
     void cleanup()
@@ -88,11 +102,11 @@ private slots:
         QVERIFY(display && display->isVisible());
         QVERIFY(!main->isVisible());
         QVERIFY(!ui::Forms::find<referral::frmNagScreen2>()->isVisible());
-        QCOMPARE(display->cmdBeads->text(), kFirstCaption);
+        QCOMPARE(testsupport::child<QPushButton>(*display, "cmdBeads")->text(), kFirstCaption);
         for (int box = 0; box < 3; ++box)
             QCOMPARE(display->pictureShown(box), kQuestionMark);
         QVERIFY(QTest::qWaitForWindowActive(display));
-        QCOMPARE(QApplication::focusWidget(), display->cmdBack);
+        QCOMPARE(QApplication::focusWidget(), testsupport::child<QPushButton>(*display, "cmdBack"));
         QCOMPARE(testsupport::visibleWindows(), QStringList{QStringLiteral("frmDisplay")});
     }
 
@@ -121,31 +135,34 @@ private slots:
         frmDisplay* display = startReading();
         testsupport::ScriptedRandom script{r1, r2, r3};
         const std::array<int, 3> omens{o1, o2, o3};
-        const std::array<QLabel*, 3> names{display->lblAnimalOne, display->lblAnimalTwo,
-                                           display->lblAnimalThree};
-        const std::array<QLabel*, 3> texts{display->lblOne, display->lblTwo, display->lblThree};
+        const std::array<QLabel*, 3> names{testsupport::child<QLabel>(*display, "lblAnimalOne"),
+                                           testsupport::child<QLabel>(*display, "lblAnimalTwo"),
+                                           testsupport::child<QLabel>(*display, "lblAnimalThree")};
+        const std::array<QLabel*, 3> texts{testsupport::child<QLabel>(*display, "lblOne"),
+                                           testsupport::child<QLabel>(*display, "lblTwo"),
+                                           testsupport::child<QLabel>(*display, "lblThree")};
         const std::array<QString, 3> captions{kSecondCaption, kThirdCaption, kRefreshCaption};
 
         for (int count = 1; count <= 3; ++count) {
             clickBeads(display);
             const auto i = size_t(count - 1);
-            QCOMPARE(int(intCount), count);
-            QCOMPARE(int(intDraw), omens[i]);
+            QCOMPARE(int(currentReading().intCount), count);
+            QCOMPARE(int(currentReading().intDraw), omens[i]);
             QCOMPARE(display->pictureShown(count - 1), omens[i]);
             QCOMPARE(names[i]->text(), omenName(qint16(omens[i])));
             QCOMPARE(texts[i]->text(), interpretation(count, qint16(omens[i])));
-            QCOMPARE(display->cmdBeads->text(), captions[i]);
+            QCOMPARE(testsupport::child<QPushButton>(*display, "cmdBeads")->text(), captions[i]);
             // Rows not counted yet stay empty, their boxes keep the question mark.
             for (size_t later = i + 1; later < 3; ++later) {
                 QVERIFY(names[later]->text().isEmpty());
                 QVERIFY(texts[later]->text().isEmpty());
                 QCOMPARE(display->pictureShown(int(later)), kQuestionMark);
             }
-            QVERIFY(display->lblAllThree->text().isEmpty());
+            QVERIFY(testsupport::child<QLabel>(*display, "lblAllThree")->text().isEmpty());
         }
-        QCOMPARE(int(intOmenOne), o1);
-        QCOMPARE(int(intOmenTwo), o2);
-        QCOMPARE(int(intOmenThree), o3);
+        QCOMPARE(int(currentReading().intOmenOne), o1);
+        QCOMPARE(int(currentReading().intOmenTwo), o2);
+        QCOMPARE(int(currentReading().intOmenThree), o3);
         QCOMPARE(script.consumed, 3);
     }
 
@@ -155,13 +172,13 @@ private slots:
         testsupport::ScriptedRandom script{0.0f, kJustBelowThird, 0.2f};
         clickBeads(display);
         clickBeads(display);
-        QVERIFY(display->lblAllThree->text().isEmpty());
+        QVERIFY(testsupport::child<QLabel>(*display, "lblAllThree")->text().isEmpty());
         clickBeads(display);
         QCOMPARE(
-            display->lblThree->text(),
+            testsupport::child<QLabel>(*display, "lblThree")->text(),
             QStringLiteral("The Falcon is the sign for an unexpected visitor. Health related ailments can be "
                            "cured if you try to find a way."));
-        QCOMPARE(display->lblAllThree->text(),
+        QCOMPARE(testsupport::child<QLabel>(*display, "lblAllThree")->text(),
                  QStringLiteral(
                      "When all three are falcons, this indicates very good times and good luck. Nothing "
                      "can go wrong for you now. Heath will be great and you will have wonderful guests."));
@@ -173,22 +190,29 @@ private slots:
         testsupport::ScriptedRandom script{0.0f, 0.0f, 0.0f, 0.5f, 0.9f};
         for (int i = 0; i < 3; ++i)
             clickBeads(display);
-        QVERIFY(!display->lblAllThree->text().isEmpty());
+        QVERIFY(!testsupport::child<QLabel>(*display, "lblAllThree")->text().isEmpty());
         clickBeads(display);
         QCOMPARE(script.consumed, 4);
-        QCOMPARE(display->cmdBeads->text(), kFirstCaption);
-        QCOMPARE(int(intCount), 0);
-        QCOMPARE(int(intDraw), 0);
-        QCOMPARE(int(intOmenOne) + int(intOmenTwo) + int(intOmenThree), 0);
-        for (QLabel* label : {display->lblOne, display->lblTwo, display->lblThree, display->lblAnimalOne,
-                              display->lblAnimalTwo, display->lblAnimalThree, display->lblAllThree})
+        QCOMPARE(testsupport::child<QPushButton>(*display, "cmdBeads")->text(), kFirstCaption);
+        QCOMPARE(int(currentReading().intCount), 0);
+        QCOMPARE(int(currentReading().intDraw), 0);
+        QCOMPARE(int(currentReading().intOmenOne) + int(currentReading().intOmenTwo) +
+                     int(currentReading().intOmenThree),
+                 0);
+        for (QLabel* label :
+             {testsupport::child<QLabel>(*display, "lblOne"), testsupport::child<QLabel>(*display, "lblTwo"),
+              testsupport::child<QLabel>(*display, "lblThree"),
+              testsupport::child<QLabel>(*display, "lblAnimalOne"),
+              testsupport::child<QLabel>(*display, "lblAnimalTwo"),
+              testsupport::child<QLabel>(*display, "lblAnimalThree"),
+              testsupport::child<QLabel>(*display, "lblAllThree")})
             QVERIFY2(label->text().isEmpty(), qPrintable(label->objectName()));
         for (int box = 0; box < 3; ++box)
             QCOMPARE(display->pictureShown(box), kQuestionMark);
         // And the next reading starts at the first count with the next draw.
         clickBeads(display);
-        QCOMPARE(int(intOmenOne), int(kSnowLion));
-        QCOMPARE(display->cmdBeads->text(), kSecondCaption);
+        QCOMPARE(int(currentReading().intOmenOne), int(kSnowLion));
+        QCOMPARE(testsupport::child<QPushButton>(*display, "cmdBeads")->text(), kSecondCaption);
     }
 
     void interpretationsAreExact_data()
@@ -259,24 +283,25 @@ private slots:
         clickBeads(display);
         clickBeads(display);
         if (viaMenu)
-            display->mnuBack->trigger();
+            testsupport::child<QAction>(*display, "mnuBack")->trigger();
         else
-            QTest::mouseClick(display->cmdBack, Qt::LeftButton);
+            QTest::mouseClick(testsupport::child<QPushButton>(*display, "cmdBack"), Qt::LeftButton);
         testsupport::settle();
         QVERIFY(ui::Forms::find<frmDisplay>() == nullptr);
         QCOMPARE(testsupport::visibleWindows(), QStringList{QStringLiteral("frmMain")});
-        QCOMPARE(main->txtName->toPlainText(), QStringLiteral("TARA"));
+        QCOMPARE(testsupport::child<ui::MultiLineTextBox>(*main, "txtName")->toPlainText(),
+                 QStringLiteral("TARA"));
         // The reading's results outlive its window until the next reading starts.
-        QCOMPARE(int(intCount), 2);
-        QCOMPARE(int(intOmenTwo), int(kSnowLion));
+        QCOMPARE(int(currentReading().intCount), 2);
+        QCOMPARE(int(currentReading().intOmenTwo), int(kSnowLion));
 
         display = startReading();
         QVERIFY(display);
-        QCOMPARE(int(intCount), 0);
-        QCOMPARE(display->cmdBeads->text(), kFirstCaption);
+        QCOMPARE(int(currentReading().intCount), 0);
+        QCOMPARE(testsupport::child<QPushButton>(*display, "cmdBeads")->text(), kFirstCaption);
         for (int box = 0; box < 3; ++box)
             QCOMPARE(display->pictureShown(box), kQuestionMark);
-        QVERIFY(display->lblOne->text().isEmpty());
+        QVERIFY(testsupport::child<QLabel>(*display, "lblOne")->text().isEmpty());
     }
 
     void enterRightAfterOpeningGoesBack()
@@ -293,31 +318,31 @@ private slots:
     {
         frmDisplay* display = startReading();
         QVERIFY(QTest::qWaitForWindowActive(display));
-        QCOMPARE(QApplication::focusWidget(), display->cmdBack);
-        QTest::keyClick(display->cmdBack, Qt::Key_Tab);
-        QCOMPARE(QApplication::focusWidget(), display->cmdExit);
-        QTest::keyClick(display->cmdExit, Qt::Key_Tab);
-        QCOMPARE(QApplication::focusWidget(), display->cmdBeads);
+        QCOMPARE(QApplication::focusWidget(), testsupport::child<QPushButton>(*display, "cmdBack"));
+        QTest::keyClick(testsupport::child<QPushButton>(*display, "cmdBack"), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), testsupport::child<QPushButton>(*display, "cmdExit"));
+        QTest::keyClick(testsupport::child<QPushButton>(*display, "cmdExit"), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), testsupport::child<QPushButton>(*display, "cmdBeads"));
     }
 
     void widerPicturesAreShownWhole()
     {
         frmDisplay* display = startReading();
         testsupport::ScriptedRandom script{0.9f, 0.5f, 0.1f};
-        const QRect design = display->picBeads[0]->geometry();
+        const QRect design = beadBox(*display, 0)->geometry();
         for (int i = 0; i < 3; ++i)
             clickBeads(display);
         const std::array<int, 3> widths{78, 59, 41};
         for (size_t box = 0; box < 3; ++box) {
-            const QRect r = display->picBeads[box]->geometry();
+            const QRect r = beadBox(*display, box)->geometry();
             QVERIFY(r.width() >= widths[box] + 2);
             QVERIFY(r.height() >= 42);
         }
         // Growing boxes keep clear of each other.
-        QVERIFY(display->picBeads[0]->geometry().right() < display->picBeads[1]->geometry().left());
-        QVERIFY(display->picBeads[1]->geometry().right() < display->picBeads[2]->geometry().left());
+        QVERIFY(beadBox(*display, 0)->geometry().right() < beadBox(*display, 1)->geometry().left());
+        QVERIFY(beadBox(*display, 1)->geometry().right() < beadBox(*display, 2)->geometry().left());
         clickBeads(display);
-        QCOMPARE(display->picBeads[0]->geometry(), design);
+        QCOMPARE(beadBox(*display, 0)->geometry(), design);
     }
 
     void picturesHaveTheirSizes_data()
@@ -340,5 +365,5 @@ private slots:
     }
 };
 
-TOLVY_TEST_MAIN(ReadingTest)
+QTEST_MAIN(ReadingTest)
 #include "tst_reading.moc"

@@ -1,8 +1,8 @@
 // The referral request: the checks of the submit step and of SendReferral with their messages,
 // and the address handed to the browser, read back the way a web server reads its query.
-#include "app/links.h"
 #include "referral/frmNagScreen2.h"
 #include "referral/modTellAFriend.h"
+#include "services/links.h"
 #include "support/testsupport.h"
 #include "ui/browser.h"
 #include "ui/controls.h"
@@ -27,12 +27,8 @@ const QString kDistinct = QStringLiteral("Please Enter Distinct Email Addresses"
 
 } // namespace
 
-class ReferralTest : public QObject {
+class ReferralTest : public testsupport::ProgramTest {
     Q_OBJECT
-
-    std::unique_ptr<testsupport::ProgramRun> run;
-    std::unique_ptr<testsupport::MessageBoxes> boxes;
-    std::unique_ptr<testsupport::Browser> browser;
 
     frmNagScreen2& open()
     {
@@ -44,13 +40,16 @@ class ReferralTest : public QObject {
     void fill(frmNagScreen2& form, const QString& name, const QString& email, const QString& friendName,
               const QString& friendEmail)
     {
-        form.txtName->setText(name);
-        form.txtEmail->setText(email);
-        form.txtFriendName->setText(friendName);
-        form.txtFriendEmail->setText(friendEmail);
+        testsupport::child<QLineEdit>(form, "txtName")->setText(name);
+        testsupport::child<QLineEdit>(form, "txtEmail")->setText(email);
+        testsupport::child<QLineEdit>(form, "txtFriendName")->setText(friendName);
+        testsupport::child<QLineEdit>(form, "txtFriendEmail")->setText(friendEmail);
     }
 
-    void submit(frmNagScreen2& form) { QTest::mouseClick(form.cmdSubmit, Qt::LeftButton); }
+    void submit(frmNagScreen2& form)
+    {
+        QTest::mouseClick(testsupport::child<QPushButton>(form, "cmdSubmit"), Qt::LeftButton);
+    }
 
     static Pairs queryOf(const QString& address)
     {
@@ -66,24 +65,10 @@ class ReferralTest : public QObject {
                 {QStringLiteral("taf3"), message},
                 {QStringLiteral("taf4"), friendName},
                 {QStringLiteral("taf5"), friendEmail},
-                {QStringLiteral("taf6"), QStringLiteral("http://") + app::ProductHost() + u'/'}};
+                {QStringLiteral("taf6"), QStringLiteral("http://") + services::ProductHost() + u'/'}};
     }
 
 private slots:
-    void init()
-    {
-        run = std::make_unique<testsupport::ProgramRun>();
-        boxes = std::make_unique<testsupport::MessageBoxes>();
-        browser = std::make_unique<testsupport::Browser>();
-    }
-
-    void cleanup()
-    {
-        run.reset();
-        browser.reset();
-        boxes.reset();
-    }
-
     void emailChecks_data()
     {
         QTest::addColumn<QString>("email");
@@ -137,8 +122,8 @@ private slots:
             QCOMPARE(browser->opened.size(), 0);
         }
         // The boxes keep what the user typed; the fields hold it trimmed.
-        QCOMPARE(form.txtEmail->text(), email);
-        QCOMPARE(form.txtFriendEmail->text(), friendEmail);
+        QCOMPARE(testsupport::child<QLineEdit>(form, "txtEmail")->text(), email);
+        QCOMPARE(testsupport::child<QLineEdit>(form, "txtFriendEmail")->text(), friendEmail);
         QCOMPARE(taf::strYourEmail, email.trimmed());
         QCOMPARE(taf::strFriendEmail, friendEmail.trimmed());
     }
@@ -213,9 +198,9 @@ private slots:
         submit(form);
         QCOMPARE(boxes->texts(), shown.isEmpty() ? QStringList{} : QStringList{shown});
         QCOMPARE(browser->opened.size(), shown.isEmpty() ? 1 : 0);
-        QCOMPARE(form.txtName->text(), name);
+        QCOMPARE(testsupport::child<QLineEdit>(form, "txtName")->text(), name);
         QCOMPARE(form.messageText(), message);
-        QCOMPARE(form.txtFriendName->text(), friendName);
+        QCOMPARE(testsupport::child<QLineEdit>(form, "txtFriendName")->text(), friendName);
     }
 
     // The two e-mail tests of SendReferral, which the submit step never lets fail.
@@ -248,13 +233,9 @@ private slots:
         QFETCH(QString, friendEmail);
         QFETCH(QString, shown);
 
-        taf::strYourName = QStringLiteral("Anna");
-        taf::strYourEmail = email;
-        taf::strYourMessage = QStringLiteral("Hi");
-        taf::strFriendName = QStringLiteral("Bo");
-        taf::strFriendEmail = friendEmail;
         taf::strReferralAddress = QStringLiteral("before");
-        taf::SendReferral();
+        taf::SendReferral(
+            {QStringLiteral("Anna"), email, QStringLiteral("Hi"), QStringLiteral("Bo"), friendEmail});
         QCOMPARE(boxes->texts(), QStringList{shown});
         QCOMPARE(boxes->shown.front().icon, ui::MsgIcon::Error);
         QCOMPARE(browser->opened.size(), 0);
@@ -326,10 +307,11 @@ private slots:
         const QUrl url = QUrl::fromEncoded(address.toUtf8(), QUrl::StrictMode);
         QVERIFY2(url.isValid(), qPrintable(url.errorString()));
         QCOMPARE(url.scheme(), QStringLiteral("http"));
-        QCOMPARE(url.authority(), app::ForumHost());
+        QCOMPARE(url.authority(), services::ForumHost());
         QCOMPARE(url.path(), QStringLiteral("/zenk-refer-a-friend.php"));
         QVERIFY(!url.hasFragment());
-        QVERIFY(address.startsWith(app::linkAddress(app::LinkTarget::ReferralEndpoint) + u"?taf1="_qs));
+        QVERIFY(
+            address.startsWith(services::linkAddress(services::LinkTarget::ReferralEndpoint) + u"?taf1="_qs));
 
         QCOMPARE(queryOf(address), expectedQuery(name, email, message, friendName, friendEmail));
     }
@@ -345,11 +327,11 @@ private slots:
         submit(form);
         QCOMPARE(
             browser->opened,
-            QStringList{app::linkAddress(app::LinkTarget::ReferralEndpoint) +
+            QStringList{services::linkAddress(services::LinkTarget::ReferralEndpoint) +
                         u"?taf1=Ann-Marie_O'Neil%20(2)&taf2=ann.m@b.c"
                         u"&taf3=50%25%20%26%20%3D%20%23%20%2B%20~!*,;?%09%22%3C%3E%5B%5D%7B%7D%7C%5C%5E%60%7F"
                         u"&taf4=Zo%C3%AB&taf5=bo:ek/x@e.f&taf6=http://"_qs +
-                        app::ProductHost() + u'/'});
+                        services::ProductHost() + u'/'});
     }
 
     // The system passes an address on to the browser only up to a length; a longer referral is
@@ -384,7 +366,7 @@ private slots:
         QCOMPARE(boxes->shown.front().icon, ui::MsgIcon::Error);
         QCOMPARE(browser->opened.size(), 0);
         QCOMPARE(form.messageText(), message);
-        QCOMPARE(form.txtName->text(), QStringLiteral("Anna"));
+        QCOMPARE(testsupport::child<QLineEdit>(form, "txtName")->text(), QStringLiteral("Anna"));
         QVERIFY(form.isVisible());
     }
 
@@ -425,8 +407,8 @@ private slots:
         QCOMPARE(browser->opened, (QStringList{first, first}));
         QCOMPARE(boxes->count(), 0);
         QVERIFY(form.isVisible());
-        QCOMPARE(form.txtName->text(), QStringLiteral("Anna"));
-        QCOMPARE(form.txtEmail->text(), QStringLiteral("anna@b.c"));
+        QCOMPARE(testsupport::child<QLineEdit>(form, "txtName")->text(), QStringLiteral("Anna"));
+        QCOMPARE(testsupport::child<QLineEdit>(form, "txtEmail")->text(), QStringLiteral("anna@b.c"));
         QCOMPARE(form.messageText(), QStringLiteral("Your Message\r\n"));
         QCOMPARE(taf::strReferralAddress, first);
         QCOMPARE(run->ends, 0);
@@ -458,5 +440,5 @@ private slots:
     }
 };
 
-TOLVY_TEST_MAIN(ReferralTest)
+QTEST_MAIN(ReferralTest)
 #include "tst_referral.moc"

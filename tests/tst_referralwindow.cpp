@@ -1,8 +1,8 @@
 // The refer-a-friend window: its controls and texts, the tab order, the placeholders of the
 // five text boxes, the space filter of the two e-mail boxes, its two links and its creation.
-#include "app/links.h"
 #include "referral/frmNagScreen2.h"
 #include "referral/promo.h"
+#include "services/links.h"
 #include "support/testsupport.h"
 #include "ui/controls.h"
 #include "ui/forms.h"
@@ -40,12 +40,8 @@ QString shownText(const QWidget* widget)
 
 } // namespace
 
-class ReferralWindowTest : public QObject {
+class ReferralWindowTest : public testsupport::ProgramTest {
     Q_OBJECT
-
-    std::unique_ptr<testsupport::ProgramRun> run;
-    std::unique_ptr<testsupport::MessageBoxes> boxes;
-    std::unique_ptr<testsupport::Browser> browser;
 
     // Shows the window as the exit flow does and waits until it has the focus.
     frmNagScreen2& open()
@@ -61,32 +57,19 @@ class ReferralWindowTest : public QObject {
 
     QString textOf(frmNagScreen2& form, QWidget* widget)
     {
-        return widget == form.txtMessage ? form.messageText() : shownText(widget);
+        return widget == testsupport::child<ui::MultiLineTextBox>(form, "txtMessage") ? form.messageText()
+                                                                                      : shownText(widget);
     }
 
     void setTextOf(frmNagScreen2& form, QWidget* widget, const QString& text)
     {
-        if (widget == form.txtMessage)
+        if (widget == testsupport::child<ui::MultiLineTextBox>(form, "txtMessage"))
             form.setMessageText(text);
         else
             qobject_cast<QLineEdit*>(widget)->setText(text);
     }
 
 private slots:
-    void init()
-    {
-        run = std::make_unique<testsupport::ProgramRun>();
-        boxes = std::make_unique<testsupport::MessageBoxes>();
-        browser = std::make_unique<testsupport::Browser>();
-    }
-
-    void cleanup()
-    {
-        run.reset();
-        browser.reset();
-        boxes.reset();
-    }
-
     void controls_data()
     {
         QTest::addColumn<QString>("name");
@@ -98,7 +81,7 @@ private slots:
         QTest::newRow("Label1") << "Label1" << client << QRect(1080, 240, 4635, 435) << "Tolvy Sarnavel v1.0";
         QTest::newRow("Picture1") << "Picture1" << client << QRect(360, 120, 540, 540) << QString();
         QTest::newRow("Check1") << "Check1" << client << QRect(30, 2040, 7185, 555)
-                                << QStringLiteral("Click Here To Visit ") + app::ForumHost() +
+                                << QStringLiteral("Click Here To Visit ") + services::ForumHost() +
                                        QStringLiteral(" Now");
         QTest::newRow("cmdClose") << "cmdClose" << client << QRect(6000, 2760, 1245, 375) << "E&xit";
         QTest::newRow("Frame2") << "Frame2" << client << QRect(120, 3240, 7065, 1455) << "Refer A Friend";
@@ -148,26 +131,36 @@ private slots:
         QCOMPARE(form.centralWidget()->size(), ui::twipsSize(11115, 4725));
         QCOMPARE(form.centralWidget()->palette().color(QPalette::Window), QColor(Qt::white));
         QVERIFY(form.centralWidget()->autoFillBackground());
-        for (QGroupBox* frame : {form.Frame2, form.Frame6}) {
+        for (QGroupBox* frame :
+             {testsupport::child<QGroupBox>(form, "Frame2"), testsupport::child<QGroupBox>(form, "Frame6")}) {
             QCOMPARE(frame->palette().color(QPalette::Window), kNavy);
             QCOMPARE(frame->palette().color(QPalette::WindowText), QColor(Qt::white));
             QVERIFY(frame->autoFillBackground());
         }
-        QVERIFY(!form.Label1->font().families().contains(QStringLiteral("Verdana")));
-        QVERIFY(form.Label2->font().bold());
-        QCOMPARE(form.Label2->font().pixelSize(), 13);
-        QCOMPARE(form.Check1->font().pixelSize(), 19);
-        QCOMPARE(form.Label3->font().pixelSize(), 12);
-        QCOMPARE(form.Label3->palette().color(QPalette::WindowText), QColor(Qt::white));
-        QVERIFY(form.lblGoToHome->font().bold() && form.lblGoToHome->font().underline());
-        QCOMPARE(form.lblGoToHome->palette().color(QPalette::WindowText), QColor(255, 255, 0));
-        QCOMPARE(form.Check1->cursor().shape(), Qt::PointingHandCursor);
-        QCOMPARE(form.lblGoToHome->cursor().shape(), Qt::PointingHandCursor);
-        QVERIFY(!form.Picture1->pixmap().isNull());
-        QVERIFY(!form.Check1->isChecked());
+        QVERIFY(!testsupport::child<QLabel>(form, "Label1")
+                     ->font()
+                     .families()
+                     .contains(QStringLiteral("Verdana")));
+        QVERIFY(testsupport::child<QLabel>(form, "Label2")->font().bold());
+        QCOMPARE(testsupport::child<QLabel>(form, "Label2")->font().pixelSize(), 13);
+        QCOMPARE(testsupport::child<QCheckBox>(form, "Check1")->font().pixelSize(), 19);
+        QCOMPARE(testsupport::child<QLabel>(form, "Label3")->font().pixelSize(), 12);
+        QCOMPARE(testsupport::child<QLabel>(form, "Label3")->palette().color(QPalette::WindowText),
+                 QColor(Qt::white));
+        QVERIFY(testsupport::child<ui::LinkLabel>(form, "lblGoToHome")->font().bold() &&
+                testsupport::child<ui::LinkLabel>(form, "lblGoToHome")->font().underline());
+        QCOMPARE(
+            testsupport::child<ui::LinkLabel>(form, "lblGoToHome")->palette().color(QPalette::WindowText),
+            QColor(255, 255, 0));
+        QCOMPARE(testsupport::child<QCheckBox>(form, "Check1")->cursor().shape(), Qt::PointingHandCursor);
+        QCOMPARE(testsupport::child<ui::LinkLabel>(form, "lblGoToHome")->cursor().shape(),
+                 Qt::PointingHandCursor);
+        QVERIFY(!testsupport::child<ui::PictureBox>(form, "Picture1")->pixmap().isNull());
+        QVERIFY(!testsupport::child<QCheckBox>(form, "Check1")->isChecked());
 
         // The two paragraphs of the catalogue text.
-        const QStringList paragraphs = form.Label3->text().split(QStringLiteral("\n\n"));
+        const QStringList paragraphs =
+            testsupport::child<QLabel>(form, "Label3")->text().split(QStringLiteral("\n\n"));
         QCOMPARE(paragraphs.size(), 2);
         for (const char* topic : {"astrology", "psychic", "tarot", "numerology", "occult"})
             QVERIFY2(paragraphs[0].contains(QLatin1StringView(topic)), topic);
@@ -184,22 +177,42 @@ private slots:
                 metrics.boundingRect(QRect(0, 0, width, 100 * height), Qt::TextWordWrap, text);
             return needed.width() <= width && needed.height() <= height + metrics.lineSpacing() / 2;
         };
-        QVERIFY(fits(form.Label1, form.Label1->text(), form.Label1->width(), form.Label1->height()));
-        QVERIFY(fits(form.Label3, form.Label3->text(), form.Label3->width(), form.Label3->height()));
-        QVERIFY(fits(form.lblGoToHome, form.lblGoToHome->text(), form.lblGoToHome->width(),
-                     form.lblGoToHome->height()));
-        QVERIFY(fits(form.Label2, form.Label2->text(), form.Label2->width(), form.Label2->height()));
-        const int indicator =
-            form.Check1->style()->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, form.Check1) +
-            form.Check1->style()->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr, form.Check1);
-        QVERIFY(fits(form.Check1, form.Check1->text(), form.Check1->width() - indicator,
-                     QFontMetrics(form.Check1->font()).height()));
+        QVERIFY(fits(testsupport::child<QLabel>(form, "Label1"),
+                     testsupport::child<QLabel>(form, "Label1")->text(),
+                     testsupport::child<QLabel>(form, "Label1")->width(),
+                     testsupport::child<QLabel>(form, "Label1")->height()));
+        QVERIFY(fits(testsupport::child<QLabel>(form, "Label3"),
+                     testsupport::child<QLabel>(form, "Label3")->text(),
+                     testsupport::child<QLabel>(form, "Label3")->width(),
+                     testsupport::child<QLabel>(form, "Label3")->height()));
+        QVERIFY(fits(testsupport::child<ui::LinkLabel>(form, "lblGoToHome"),
+                     testsupport::child<ui::LinkLabel>(form, "lblGoToHome")->text(),
+                     testsupport::child<ui::LinkLabel>(form, "lblGoToHome")->width(),
+                     testsupport::child<ui::LinkLabel>(form, "lblGoToHome")->height()));
+        QVERIFY(fits(testsupport::child<QLabel>(form, "Label2"),
+                     testsupport::child<QLabel>(form, "Label2")->text(),
+                     testsupport::child<QLabel>(form, "Label2")->width(),
+                     testsupport::child<QLabel>(form, "Label2")->height()));
+        const int indicator = testsupport::child<QCheckBox>(form, "Check1")
+                                  ->style()
+                                  ->pixelMetric(QStyle::PM_IndicatorWidth, nullptr,
+                                                testsupport::child<QCheckBox>(form, "Check1")) +
+                              testsupport::child<QCheckBox>(form, "Check1")
+                                  ->style()
+                                  ->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr,
+                                                testsupport::child<QCheckBox>(form, "Check1"));
+        QVERIFY(fits(testsupport::child<QCheckBox>(form, "Check1"),
+                     testsupport::child<QCheckBox>(form, "Check1")->text(),
+                     testsupport::child<QCheckBox>(form, "Check1")->width() - indicator,
+                     QFontMetrics(testsupport::child<QCheckBox>(form, "Check1")->font()).height()));
         // Every promotional message fits at the label's own font, without narrowing.
         const QFont messageFont = ui::verdana(9.75, true);
         for (int k = 0; k < referral::kPromoMessageCount; ++k) {
             QLabel probe;
             probe.setFont(messageFont);
-            QVERIFY2(fits(&probe, referral::PromoMessage(k), form.Label2->width(), form.Label2->height()),
+            QVERIFY2(fits(&probe, referral::PromoMessage(k),
+                          testsupport::child<QLabel>(form, "Label2")->width(),
+                          testsupport::child<QLabel>(form, "Label2")->height()),
                      qPrintable(referral::PromoMessage(k)));
         }
     }
@@ -207,7 +220,7 @@ private slots:
     void tabOrder()
     {
         frmNagScreen2& form = open();
-        QCOMPARE(QApplication::focusWidget(), form.cmdClose);
+        QCOMPARE(QApplication::focusWidget(), testsupport::child<QPushButton>(form, "cmdClose"));
         const QStringList chain{"Check1",         "txtName",       "cmdSubmit",  "txtEmail",
                                 "txtFriendEmail", "txtFriendName", "txtMessage", "cmdClose"};
         for (const QString& next : chain) {
@@ -216,8 +229,10 @@ private slots:
             QCOMPARE(QApplication::focusWidget()->objectName(), next);
         }
         // The message box is out of sight below the frame's edge, yet enabled and in the chain.
-        QVERIFY(form.txtMessage->isVisible() && form.txtMessage->isEnabled());
-        QVERIFY(form.txtMessage->y() > form.Frame2->height());
+        QVERIFY(testsupport::child<ui::MultiLineTextBox>(form, "txtMessage")->isVisible() &&
+                testsupport::child<ui::MultiLineTextBox>(form, "txtMessage")->isEnabled());
+        QVERIFY(testsupport::child<ui::MultiLineTextBox>(form, "txtMessage")->y() >
+                testsupport::child<QGroupBox>(form, "Frame2")->height());
     }
 
     void placeholderOnFocusIn_data()
@@ -329,42 +344,45 @@ private slots:
         QWidget* widget = box(form, name);
         widget->setFocus(Qt::TabFocusReason);
         setTextOf(form, widget, typed);
-        form.cmdClose->setFocus(Qt::TabFocusReason);
+        testsupport::child<QPushButton>(form, "cmdClose")->setFocus(Qt::TabFocusReason);
         QCOMPARE(textOf(form, widget), after);
     }
 
     void tabbingThroughTheName()
     {
         frmNagScreen2& form = open();
-        QTest::keyClick(form.cmdClose, Qt::Key_Tab);
-        QTest::keyClick(form.Check1, Qt::Key_Tab);
-        QCOMPARE(QApplication::focusWidget(), form.txtName);
-        QCOMPARE(form.txtName->text(), QString());
-        QTest::keyClick(form.txtName, Qt::Key_Tab);
-        QCOMPARE(form.txtName->text(), QStringLiteral("Your Name"));
-        QTest::keyClick(form.cmdSubmit, Qt::Key_Backtab);
-        QCOMPARE(form.txtName->text(), QString());
-        QTest::keyClicks(form.txtName, QStringLiteral("Anna Lee"));
-        QTest::keyClick(form.txtName, Qt::Key_Tab);
-        QCOMPARE(form.txtName->text(), QStringLiteral("Anna Lee"));
+        QTest::keyClick(testsupport::child<QPushButton>(form, "cmdClose"), Qt::Key_Tab);
+        QTest::keyClick(testsupport::child<QCheckBox>(form, "Check1"), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), testsupport::child<QLineEdit>(form, "txtName"));
+        QCOMPARE(testsupport::child<QLineEdit>(form, "txtName")->text(), QString());
+        QTest::keyClick(testsupport::child<QLineEdit>(form, "txtName"), Qt::Key_Tab);
+        QCOMPARE(testsupport::child<QLineEdit>(form, "txtName")->text(), QStringLiteral("Your Name"));
+        QTest::keyClick(testsupport::child<QPushButton>(form, "cmdSubmit"), Qt::Key_Backtab);
+        QCOMPARE(testsupport::child<QLineEdit>(form, "txtName")->text(), QString());
+        QTest::keyClicks(testsupport::child<QLineEdit>(form, "txtName"), QStringLiteral("Anna Lee"));
+        QTest::keyClick(testsupport::child<QLineEdit>(form, "txtName"), Qt::Key_Tab);
+        QCOMPARE(testsupport::child<QLineEdit>(form, "txtName")->text(), QStringLiteral("Anna Lee"));
     }
 
     void messageBoxCycle()
     {
         frmNagScreen2& form = open();
-        form.txtMessage->setFocus(Qt::TabFocusReason);
+        testsupport::child<ui::MultiLineTextBox>(form, "txtMessage")->setFocus(Qt::TabFocusReason);
         QCOMPARE(form.messageText(), QStringLiteral("Your Message\r\n"));
         // Emptied by the user, left, then entered again.
-        QTest::keyClick(form.txtMessage, Qt::Key_A, Qt::ControlModifier);
-        QTest::keyClick(form.txtMessage, Qt::Key_Delete);
+        QTest::keyClick(testsupport::child<ui::MultiLineTextBox>(form, "txtMessage"), Qt::Key_A,
+                        Qt::ControlModifier);
+        QTest::keyClick(testsupport::child<ui::MultiLineTextBox>(form, "txtMessage"), Qt::Key_Delete);
         QCOMPARE(form.messageText(), QString());
-        form.cmdClose->setFocus(Qt::TabFocusReason);
+        testsupport::child<QPushButton>(form, "cmdClose")->setFocus(Qt::TabFocusReason);
         QCOMPARE(form.messageText(), QStringLiteral("Your Message"));
-        form.txtMessage->setFocus(Qt::TabFocusReason);
+        testsupport::child<ui::MultiLineTextBox>(form, "txtMessage")->setFocus(Qt::TabFocusReason);
         QCOMPARE(form.messageText(), QString());
-        QTest::keyClicks(form.txtMessage, QStringLiteral("Hello"));
-        QTest::keyClick(form.txtMessage, Qt::Key_Return);
-        QTest::keyClicks(form.txtMessage, QStringLiteral("friend"));
+        QTest::keyClicks(testsupport::child<ui::MultiLineTextBox>(form, "txtMessage"),
+                         QStringLiteral("Hello"));
+        QTest::keyClick(testsupport::child<ui::MultiLineTextBox>(form, "txtMessage"), Qt::Key_Return);
+        QTest::keyClicks(testsupport::child<ui::MultiLineTextBox>(form, "txtMessage"),
+                         QStringLiteral("friend"));
         QCOMPARE(form.messageText(), QStringLiteral("Hello\r\nfriend"));
     }
 
@@ -373,18 +391,18 @@ private slots:
     void focusLeavingTheWindowKeepsTheText()
     {
         frmNagScreen2& form = open();
-        form.txtName->setFocus(Qt::TabFocusReason);
-        QCOMPARE(form.txtName->text(), QString());
+        testsupport::child<QLineEdit>(form, "txtName")->setFocus(Qt::TabFocusReason);
+        QCOMPARE(testsupport::child<QLineEdit>(form, "txtName")->text(), QString());
         QWidget other;
         other.setObjectName(QStringLiteral("other"));
         other.show();
         other.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&other));
-        QCOMPARE(form.txtName->text(), QString());
+        QCOMPARE(testsupport::child<QLineEdit>(form, "txtName")->text(), QString());
         form.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&form));
-        QCOMPARE(QApplication::focusWidget(), form.txtName);
-        QCOMPARE(form.txtName->text(), QString());
+        QCOMPARE(QApplication::focusWidget(), testsupport::child<QLineEdit>(form, "txtName"));
+        QCOMPARE(testsupport::child<QLineEdit>(form, "txtName")->text(), QString());
     }
 
     void spaceFilter_data()
@@ -444,10 +462,11 @@ private slots:
     void pastedSpacePasses()
     {
         frmNagScreen2& form = open();
-        form.txtFriendEmail->setFocus(Qt::TabFocusReason);
+        testsupport::child<QLineEdit>(form, "txtFriendEmail")->setFocus(Qt::TabFocusReason);
         QApplication::clipboard()->setText(QStringLiteral("bo ek@y.z"));
-        QTest::keyClick(form.txtFriendEmail, Qt::Key_V, Qt::ControlModifier);
-        QCOMPARE(form.txtFriendEmail->text(), QStringLiteral("bo ek@y.z"));
+        QTest::keyClick(testsupport::child<QLineEdit>(form, "txtFriendEmail"), Qt::Key_V,
+                        Qt::ControlModifier);
+        QCOMPARE(testsupport::child<QLineEdit>(form, "txtFriendEmail")->text(), QStringLiteral("bo ek@y.z"));
         QCOMPARE(boxes->count(), 0);
     }
 
@@ -467,27 +486,29 @@ private slots:
         QFETCH(int, clicks);
 
         frmNagScreen2& form = open();
-        const QString forum = app::linkAddress(app::LinkTarget::ForumHomePage);
+        const QString forum = services::linkAddress(services::LinkTarget::ForumHomePage);
         for (int i = 1; i <= clicks; ++i) {
             if (byKeyboard) {
-                form.Check1->setFocus(Qt::TabFocusReason);
-                QTest::keyClick(form.Check1, Qt::Key_Space);
+                testsupport::child<QCheckBox>(form, "Check1")->setFocus(Qt::TabFocusReason);
+                QTest::keyClick(testsupport::child<QCheckBox>(form, "Check1"), Qt::Key_Space);
             } else {
-                QTest::mouseClick(form.Check1, Qt::LeftButton, {}, QPoint(8, form.Check1->height() / 2));
+                QTest::mouseClick(testsupport::child<QCheckBox>(form, "Check1"), Qt::LeftButton, {},
+                                  QPoint(8, testsupport::child<QCheckBox>(form, "Check1")->height() / 2));
             }
             QCOMPARE(browser->opened.size(), i);
             QCOMPARE(browser->opened.last(), forum);
-            QVERIFY(!form.Check1->isChecked());
+            QVERIFY(!testsupport::child<QCheckBox>(form, "Check1")->isChecked());
         }
-        QCOMPARE(forum, QStringLiteral("http://") + app::ForumHost());
+        QCOMPARE(forum, QStringLiteral("http://") + services::ForumHost());
         QVERIFY(form.isVisible());
     }
 
     void goToHomeOpensTheCatalogue()
     {
         frmNagScreen2& form = open();
-        QTest::mouseClick(form.lblGoToHome, Qt::LeftButton, {}, QPoint(10, 5));
-        QCOMPARE(browser->opened, QStringList{QStringLiteral("http://") + app::ForumHost() +
+        QTest::mouseClick(testsupport::child<ui::LinkLabel>(form, "lblGoToHome"), Qt::LeftButton, {},
+                          QPoint(10, 5));
+        QCOMPARE(browser->opened, QStringList{QStringLiteral("http://") + services::ForumHost() +
                                               QStringLiteral("/veldranesoftwares")});
         QVERIFY(form.isVisible());
         QCOMPARE(boxes->count(), 0);
@@ -502,20 +523,20 @@ private slots:
         QVERIFY(created);
         QVERIFY(!created->isVisible());
         QVERIFY(created->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-        QCOMPARE(created->Label2->text(), referral::PromoMessage(2));
+        QCOMPARE(testsupport::child<QLabel>(*created, "Label2")->text(), referral::PromoMessage(2));
         QCOMPARE(random.consumed, 1);
 
         frmNagScreen2& shown = open();
         QCOMPARE(&shown, created.data());
         QVERIFY(shown.isVisible());
         QVERIFY(shown.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-        QCOMPARE(shown.Label2->text(), referral::PromoMessage(2));
-        QCOMPARE(QApplication::focusWidget(), shown.cmdClose);
+        QCOMPARE(testsupport::child<QLabel>(shown, "Label2")->text(), referral::PromoMessage(2));
+        QCOMPARE(QApplication::focusWidget(), testsupport::child<QPushButton>(shown, "cmdClose"));
 
         ui::Forms::hide<frmNagScreen2>();
         ui::Forms::show<frmNagScreen2>();
         QCOMPARE(ui::Forms::find<frmNagScreen2>(), created.data());
-        QCOMPARE(shown.Label2->text(), referral::PromoMessage(2));
+        QCOMPARE(testsupport::child<QLabel>(shown, "Label2")->text(), referral::PromoMessage(2));
         QVERIFY(shown.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
         QCOMPARE(random.consumed, 1);
     }
@@ -524,15 +545,15 @@ private slots:
     void textsSurviveHiding()
     {
         frmNagScreen2& form = open();
-        form.txtName->setFocus(Qt::TabFocusReason);
-        QTest::keyClicks(form.txtName, QStringLiteral("Anna"));
-        form.cmdClose->setFocus(Qt::TabFocusReason);
+        testsupport::child<QLineEdit>(form, "txtName")->setFocus(Qt::TabFocusReason);
+        QTest::keyClicks(testsupport::child<QLineEdit>(form, "txtName"), QStringLiteral("Anna"));
+        testsupport::child<QPushButton>(form, "cmdClose")->setFocus(Qt::TabFocusReason);
         ui::Forms::hide<frmNagScreen2>();
         ui::Forms::show<frmNagScreen2>();
-        QCOMPARE(form.txtName->text(), QStringLiteral("Anna"));
+        QCOMPARE(testsupport::child<QLineEdit>(form, "txtName")->text(), QStringLiteral("Anna"));
         QCOMPARE(form.messageText(), QStringLiteral("Your Message\r\n"));
     }
 };
 
-TOLVY_TEST_MAIN(ReferralWindowTest)
+QTEST_MAIN(ReferralWindowTest)
 #include "tst_referralwindow.moc"

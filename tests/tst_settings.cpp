@@ -1,6 +1,8 @@
 // The settings store: the character shift of every key and value, the file that keeps them,
 // and the date text, which must read back as the same date under every locale.
-#include "app/settings.h"
+#include "services/dateformat.h"
+#include "services/settings.h"
+#include "services/updatereminder.h"
 #include "support/settingsstore.h"
 #include "support/testsupport.h"
 
@@ -36,7 +38,7 @@ QString rawStoredValue()
 
 Q_DECLARE_METATYPE(QList<int>)
 
-class SettingsTest : public QObject {
+class SettingsTest : public testsupport::TestCase {
     Q_OBJECT
 
 private slots:
@@ -68,7 +70,7 @@ private slots:
     {
         QFETCH(QString, plain);
         QFETCH(QList<int>, expected);
-        QCOMPARE(codes(app::EncodeSetting(plain)), expected);
+        QCOMPARE(codes(services::EncodeSetting(plain)), expected);
     }
 
     void decode_data()
@@ -88,7 +90,7 @@ private slots:
     {
         QFETCH(QList<int>, stored);
         QFETCH(QString, expected);
-        QCOMPARE(app::DecodeSetting(fromCodes(stored)), expected);
+        QCOMPARE(services::DecodeSetting(fromCodes(stored)), expected);
     }
 
     void everyKeptCodeRoundTrips()
@@ -96,10 +98,10 @@ private slots:
         QString all;
         for (int code = 0; code <= 170; ++code) {
             const QString one = fromCodes({code});
-            QCOMPARE(app::DecodeSetting(app::EncodeSetting(one)), one);
+            QCOMPARE(services::DecodeSetting(services::EncodeSetting(one)), one);
             all += one;
         }
-        QCOMPARE(app::DecodeSetting(app::EncodeSetting(all)), all);
+        QCOMPARE(services::DecodeSetting(services::EncodeSetting(all)), all);
     }
 
     void storeFileKeepsEveryCode_data()
@@ -116,7 +118,7 @@ private slots:
     void storeFileKeepsEveryCode()
     {
         QFETCH(QString, value);
-        QVERIFY(app::SaveDuration(value));
+        QVERIFY(services::SaveDuration(value));
         QVERIFY(QFile::exists(storeFile()));
 
         QSettings fresh(storeFile(), QSettings::IniFormat);
@@ -126,8 +128,8 @@ private slots:
         const QStringList keys = fresh.childKeys();
         QCOMPARE(keys.size(), 1);
         QCOMPARE(codes(keys.first()), kDurationCodes);
-        QCOMPARE(codes(fresh.value(keys.first()).toString()), codes(app::EncodeSetting(value)));
-        QCOMPARE(app::GetDuration(), value);
+        QCOMPARE(codes(fresh.value(keys.first()).toString()), codes(services::EncodeSetting(value)));
+        QCOMPARE(services::GetDuration(), value);
 
         // Nothing of it is readable in the file itself.
         QFile file(storeFile());
@@ -140,20 +142,20 @@ private slots:
     void missingKeyReadsEmpty()
     {
         QVERIFY(!QFile::exists(storeFile()));
-        QCOMPARE(app::GetDuration(), QString());
+        QCOMPARE(services::GetDuration(), QString());
         writeFile("[Settings]\nOther=1\n");
-        QCOMPARE(app::GetDuration(), QString());
+        QCOMPARE(services::GetDuration(), QString());
     }
 
     void otherExecutableNameHasItsOwnArea()
     {
-        QVERIFY(app::SaveDuration(QStringLiteral("7/12/2026")));
+        QVERIFY(services::SaveDuration(QStringLiteral("7/12/2026")));
         const QString name = QCoreApplication::applicationName();
         QCoreApplication::setApplicationName(name + QStringLiteral("-copy"));
-        const QString other = app::GetDuration();
+        const QString other = services::GetDuration();
         QCoreApplication::setApplicationName(name);
         QCOMPARE(other, QString());
-        QCOMPARE(app::GetDuration(), QStringLiteral("7/12/2026"));
+        QCOMPARE(services::GetDuration(), QStringLiteral("7/12/2026"));
     }
 
     void damagedStore_data()
@@ -184,12 +186,12 @@ private slots:
         QFETCH(QByteArray, contents);
         QFETCH(QString, readsAs);
         writeFile(contents);
-        QCOMPARE(app::GetDuration(), readsAs);
-        QVERIFY(app::SaveDuration(QStringLiteral("1/2/2026")));
-        QCOMPARE(app::GetDuration(), QStringLiteral("1/2/2026"));
+        QCOMPARE(services::GetDuration(), readsAs);
+        QVERIFY(services::SaveDuration(QStringLiteral("1/2/2026")));
+        QCOMPARE(services::GetDuration(), QStringLiteral("1/2/2026"));
         QSettings fresh(storeFile(), QSettings::IniFormat);
         QCOMPARE(codes(fresh.value(QStringLiteral("Settings/") + fromCodes(kDurationCodes)).toString()),
-                 codes(app::EncodeSetting(QStringLiteral("1/2/2026"))));
+                 codes(services::EncodeSetting(QStringLiteral("1/2/2026"))));
     }
 
     void unwritableStore_data() { addBlockedStoreRows(); }
@@ -198,21 +200,21 @@ private slots:
         QFETCH(QString, blocker);
         const StoreOfItsOwn own;
         QVERIFY(blockStore(blocker));
-        QCOMPARE(app::GetDuration(), QString());
-        QVERIFY(!app::SaveDuration(QStringLiteral("1/2/2026")));
+        QCOMPARE(services::GetDuration(), QString());
+        QVERIFY(!services::SaveDuration(QStringLiteral("1/2/2026")));
         QVERIFY(stillBlocked(blocker));
     }
 
     void readOnlyFile()
     {
         const StoreOfItsOwn own;
-        QVERIFY(app::SaveDuration(QStringLiteral("1/2/2026")));
+        QVERIFY(services::SaveDuration(QStringLiteral("1/2/2026")));
         const QByteArray before = fileContents();
         QVERIFY(QFile::setPermissions(storeFile(), QFileDevice::ReadOwner | QFileDevice::ReadUser));
         QFile probe(storeFile());
         const bool reallyReadOnly = !probe.open(QIODevice::ReadWrite);
         probe.close();
-        const bool saved = app::SaveDuration(QStringLiteral("3/4/2026"));
+        const bool saved = services::SaveDuration(QStringLiteral("3/4/2026"));
         QFile::setPermissions(storeFile(), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
         // The super-user writes read-only files all the same.
         if (reallyReadOnly) {
@@ -284,11 +286,11 @@ private slots:
         QFETCH(QString, userFormat);
         QFETCH(QString, pattern);
         QFETCH(QString, written);
-        const QString storable = app::storableDatePattern(userFormat);
+        const QString storable = services::storableDatePattern(userFormat);
         QCOMPARE(storable, pattern);
         const QString text = QLocale::c().toString(QDate(2026, 12, 7), storable);
         QCOMPARE(text, written);
-        QCOMPARE(app::DecodeSetting(app::EncodeSetting(text)), text);
+        QCOMPARE(services::DecodeSetting(services::EncodeSetting(text)), text);
         QCOMPARE(QLocale::c().toDate(text, storable), QDate(2026, 12, 7));
     }
 
@@ -318,8 +320,8 @@ private slots:
         QFETCH(QString, locale);
         QFETCH(QString, written);
         QLocale::setDefault(QLocale(locale));
-        QCOMPARE(app::dateToSettingText(QDate(2026, 12, 7)), written);
-        QCOMPARE(app::dateFromSettingText(written), QDate(2026, 12, 7));
+        QCOMPARE(services::dateToSettingText(QDate(2026, 12, 7)), written);
+        QCOMPARE(services::dateFromSettingText(written), QDate(2026, 12, 7));
     }
 
     void everyLocaleReadsItsOwnDate_data()
@@ -340,27 +342,27 @@ private slots:
         for (const QLocale& locale : locales) {
             QLocale::setDefault(locale);
             const QByteArray where = locale.name().toUtf8() + ' ' + locale.bcp47Name().toUtf8();
-            const QString text = app::dateToSettingText(date);
+            const QString text = services::dateToSettingText(date);
             QVERIFY2(!text.isEmpty(), where.constData());
-            const QString encoded = app::EncodeSetting(text);
+            const QString encoded = services::EncodeSetting(text);
             QVERIFY2(encoded.size() == text.size(), where.constData());
-            QVERIFY2(app::SaveDuration(text), where.constData());
+            QVERIFY2(services::SaveDuration(text), where.constData());
             QVERIFY2(rawStoredValue() == encoded, where.constData());
-            QVERIFY2(app::dateFromSettingText(app::GetDuration()) == date, where.constData());
+            QVERIFY2(services::dateFromSettingText(services::GetDuration()) == date, where.constData());
         }
     }
 
     void changedFormatDoesNotRead()
     {
         QLocale::setDefault(QLocale(QStringLiteral("de_DE")));
-        const QString german = app::dateToSettingText(QDate(2026, 12, 7));
+        const QString german = services::dateToSettingText(QDate(2026, 12, 7));
         QLocale::setDefault(QLocale(QStringLiteral("en_US")));
-        QVERIFY(!app::dateFromSettingText(german).isValid());
-        QVERIFY(!app::dateFromSettingText(QStringLiteral("not a date")).isValid());
-        QVERIFY(!app::dateFromSettingText(QString()).isValid());
-        QVERIFY(!app::dateFromSettingText(QStringLiteral("13/45/2026")).isValid());
+        QVERIFY(!services::dateFromSettingText(german).isValid());
+        QVERIFY(!services::dateFromSettingText(QStringLiteral("not a date")).isValid());
+        QVERIFY(!services::dateFromSettingText(QString()).isValid());
+        QVERIFY(!services::dateFromSettingText(QStringLiteral("13/45/2026")).isValid());
     }
 };
 
-TOLVY_TEST_MAIN(SettingsTest)
+QTEST_MAIN(SettingsTest)
 #include "tst_settings.moc"

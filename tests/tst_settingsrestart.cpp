@@ -1,6 +1,8 @@
 // The stored date survives a restart of the real program: what one start writes, the next
 // reads as the same date, under the user's own date format.
-#include "app/settings.h"
+#include "services/dateformat.h"
+#include "services/settings.h"
+#include "services/updatereminder.h"
 #include "support/testsupport.h"
 
 #include <QDir>
@@ -19,12 +21,12 @@ const QDateTime kLongAgo(QDate(2001, 2, 3), QTime(4, 5, 6), Qt::UTC);
 
 QString storedKey()
 {
-    return QStringLiteral("Settings/") + app::EncodeSetting(QStringLiteral("Duration"));
+    return QStringLiteral("Settings/") + services::EncodeSetting(QStringLiteral("Duration"));
 }
 
 } // namespace
 
-class SettingsRestartTest : public QObject {
+class SettingsRestartTest : public testsupport::TestCase {
     Q_OBJECT
 
     QString executable;
@@ -44,7 +46,7 @@ class SettingsRestartTest : public QObject {
         return store.value(storedKey()).toString();
     }
 
-    QDate storedDate() const { return app::dateFromSettingText(app::DecodeSetting(rawValue())); }
+    QDate storedDate() const { return services::dateFromSettingText(services::DecodeSetting(rawValue())); }
 
     void putRaw(const QString& raw)
     {
@@ -133,8 +135,8 @@ private slots:
         stop();
         const QDate after = QDate::currentDate();
         const QDate first = storedDate();
-        QVERIFY2(first == before || first == after, qPrintable(app::DecodeSetting(rawValue())));
-        QCOMPARE(app::EncodeSetting(app::DecodeSetting(rawValue())), rawValue());
+        QVERIFY2(first == before || first == after, qPrintable(services::DecodeSetting(rawValue())));
+        QCOMPARE(services::EncodeSetting(services::DecodeSetting(rawValue())), rawValue());
 
         // Second start reads it back as the same date and leaves the store alone.
         {
@@ -152,7 +154,7 @@ private slots:
 
         // A date three days old: no question, nothing written.
         const QString threeDaysOld =
-            app::EncodeSetting(app::dateToSettingText(QDate::currentDate().addDays(-3)));
+            services::EncodeSetting(services::dateToSettingText(QDate::currentDate().addDays(-3)));
         putRaw(threeDaysOld);
         launch();
         QTest::qWait(2000);
@@ -161,7 +163,7 @@ private slots:
         QCOMPARE(rawValue(), threeDaysOld);
 
         // A value that is no date is replaced by today.
-        putRaw(app::EncodeSetting(QStringLiteral("not a date")));
+        putRaw(services::EncodeSetting(QStringLiteral("not a date")));
         const QDate beforeRepair = QDate::currentDate();
         launch();
         QTRY_VERIFY_WITH_TIMEOUT(storedDate().isValid(), 10000);
@@ -171,5 +173,5 @@ private slots:
     }
 };
 
-TOLVY_TEST_MAIN(SettingsRestartTest)
+QTEST_MAIN(SettingsRestartTest)
 #include "tst_settingsrestart.moc"

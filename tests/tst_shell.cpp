@@ -1,10 +1,10 @@
 // Menus, link labels and the About window of the two working windows: each opens exactly its
 // page, once per click, or does exactly what its button does.
-#include "app/frmAbout.h"
-#include "app/links.h"
-#include "app/shell.h"
 #include "reading/frmDisplay.h"
 #include "reading/frmMain.h"
+#include "services/frmAbout.h"
+#include "services/links.h"
+#include "services/menus.h"
 #include "support/testsupport.h"
 #include "ui/controls.h"
 #include "ui/forms.h"
@@ -20,34 +20,15 @@
 #include <functional>
 #include <memory>
 
-using app::LinkTarget;
 using reading::frmDisplay;
 using reading::frmMain;
+using services::LinkTarget;
 
 namespace {
 
 const QString& kForum = testsupport::kForumRoot;
 const QString& kHelp = testsupport::kHelpRoot;
 const QString& kProduct = testsupport::kProductRoot;
-
-// Runs `inside` once the About window is up (it is modal: the call that opens it returns only
-// when it has been closed).
-void whenAboutOpens(std::function<void(app::frmAbout*)> inside)
-{
-    QTimer::singleShot(0, [inside] {
-        auto* about = qobject_cast<app::frmAbout*>(QApplication::activeModalWidget());
-        if (!about) {
-            QFAIL("the About window is not open");
-            return;
-        }
-        if (!QTest::qWaitForWindowActive(about))
-            qWarning("the About window did not become active");
-        inside(about);
-        // A failed check must not leave the test hanging in the modal loop.
-        if (about->isVisible())
-            about->done(QDialog::Rejected);
-    });
-}
 
 QStringList menuEntries(QMenu* menu)
 {
@@ -59,7 +40,7 @@ QStringList menuEntries(QMenu* menu)
 
 } // namespace
 
-class ShellTest : public QObject {
+class ShellTest : public testsupport::TestCase {
     Q_OBJECT
 
     testsupport::MessageBoxes messages;
@@ -70,8 +51,8 @@ class ShellTest : public QObject {
 
     frmDisplay* openReading()
     {
-        QTest::keyClicks(main->txtName, QStringLiteral("ana"));
-        QTest::mouseClick(main->cmdCalculate, Qt::LeftButton);
+        QTest::keyClicks(testsupport::child<ui::MultiLineTextBox>(*main, "txtName"), QStringLiteral("ana"));
+        QTest::mouseClick(testsupport::child<QPushButton>(*main, "cmdCalculate"), Qt::LeftButton);
         return ui::Forms::find<frmDisplay>();
     }
 
@@ -117,9 +98,9 @@ private slots:
     {
         QFETCH(int, target);
         QFETCH(QString, address);
-        QCOMPARE(app::linkAddress(LinkTarget(target)), address);
-        app::OpenLink(LinkTarget(target));
-        app::OpenLink(LinkTarget(target));
+        QCOMPARE(services::linkAddress(LinkTarget(target)), address);
+        services::OpenLink(LinkTarget(target));
+        services::OpenLink(LinkTarget(target));
         // No de-duplication: two requests, two launches.
         QCOMPARE(opened(), (QStringList{address, address}));
     }
@@ -203,10 +184,14 @@ private slots:
     void offerInFrontOfTheNameWindowOpensItsOwnPage()
     {
         QFETCH(bool, coBrandInFront);
-        (coBrandInFront ? main->lblCobrand : main->lblFullBrand)->raise();
-        const QPoint centre = main->lblFullBrand->geometry().center();
-        QWidget* hit = main->fraFullBrand->childAt(centre);
-        QCOMPARE(hit, coBrandInFront ? static_cast<QWidget*>(main->lblCobrand) : main->lblFullBrand);
+        (coBrandInFront ? testsupport::child<ui::LinkLabel>(*main, "lblCobrand")
+                        : testsupport::child<ui::LinkLabel>(*main, "lblFullBrand"))
+            ->raise();
+        const QPoint centre = testsupport::child<ui::LinkLabel>(*main, "lblFullBrand")->geometry().center();
+        QWidget* hit = testsupport::child<QGroupBox>(*main, "fraFullBrand")->childAt(centre);
+        QCOMPARE(hit, coBrandInFront
+                          ? static_cast<QWidget*>(testsupport::child<ui::LinkLabel>(*main, "lblCobrand"))
+                          : testsupport::child<ui::LinkLabel>(*main, "lblFullBrand"));
         QTest::mouseClick(hit, Qt::LeftButton);
         QCOMPARE(opened(), QStringList{kHelp + (coBrandInFront ? QStringLiteral("/co-brand.html")
                                                                : QStringLiteral("/fully-branded.html"))});
@@ -270,15 +255,15 @@ private slots:
         const QString face = ui::verdana(8.25).family();
         QCOMPARE(face, QFontDatabase::hasFamily(QStringLiteral("Verdana")) ? QStringLiteral("Verdana")
                                                                            : QStringLiteral("DejaVu Sans"));
-        QCOMPARE(main->txtName->font().family(), face);
-        QCOMPARE(main->cmdCalculate->font().family(), face);
-        QVERIFY(main->cmdCalculate->font().bold());
+        QCOMPARE(testsupport::child<ui::MultiLineTextBox>(*main, "txtName")->font().family(), face);
+        QCOMPARE(testsupport::child<QPushButton>(*main, "cmdCalculate")->font().family(), face);
+        QVERIFY(testsupport::child<QPushButton>(*main, "cmdCalculate")->font().bold());
     }
 
     void buttonMenuItemsRunTheButtons()
     {
         frmDisplay* display = openReading();
-        display->mnuExit->trigger();
+        testsupport::child<QAction>(*display, "mnuExit")->trigger();
         testsupport::settle();
         QVERIFY(ui::Forms::find<frmDisplay>() == nullptr);
         QCOMPARE(testsupport::visibleWindows(), QStringList{QStringLiteral("frmNagScreen2")});
@@ -304,26 +289,30 @@ private slots:
         ui::Form* form = window(reading);
         testsupport::ScriptedRandom script{0.0f};
         if (reading) {
-            QTest::mouseClick(static_cast<frmDisplay*>(form)->cmdBeads, Qt::LeftButton);
+            QTest::mouseClick(testsupport::child<QPushButton>(form, "cmdBeads"), Qt::LeftButton);
         }
         bool checked = false;
-        whenAboutOpens([&](app::frmAbout* about) {
+        testsupport::whenModalOpens<services::frmAbout>([&](services::frmAbout* about) {
             checked = true;
             QCOMPARE(about->windowTitle(), QStringLiteral("Tolvy Sarnavel v1.0"));
             QVERIFY(about->isModal());
-            QCOMPARE(about->Label2->text(), QStringLiteral("Tolvy Sarnavel v1.0"));
-            QVERIFY(about->Label1->text().contains(QStringLiteral("and is is used for meditation")));
-            QCOMPARE(about->lblHomePage->text(),
+            QCOMPARE(testsupport::child<QLabel>(*about, "Label2")->text(),
+                     QStringLiteral("Tolvy Sarnavel v1.0"));
+            QVERIFY(testsupport::child<QLabel>(*about, "Label1")
+                        ->text()
+                        .contains(QStringLiteral("and is is used for meditation")));
+            QCOMPARE(testsupport::child<ui::LinkLabel>(*about, "lblHomePage")->text(),
                      QStringLiteral("Click here to visit http://" TOLVY_TEST_FORUM_HOST));
-            QCOMPARE(about->lblCoBrand->text(), QStringLiteral("Click here for more details"));
-            QCOMPARE(QApplication::focusWidget(), about->cmdOK);
+            QCOMPARE(testsupport::child<ui::LinkLabel>(*about, "lblCoBrand")->text(),
+                     QStringLiteral("Click here for more details"));
+            QCOMPARE(QApplication::focusWidget(), testsupport::child<QPushButton>(*about, "cmdOK"));
             QVERIFY(form->isVisible());
             QCOMPARE(about->size(), QSize(472, 267));
             // The calling window takes no input while the About window is up.
             QVERIFY(QApplication::activeModalWidget() == about);
             switch (how) {
             case 0:
-                QTest::mouseClick(about->cmdOK, Qt::LeftButton);
+                QTest::mouseClick(testsupport::child<QPushButton>(*about, "cmdOK"), Qt::LeftButton);
                 break;
             case 1:
                 QTest::keyClick(about, Qt::Key_Return);
@@ -343,10 +332,11 @@ private slots:
         QVERIFY(form->isVisible());
         QVERIFY(opened().isEmpty());
         testsupport::settle();
-        QVERIFY(form->findChildren<app::frmAbout*>().isEmpty());
+        QVERIFY(form->findChildren<services::frmAbout*>().isEmpty());
         if (reading) {
             auto* display = static_cast<frmDisplay*>(form);
-            QCOMPARE(display->cmdBeads->text(), QStringLiteral("Count Beads for the Second Time"));
+            QCOMPARE(testsupport::child<QPushButton>(*display, "cmdBeads")->text(),
+                     QStringLiteral("Count Beads for the Second Time"));
             QCOMPARE(display->pictureShown(0), 1);
         }
     }
@@ -354,9 +344,9 @@ private slots:
     void aboutLinksKeepItOpen()
     {
         QStringList seenWhileOpen;
-        whenAboutOpens([&](app::frmAbout* about) {
-            QTest::mouseClick(about->lblHomePage, Qt::LeftButton);
-            QTest::mouseClick(about->lblCoBrand, Qt::LeftButton);
+        testsupport::whenModalOpens<services::frmAbout>([&](services::frmAbout* about) {
+            QTest::mouseClick(testsupport::child<ui::LinkLabel>(*about, "lblHomePage"), Qt::LeftButton);
+            QTest::mouseClick(testsupport::child<ui::LinkLabel>(*about, "lblCoBrand"), Qt::LeftButton);
             seenWhileOpen = opened();
             QVERIFY(about->isVisible());
             QVERIFY(QApplication::activeModalWidget() == about);
@@ -370,7 +360,7 @@ private slots:
     {
         recorder->succeeds = false;
         const QStringList before = testsupport::visibleWindows();
-        QTest::mouseClick(main->Label14, Qt::LeftButton);
+        QTest::mouseClick(testsupport::child<ui::LinkLabel>(*main, "Label14"), Qt::LeftButton);
         main->findChild<QAction*>(QStringLiteral("mnuDonate"))->trigger();
         QCOMPARE(opened().size(), 2);
         QCOMPARE(messages.count(), 0);
@@ -383,12 +373,12 @@ private slots:
         recorder.reset();
         const QByteArray path = qgetenv("PATH");
         qputenv("PATH", "/nonexistent");
-        QTest::mouseClick(main->Label14, Qt::LeftButton);
+        QTest::mouseClick(testsupport::child<ui::LinkLabel>(*main, "Label14"), Qt::LeftButton);
         qputenv("PATH", path);
         QCOMPARE(messages.count(), 0);
         QCOMPARE(testsupport::visibleWindows(), QStringList{QStringLiteral("frmMain")});
     }
 };
 
-TOLVY_TEST_MAIN(ShellTest)
+QTEST_MAIN(ShellTest)
 #include "tst_shell.moc"

@@ -56,7 +56,7 @@ QMap<QString, QString> filesBelow(const QString& folder)
 
 } // namespace
 
-class SingleInstanceTest : public QObject {
+class SingleInstanceTest : public testsupport::TestCase {
     Q_OBJECT
 
     QString executable;
@@ -367,5 +367,5 @@ private slots:
     }
 };
 
-TOLVY_TEST_MAIN(SingleInstanceTest)
+QTEST_MAIN(SingleInstanceTest)
 #include "tst_singleinstance.moc"

@@ -37,11 +37,8 @@ QString nameOf(QWidget* box)
 
 } // namespace
 
-class TextBoxesTest : public QObject {
+class TextBoxesTest : public testsupport::ProgramTest {
     Q_OBJECT
-
-    std::unique_ptr<testsupport::ProgramRun> run;
-    std::unique_ptr<testsupport::MessageBoxes> boxes;
 
     // The text boxes of the windows that have any, found as a user would: by looking.
     QList<QWidget*> everyTextBox()
@@ -66,19 +63,6 @@ class TextBoxesTest : public QObject {
     }
 
 private slots:
-    void init()
-    {
-        run = std::make_unique<testsupport::ProgramRun>();
-        boxes = std::make_unique<testsupport::MessageBoxes>();
-    }
-
-    void cleanup()
-    {
-        run.reset();
-        boxes.reset();
-        QApplication::clipboard()->clear();
-    }
-
     void paste_data()
     {
         QTest::addColumn<bool>("empty");
@@ -167,5 +151,5 @@ private slots:
     }
 };
 
-TOLVY_TEST_MAIN(TextBoxesTest)
+QTEST_MAIN(TextBoxesTest)
 #include "tst_textboxes.moc"

@@ -1,8 +1,10 @@
 // The start-up reminder to look for an update: silent on a first start and within fourteen
 // days of the stored date, a Yes/No question beyond that, and never a stop for a bad store.
-#include "app/links.h"
-#include "app/settings.h"
 #include "reading/frmMain.h"
+#include "services/dateformat.h"
+#include "services/links.h"
+#include "services/settings.h"
+#include "services/updatereminder.h"
 #include "support/settingsstore.h"
 #include "support/testsupport.h"
 #include "ui/browser.h"
@@ -26,7 +28,7 @@ const QString kQuestion = QStringLiteral("There maybe an update to this software
 
 QString storedKey()
 {
-    return QStringLiteral("Settings/") + app::EncodeSetting(QStringLiteral("Duration"));
+    return QStringLiteral("Settings/") + services::EncodeSetting(QStringLiteral("Duration"));
 }
 
 // Puts text under the key exactly as given, bypassing the program's own encoding.
@@ -56,14 +58,14 @@ bool fileUntouched()
 
 } // namespace
 
-class UpdateReminderTest : public QObject {
+class UpdateReminderTest : public testsupport::TestCase {
     Q_OBJECT
 
     QDate today = QDate(2026, 12, 7);
     std::unique_ptr<testsupport::MessageBoxes> messages;
     std::unique_ptr<testsupport::Browser> browser;
 
-    QString todayText() const { return app::dateToSettingText(today); }
+    QString todayText() const { return services::dateToSettingText(today); }
 
 private slots:
     void initTestCase()
@@ -92,12 +94,12 @@ private slots:
 
     void firstStartIsSilent()
     {
-        app::RunUpdateReminder();
+        services::RunUpdateReminder();
         QCOMPARE(messages->count(), 0);
         QCOMPARE(browser->opened, QStringList());
-        QCOMPARE(app::GetDuration(), QStringLiteral("12/7/2026"));
+        QCOMPARE(services::GetDuration(), QStringLiteral("12/7/2026"));
         QSettings fresh(storeFile(), QSettings::IniFormat);
-        QCOMPARE(fresh.value(storedKey()).toString(), app::EncodeSetting(QStringLiteral("12/7/2026")));
+        QCOMPARE(fresh.value(storedKey()).toString(), services::EncodeSetting(QStringLiteral("12/7/2026")));
     }
 
     void quietWithinFourteenDays_data()
@@ -109,13 +111,13 @@ private slots:
     void quietWithinFourteenDays()
     {
         QFETCH(int, offset);
-        QVERIFY(app::SaveDuration(app::dateToSettingText(today.addDays(offset))));
+        QVERIFY(services::SaveDuration(services::dateToSettingText(today.addDays(offset))));
         stampFile();
-        app::RunUpdateReminder();
+        services::RunUpdateReminder();
         QCOMPARE(messages->count(), 0);
         QCOMPARE(browser->opened, QStringList());
         QVERIFY(fileUntouched());
-        QCOMPARE(app::dateFromSettingText(app::GetDuration()), today.addDays(offset));
+        QCOMPARE(services::dateFromSettingText(services::GetDuration()), today.addDays(offset));
     }
 
     void asksBeyondFourteenDays_data()
@@ -133,14 +135,14 @@ private slots:
         QFETCH(int, offset);
         QFETCH(bool, yes);
         const QDate stored = today.addDays(offset);
-        QVERIFY(app::SaveDuration(app::dateToSettingText(stored)));
+        QVERIFY(services::SaveDuration(services::dateToSettingText(stored)));
         QDate storedWhileOpen;
         messages->whileOpen = [&](const ui::testing::MessageRequest&) {
-            storedWhileOpen = app::dateFromSettingText(app::GetDuration());
+            storedWhileOpen = services::dateFromSettingText(services::GetDuration());
         };
         messages->queueAnswer(yes ? ui::MsgAnswer::Yes : ui::MsgAnswer::No);
 
-        app::RunUpdateReminder();
+        services::RunUpdateReminder();
 
         QCOMPARE(messages->count(), 1);
         const auto& shown = messages->shown.front();
@@ -149,57 +151,58 @@ private slots:
         QCOMPARE(shown.buttons, ui::MsgButtons::YesNo);
         QCOMPARE(shown.icon, ui::MsgIcon::Information);
         QCOMPARE(storedWhileOpen, stored);
-        QCOMPARE(app::GetDuration(), todayText());
+        QCOMPARE(services::GetDuration(), todayText());
         const QStringList expected =
-            yes ? QStringList{app::linkAddress(app::LinkTarget::ProductDownloadPage)} : QStringList();
+            yes ? QStringList{services::linkAddress(services::LinkTarget::ProductDownloadPage)}
+                : QStringList();
         QCOMPARE(browser->opened, expected);
     }
 
     void pageOpensAfterTheDateIsWritten()
     {
-        QVERIFY(app::SaveDuration(app::dateToSettingText(today.addDays(-20))));
+        QVERIFY(services::SaveDuration(services::dateToSettingText(today.addDays(-20))));
         messages->queueAnswer(ui::MsgAnswer::Yes);
         QStringList opened;
         QString storedWhenOpened;
         ui::testing::setBrowserHandler([&](const QString& address) {
             opened << address;
-            storedWhenOpened = app::GetDuration();
+            storedWhenOpened = services::GetDuration();
             return true;
         });
-        app::RunUpdateReminder();
-        QCOMPARE(opened, QStringList{app::linkAddress(app::LinkTarget::ProductDownloadPage)});
+        services::RunUpdateReminder();
+        QCOMPARE(opened, QStringList{services::linkAddress(services::LinkTarget::ProductDownloadPage)});
         QCOMPARE(storedWhenOpened, todayText());
     }
 
     void nextQuestionNoSoonerThanFifteenDays()
     {
-        QVERIFY(app::SaveDuration(app::dateToSettingText(today.addDays(-15))));
-        app::RunUpdateReminder();
+        QVERIFY(services::SaveDuration(services::dateToSettingText(today.addDays(-15))));
+        services::RunUpdateReminder();
         QCOMPARE(messages->count(), 1);
         today = today.addDays(14);
-        app::RunUpdateReminder();
+        services::RunUpdateReminder();
         QCOMPARE(messages->count(), 1);
         today = today.addDays(1);
-        app::RunUpdateReminder();
+        services::RunUpdateReminder();
         QCOMPARE(messages->count(), 2);
     }
 
     void dateWrittenIsTheDayOfTheWrite()
     {
-        QVERIFY(app::SaveDuration(app::dateToSettingText(today.addDays(-30))));
+        QVERIFY(services::SaveDuration(services::dateToSettingText(today.addDays(-30))));
         // The question stays open past midnight.
         messages->whileOpen = [this](const ui::testing::MessageRequest&) { today = today.addDays(1); };
-        app::RunUpdateReminder();
-        QCOMPARE(app::GetDuration(), app::dateToSettingText(QDate(2026, 12, 8)));
+        services::RunUpdateReminder();
+        QCOMPARE(services::GetDuration(), services::dateToSettingText(QDate(2026, 12, 8)));
     }
 
     void unreadableValueStartsAfresh_data()
     {
         QTest::addColumn<QString>("raw");
-        QTest::newRow("encoded words") << app::EncodeSetting(QStringLiteral("not a date"));
-        QTest::newRow("encoded impossible date") << app::EncodeSetting(QStringLiteral("13/45/2026"));
-        QTest::newRow("encoded other format") << app::EncodeSetting(QStringLiteral("07.12.2026"));
-        QTest::newRow("encoded two-digit year") << app::EncodeSetting(QStringLiteral("12/7/26"));
+        QTest::newRow("encoded words") << services::EncodeSetting(QStringLiteral("not a date"));
+        QTest::newRow("encoded impossible date") << services::EncodeSetting(QStringLiteral("13/45/2026"));
+        QTest::newRow("encoded other format") << services::EncodeSetting(QStringLiteral("07.12.2026"));
+        QTest::newRow("encoded two-digit year") << services::EncodeSetting(QStringLiteral("12/7/26"));
         QTest::newRow("plain digits and slashes") << QStringLiteral("11/6/2026");
         QTest::newRow("plain text with letters") << QStringLiteral("June 11 2026");
         QTest::newRow("control codes") << fromCodes({1, 2, 3, 200, 250});
@@ -209,26 +212,26 @@ private slots:
     {
         QFETCH(QString, raw);
         storeRaw(raw);
-        app::RunUpdateReminder();
+        services::RunUpdateReminder();
         QCOMPARE(messages->count(), 0);
         QCOMPARE(browser->opened, QStringList());
-        QCOMPARE(app::GetDuration(), todayText());
+        QCOMPARE(services::GetDuration(), todayText());
 
         // Repaired for good: the next starts read it again.
         today = today.addDays(20);
         messages->queueAnswer(ui::MsgAnswer::No);
-        app::RunUpdateReminder();
+        services::RunUpdateReminder();
         QCOMPARE(messages->count(), 1);
     }
 
     void changedDateFormatStartsAfresh()
     {
         QLocale::setDefault(QLocale(QStringLiteral("de_DE")));
-        QVERIFY(app::SaveDuration(app::dateToSettingText(today.addDays(-40))));
+        QVERIFY(services::SaveDuration(services::dateToSettingText(today.addDays(-40))));
         QLocale::setDefault(QLocale(QStringLiteral("en_US")));
-        app::RunUpdateReminder();
+        services::RunUpdateReminder();
         QCOMPARE(messages->count(), 0);
-        QCOMPARE(app::GetDuration(), QStringLiteral("12/7/2026"));
+        QCOMPARE(services::GetDuration(), QStringLiteral("12/7/2026"));
     }
 
     void damagedFileStartsAfresh_data()
@@ -246,17 +249,18 @@ private slots:
     {
         QFETCH(QByteArray, contents);
         writeFile(contents);
-        app::RunUpdateReminder();
+        services::RunUpdateReminder();
         QCOMPARE(messages->count(), 0);
         QCOMPARE(browser->opened, QStringList());
-        QCOMPARE(app::GetDuration(), todayText());
+        QCOMPARE(services::GetDuration(), todayText());
     }
 
     // A line the file format does not know elsewhere in the file leaves the date readable.
     void strayLineDoesNotLoseTheAnswer()
     {
         const QByteArray key = "%99%CA%C7%B6%C9%BE%C4%C3";
-        const QByteArray value = app::EncodeSetting(app::dateToSettingText(today.addDays(-30))).toUtf8();
+        const QByteArray value =
+            services::EncodeSetting(services::dateToSettingText(today.addDays(-30))).toUtf8();
         writeFile("[Settings]\n" + key + '=' + value + "\nstray line\n");
         {
             QSettings check(storeFile(), QSettings::IniFormat);
@@ -264,10 +268,11 @@ private slots:
             QCOMPARE(check.status(), QSettings::FormatError);
         }
         messages->queueAnswer(ui::MsgAnswer::Yes);
-        app::RunUpdateReminder();
+        services::RunUpdateReminder();
         QCOMPARE(messages->count(), 1);
-        QCOMPARE(app::GetDuration(), todayText());
-        QCOMPARE(browser->opened, QStringList{app::linkAddress(app::LinkTarget::ProductDownloadPage)});
+        QCOMPARE(services::GetDuration(), todayText());
+        QCOMPARE(browser->opened,
+                 QStringList{services::linkAddress(services::LinkTarget::ProductDownloadPage)});
     }
 
     void unwritableStoreIsSilent_data() { addBlockedStoreRows(); }
@@ -276,7 +281,7 @@ private slots:
         QFETCH(QString, blocker);
         const StoreOfItsOwn own;
         QVERIFY(blockStore(blocker));
-        app::RunUpdateReminder();
+        services::RunUpdateReminder();
         QCOMPARE(messages->count(), 0);
         QCOMPARE(browser->opened, QStringList());
         QVERIFY(stillBlocked(blocker));
@@ -285,14 +290,14 @@ private slots:
     void readOnlyFileAfterTheQuestion()
     {
         const StoreOfItsOwn own;
-        QVERIFY(app::SaveDuration(app::dateToSettingText(today.addDays(-30))));
+        QVERIFY(services::SaveDuration(services::dateToSettingText(today.addDays(-30))));
         const QByteArray before = fileContents();
         QVERIFY(QFile::setPermissions(storeFile(), QFileDevice::ReadOwner));
         QFile probe(storeFile());
         const bool reallyReadOnly = !probe.open(QIODevice::ReadWrite);
         probe.close();
         messages->queueAnswer(ui::MsgAnswer::Yes);
-        app::RunUpdateReminder();
+        services::RunUpdateReminder();
         QFile::setPermissions(storeFile(), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
         QCOMPARE(messages->count(), 1);
         // A failed write ends the reminder: the page is not opened. The super-user writes anyway.
@@ -306,15 +311,15 @@ private slots:
 
     void otherExecutableNameIsAFirstStart()
     {
-        QVERIFY(app::SaveDuration(app::dateToSettingText(today.addDays(-30))));
+        QVERIFY(services::SaveDuration(services::dateToSettingText(today.addDays(-30))));
         const QString name = QCoreApplication::applicationName();
         QCoreApplication::setApplicationName(name + QStringLiteral("-renamed"));
-        app::RunUpdateReminder();
-        const QString renamedStore = app::GetDuration();
+        services::RunUpdateReminder();
+        const QString renamedStore = services::GetDuration();
         QCoreApplication::setApplicationName(name);
         QCOMPARE(messages->count(), 0);
         QCOMPARE(renamedStore, todayText());
-        QCOMPARE(app::dateFromSettingText(app::GetDuration()), today.addDays(-30));
+        QCOMPARE(services::dateFromSettingText(services::GetDuration()), today.addDays(-30));
     }
 
     void startUpOpensThePageBeforeTheMainWindow_data()
@@ -328,7 +333,7 @@ private slots:
         QFETCH(QString, setup);
         const StoreOfItsOwn own;
         if (setup == QStringLiteral("old")) {
-            QVERIFY(app::SaveDuration(app::dateToSettingText(today.addDays(-30))));
+            QVERIFY(services::SaveDuration(services::dateToSettingText(today.addDays(-30))));
             messages->queueAnswer(ui::MsgAnswer::Yes);
         } else {
             QVERIFY(blockStore(QStringLiteral("file where the folder should be")));
@@ -349,7 +354,7 @@ private slots:
             QCOMPARE(run.ends, 0);
         }
         if (setup == QStringLiteral("old")) {
-            QCOMPARE(opened, QStringList{app::linkAddress(app::LinkTarget::ProductDownloadPage)});
+            QCOMPARE(opened, QStringList{services::linkAddress(services::LinkTarget::ProductDownloadPage)});
             QCOMPARE(windowsWhenOpened, QStringList());
             QCOMPARE(messages->count(), 1);
         } else {
@@ -359,5 +364,5 @@ private slots:
     }
 };
 
-TOLVY_TEST_MAIN(UpdateReminderTest)
+QTEST_MAIN(UpdateReminderTest)
 #include "tst_updatereminder.moc"

@@ -94,7 +94,7 @@ QLabel* addLabel(QWidget* parent, const char* name, QRect twips, const QString& 
 {
     auto* label = new QLabel(displayedCaption(caption), parent);
     label->setObjectName(QLatin1StringView(name));
-    label->setGeometry(twipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
+    label->setGeometry(twipsRect(twips));
     label->setTextFormat(Qt::PlainText);
     label->setWordWrap(true);
     label->setAlignment(look.align);
@@ -108,7 +108,7 @@ QPushButton* addButton(QWidget* parent, const char* name, QRect twips, const QSt
 {
     auto* button = new QPushButton(caption, parent);
     button->setObjectName(QLatin1StringView(name));
-    button->setGeometry(twipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
+    button->setGeometry(twipsRect(twips));
     button->setAutoDefault(false);
     applyLook(*button, look);
     // A button fills its own face; the window behind it must not show around it.
@@ -120,7 +120,7 @@ QGroupBox* addFrame(QWidget* parent, const char* name, QRect twips, const QStrin
 {
     auto* frame = new QGroupBox(displayedCaption(caption), parent);
     frame->setObjectName(QLatin1StringView(name));
-    frame->setGeometry(twipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
+    frame->setGeometry(twipsRect(twips));
     frame->setFlat(caption.isEmpty());
     applyLook(*frame, look);
     return frame;
@@ -179,7 +179,7 @@ LinkLabel* addLinkLabel(QWidget* parent, const char* name, QRect twips, const QS
     auto* label = new LinkLabel(parent);
     label->setText(displayedCaption(caption));
     label->setObjectName(QLatin1StringView(name));
-    label->setGeometry(twipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
+    label->setGeometry(twipsRect(twips));
     label->setAlignment(look.align);
     applyLook(*label, look);
     return label;

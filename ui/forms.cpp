@@ -5,10 +5,12 @@
 #include "ui/twips.h"
 #include "ui/windowing.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QLayout>
 #include <QPointer>
 
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -22,6 +24,7 @@ struct Entry {
 
 struct Registry {
     std::vector<Entry> entries; // in load order
+    std::unordered_map<std::type_index, std::function<void(Form&)>> creationHooks;
     bool ending = false;
 };
 
@@ -80,9 +83,21 @@ void Forms::add(std::type_index type, Form* form)
     registry().entries.push_back({type, form});
 }
 
+void Forms::created(std::type_index type, Form& form)
+{
+    const auto hook = registry().creationHooks.find(type);
+    if (hook != registry().creationHooks.end())
+        guard([&] { hook->second(form); });
+}
+
+void Forms::setCreationHook(std::type_index type, std::function<void(Form&)> hook)
+{
+    registry().creationHooks[type] = std::move(hook);
+}
+
 void Forms::load(Form* form)
 {
-    step([form] { form->Form_Load(); });
+    guard([form] { form->Form_Load(); });
 }
 
 void Forms::showForm(Form& form)
@@ -105,7 +120,7 @@ void Forms::unload(Form* form)
     if (!form || form->unloading)
         return;
     form->unloading = true;
-    step([form] { form->Form_Unload(); });
+    guard([form] { form->Form_Unload(); });
     auto& entries = registry().entries;
     std::erase_if(entries, [form](const Entry& e) { return e.form == form || e.form.isNull(); });
     form->hide();
@@ -143,11 +158,25 @@ int Forms::loadedCount()
     return n;
 }
 
-void Forms::resetForTesting()
+void Forms::destroyAll()
 {
-    unloadAll();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    std::vector<QPointer<QWidget>> leftOver;
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (!widget->parentWidget())
+            leftOver.emplace_back(widget);
+    }
+    for (const QPointer<QWidget>& widget : leftOver)
+        delete widget.data();
+}
+
+namespace testing {
+void resetForms()
+{
+    Forms::unloadAll();
     registry().entries.clear();
     registry().ending = false;
 }
+} // namespace testing
 
 } // namespace ui

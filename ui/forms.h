@@ -3,9 +3,15 @@
 #include <QColor>
 #include <QMainWindow>
 
+#include <functional>
 #include <typeindex>
 
 namespace ui {
+
+namespace testing {
+// Clears the ending state after a test has shut the program down in-process.
+void resetForms();
+} // namespace testing
 
 // The caption every window of the program carries.
 inline constexpr char16_t kWindowCaption[] = u"Tolvy Sarnavel v1.0";
@@ -23,8 +29,6 @@ public:
 
     virtual void Form_Load() {}
     virtual void Form_Unload() {}
-
-    bool isUnloading() const { return unloading; }
 
 protected:
     // Names the window, gives it the program's caption, a fixed client area below its menu bar
@@ -47,8 +51,16 @@ public:
         auto* form = new F;
         // Registered before loading, so the load handler can already refer to its window.
         add(typeid(F), form);
+        created(typeid(F), *form);
         load(form);
         return *form;
+    }
+
+    // Runs for every window of the type as it is created, before it loads: whoever decides
+    // which window follows which connects to the window's signals here.
+    template <class F> static void whenCreated(std::function<void(F&)> hook)
+    {
+        setCreationHook(typeid(F), [hook = std::move(hook)](Form& form) { hook(static_cast<F&>(form)); });
     }
 
     template <class F> static F* find() { return static_cast<F*>(find(typeid(F))); }
@@ -81,13 +93,15 @@ public:
     static bool isEnding();
     static int loadedCount();
     static void showForm(Form& form);
-
-    // Clears the ending state after a test has shut the program down in-process.
-    static void resetForTesting();
+    // Once the event loop is over: destroys the windows that unloading only scheduled for
+    // deletion, and any other top-level widget still left.
+    static void destroyAll();
 
 private:
     static Form* find(std::type_index type);
     static void add(std::type_index type, Form* form);
+    static void created(std::type_index type, Form& form);
+    static void setCreationHook(std::type_index type, std::function<void(Form&)> hook);
     static void load(Form* form);
 };
 

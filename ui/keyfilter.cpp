@@ -36,7 +36,7 @@ private:
         changed = false;
         for (char32_t code : codes) {
             std::optional<char32_t> answer;
-            step([&] { answer = verdict(code); });
+            guard([&] { answer = verdict(code); });
             if (!answer) {
                 changed = true;
                 continue;

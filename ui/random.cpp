@@ -2,6 +2,7 @@
 
 #include "ui/clock.h"
 
+#include <cmath>
 #include <random>
 
 namespace ui {
@@ -39,6 +40,11 @@ float Rnd()
     // 2^24 evenly spaced values in [0, 1) and never rounds up to 1.
     constexpr float kScale = 1.0f / 16777216.0f;
     return static_cast<float>(g.engine() >> 40) * kScale;
+}
+
+int drawn(float r, int count, int offset)
+{
+    return static_cast<int>(std::floor(static_cast<double>(r) * count + offset));
 }
 
 namespace testing {

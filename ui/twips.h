@@ -20,6 +20,11 @@ constexpr QRect twipsRect(int left, int top, int width, int height)
     return QRect(px(left), px(top), px(width), px(height));
 }
 
+constexpr QRect twipsRect(const QRect& twips)
+{
+    return twipsRect(twips.x(), twips.y(), twips.width(), twips.height());
+}
+
 constexpr QSize twipsSize(int width, int height)
 {
     return QSize(px(width), px(height));

@@ -1,5 +1,6 @@
 #include "testsupport.h"
 
+#include "app/flow.h"
 #include "app/startup.h"
 #include "ui/browser.h"
 #include "ui/forms.h"
@@ -117,6 +118,8 @@ ScriptedRandom::~ScriptedRandom()
 ProgramRun::ProgramRun()
 {
     app::testing::setProcessEnder([this] { ++ends; });
+    // Windows made by a test itself follow each other as in the program.
+    app::connectWindows();
 }
 
 ProgramRun::~ProgramRun()
@@ -147,6 +150,26 @@ void settle()
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QCoreApplication::processEvents();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+TestCase::TestCase()
+{
+    // The program ends only through its own shut-down, never because a window closed.
+    QApplication::setQuitOnLastWindowClosed(false);
+}
+
+void ProgramTest::init()
+{
+    run = std::make_unique<ProgramRun>();
+    boxes = std::make_unique<MessageBoxes>();
+    browser = std::make_unique<Browser>();
+}
+
+void ProgramTest::cleanup()
+{
+    run.reset();
+    browser.reset();
+    boxes.reset();
 }
 
 } // namespace testsupport

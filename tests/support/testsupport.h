@@ -3,12 +3,16 @@
 #include "ui/messagebox.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QString>
 #include <QStringList>
 #include <QTest>
+#include <QTimer>
 
 #include <deque>
+#include <functional>
 #include <initializer_list>
+#include <memory>
 #include <vector>
 
 namespace testsupport {
@@ -87,15 +91,69 @@ QStringList visibleWindows();
 // Lets deferred deletions run, so unloaded windows are really gone.
 void settle();
 
-} // namespace testsupport
+// A control of a window, found by the name the window gives it. Fails the test, and gives
+// nothing, when there is none of that name and kind.
+template <class T = QWidget> T* child(const QObject* window, const char* name)
+{
+    T* found = window ? window->findChild<T*>(QLatin1StringView(name)) : nullptr;
+    if (!found)
+        QTest::qFail(qPrintable(QStringLiteral("no control %1 in %2")
+                                    .arg(QLatin1StringView(name), window ? window->objectName() : QString())),
+                     __FILE__, __LINE__);
+    return found;
+}
+template <class T = QWidget> T* child(const QObject& window, const char* name)
+{
+    return child<T>(&window, name);
+}
 
-#define TOLVY_TEST_MAIN(TestObject)                                                                          \
-    int main(int argc, char* argv[])                                                                         \
-    {                                                                                                        \
-        testsupport::prepareEnvironment();                                                                   \
-        QApplication app(argc, argv);                                                                        \
-        QApplication::setQuitOnLastWindowClosed(false);                                                      \
-        TestObject tc;                                                                                       \
-        QTEST_SET_MAIN_SOURCE_PATH                                                                           \
-        return QTest::qExec(&tc, argc, argv);                                                                \
-    }
+// Runs `inside` once a modal window of the type is up: the call that opens one returns only
+// when it has been closed. Closes it afterwards, should `inside` have left it open.
+template <class Dialog> void whenModalOpens(std::function<void(Dialog*)> inside)
+{
+    QTimer::singleShot(0, [inside] {
+        auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
+        if (!dialog) {
+            QTest::qFail("the modal window is not open", __FILE__, __LINE__);
+            return;
+        }
+        if (!QTest::qWaitForWindowActive(dialog))
+            qWarning("the modal window did not become active");
+        inside(dialog);
+        // A failed check must not leave the test hanging in the modal loop.
+        if (dialog->isVisible())
+            dialog->done(QDialog::Rejected);
+    });
+}
+
+// Base of every test class: the environment the test process runs in, set before the
+// application exists, and an application that stays up when its last window closes.
+class TestCase : public QObject {
+    Q_OBJECT
+
+public:
+    static void initMain() { prepareEnvironment(); }
+
+protected:
+    TestCase();
+};
+
+// A test of the program running in this process: every test function gets a fresh run with
+// message boxes answered and recorded and the browser recorded. A test class that adds to
+// init() or cleanup() calls these first.
+class ProgramTest : public TestCase {
+    Q_OBJECT
+
+protected:
+    ProgramTest() = default;
+
+    std::unique_ptr<ProgramRun> run;
+    std::unique_ptr<MessageBoxes> boxes;
+    std::unique_ptr<Browser> browser;
+
+protected slots:
+    void init();
+    void cleanup();
+};
+
+} // namespace testsupport

@@ -2,8 +2,8 @@
 // in UTF-8: each page of the link table, then referral requests built from hostile typed texts.
 // scripts/wine-check.sh passes them through the Windows layer under Wine and compares what
 // arrives. Exits 1 when an address could not travel as one line.
-#include "app/links.h"
 #include "referral/modTellAFriend.h"
+#include "services/links.h"
 
 #include <QString>
 #include <QStringList>
@@ -14,18 +14,6 @@
 namespace {
 
 using referral::modTellAFriend::ReferralTexts;
-
-// The program's referral address for five typed texts.
-QString referralAddress(const ReferralTexts& texts)
-{
-    namespace taf = referral::modTellAFriend;
-    taf::strYourName = texts.yourName;
-    taf::strYourEmail = texts.yourEmail;
-    taf::strYourMessage = texts.yourMessage;
-    taf::strFriendName = texts.friendName;
-    taf::strFriendEmail = texts.friendEmail;
-    return taf::BuildReferralAddress();
-}
 
 // Every character a query, a command line or a shell could read as something else, and text
 // outside ASCII from Latin letters to an emoji.
@@ -56,11 +44,11 @@ int main()
     constexpr int kMostRows = 256;
     int row = 0;
     for (; row < kMostRows; ++row) {
-        const auto target = static_cast<app::LinkTarget>(row);
-        const QString address = app::linkAddress(target);
+        const auto target = static_cast<services::LinkTarget>(row);
+        const QString address = services::linkAddress(target);
         if (address.isEmpty())
             break;
-        if (target != app::LinkTarget::ReferralEndpoint)
+        if (target != services::LinkTarget::ReferralEndpoint)
             addresses << address;
     }
     if (row == kMostRows || addresses.isEmpty()) {
@@ -68,7 +56,7 @@ int main()
         return 1;
     }
     for (const ReferralTexts& texts : kHostile)
-        addresses << referralAddress(texts);
+        addresses << referral::modTellAFriend::referralAddress(referral::modTellAFriend::trimmed(texts));
 
     for (const QString& address : std::as_const(addresses)) {
         const QByteArray line = address.toUtf8();

@@ -2,7 +2,7 @@
 
 #include <QString>
 
-namespace app {
+namespace services {
 
 // The maker's web pages. Callers name a page; only this table knows its address.
 enum class LinkTarget {
@@ -27,4 +27,4 @@ QString linkAddress(LinkTarget target);
 void OpenInBrowser(const QString& address);
 void OpenLink(LinkTarget target);
 
-} // namespace app
+} // namespace services

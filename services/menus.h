@@ -3,7 +3,6 @@
 #include <QObject>
 #include <QRect>
 
-class QAction;
 class QMenuBar;
 class QWidget;
 
@@ -11,34 +10,29 @@ namespace ui {
 class LinkLabel;
 }
 
-namespace app {
+namespace services {
 
 // Texts of the promotional link labels.
 QString forumPromotionCaption();
 QString fullBrandCaption();
 QString coBrandCaption();
 
+// The two offers that share one place at the bottom of a window.
+enum class Offer { CoBrand, FullBrand };
+
 // The menus and link labels the name-entry and reading windows share: everything but the
 // File menu. Each window owns one; its handlers open one page each or show the About window.
-class Shell final : public QObject {
+class SharedMenus final : public QObject {
     Q_OBJECT
-    Q_DISABLE_COPY_MOVE(Shell)
+    Q_DISABLE_COPY_MOVE(SharedMenus)
 
 public:
     // Adds Help, Donate and Make Money to the menu bar, after the window's own File menu.
-    Shell(QWidget* window, QMenuBar* bar);
-    ~Shell() override;
+    SharedMenus(QWidget* window, QMenuBar* bar);
+    ~SharedMenus() override;
 
     ui::LinkLabel* addForumLabel(QWidget* parent, QRect twips);
-    ui::LinkLabel* addFullBrandLabel(QWidget* parent, QRect twips, Qt::Alignment align);
-    ui::LinkLabel* addCoBrandLabel(QWidget* parent, QRect twips, Qt::Alignment align);
-
-    QAction* mnuOnline = nullptr;
-    QAction* mnuVisit = nullptr;
-    QAction* mnuUpdate = nullptr;
-    QAction* mnuAbout = nullptr;
-    QAction* mnuDonate = nullptr;
-    QAction* mnuMakeMoney = nullptr;
+    ui::LinkLabel* addOfferLabel(Offer offer, QWidget* parent, QRect twips, Qt::Alignment align);
 
     void mnuOnline_Click();
     void mnuVisit_Click();
@@ -51,4 +45,4 @@ public:
     void lblCobrand_Click();
 };
 
-} // namespace app
+} // namespace services

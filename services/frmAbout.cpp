@@ -1,6 +1,7 @@
-#include "app/frmAbout.h"
+#include "services/frmAbout.h"
 
-#include "app/links.h"
+#include "services/links.h"
+#include "services/product.h"
 #include "ui/controls.h"
 #include "ui/forms.h"
 #include "ui/guard.h"
@@ -11,7 +12,7 @@
 #include <QPointer>
 #include <QPushButton>
 
-namespace app {
+namespace services {
 
 namespace {
 const QColor kPaleBlue{80, 174, 237};
@@ -29,31 +30,30 @@ frmAbout::frmAbout(QWidget* parent)
     ui::applyLook(*this, {.back = ui::colours::black});
     setFont(ui::verdana(8.25));
 
-    Label2 = ui::addLabel(this, "Label2", {840, 240, 3075, 240}, QString::fromUtf16(ui::kWindowCaption),
-                          {.points = 9.75, .bold = true, .fore = ui::colours::lightBlue});
-    picIcon = new QLabel(this);
+    ui::addLabel(this, "Label2", {840, 240, 3075, 240}, QString::fromUtf16(ui::kWindowCaption),
+                 {.points = 9.75, .bold = true, .fore = ui::colours::lightBlue});
+    auto* picIcon = new QLabel(this);
     picIcon->setObjectName(QStringLiteral("picIcon"));
     picIcon->setAccessibleName(QStringLiteral("Tolvy Sarnavel icon"));
     picIcon->setGeometry(ui::twipsRect(120, 120, 480, 480));
-    picIcon->setPixmap(QApplication::windowIcon().pixmap(QSize(32, 32)));
-    Label1 = ui::addLabel(
+    picIcon->setPixmap(applicationIcon().pixmap(QSize(32, 32), devicePixelRatioF()));
+    ui::addLabel(
         this, "Label1", {240, 840, 6645, 975},
         QStringLiteral("Tolvy Sarnavel is based on the Tibetan Mala or prayer beads being used as an "
                        "object of divination. The mala consists of 108 beads or tenwa and is is used "
                        "for meditation and prayers. This oracle gives an insight into your current "
                        "position, the support from the Gods and future happenings."),
         {.fore = kPaleBlue});
-    lblHomePage = ui::addLinkLabel(
+    auto* lblHomePage = ui::addLinkLabel(
         this, "lblHomePage", {2280, 2040, 4650, 195},
         QStringLiteral("Click here to visit ") + linkAddress(LinkTarget::ForumHomePage), ui::linkLook());
-    Label3 = ui::addLabel(
-        this, "Label3", {120, 2520, 6885, 435},
-        QStringLiteral("Home Business Opportunity. Start your own Internet business and make money "
-                       "online. Get this software fully branded for your website."),
-        {.bold = true, .fore = kPaleBlue});
-    lblCoBrand = ui::addLinkLabel(this, "lblCoBrand", {4320, 3000, 2610, 195},
-                                  QStringLiteral("Click here for more details"), ui::linkLook());
-    Line1 = new QWidget(this);
+    ui::addLabel(this, "Label3", {120, 2520, 6885, 435},
+                 QStringLiteral("Home Business Opportunity. Start your own Internet business and make money "
+                                "online. Get this software fully branded for your website."),
+                 {.bold = true, .fore = kPaleBlue});
+    auto* lblCoBrand = ui::addLinkLabel(this, "lblCoBrand", {4320, 3000, 2610, 195},
+                                        QStringLiteral("Click here for more details"), ui::linkLook());
+    auto* Line1 = new QWidget(this);
     Line1->setObjectName(QStringLiteral("Line1"));
     Line1->setGeometry(0, ui::px(3360) - 1, ui::px(7080), 2);
     ui::applyLook(*Line1, {.back = kPaleBlue});
@@ -65,16 +65,16 @@ frmAbout::frmAbout(QWidget* parent)
     cmdOK->setDefault(true);
     cmdOK->setFocus();
 
-    connect(cmdOK, &QPushButton::clicked, this, &frmAbout::cmdOK_Click);
-    connect(lblHomePage, &ui::LinkLabel::clicked, this, &frmAbout::lblHomePage_Click);
-    connect(lblCoBrand, &ui::LinkLabel::clicked, this, &frmAbout::lblCoBrand_Click);
+    connect(cmdOK, &QPushButton::clicked, this, ui::guarded(this, &frmAbout::cmdOK_Click));
+    connect(lblHomePage, &ui::LinkLabel::clicked, this, ui::guarded(this, &frmAbout::lblHomePage_Click));
+    connect(lblCoBrand, &ui::LinkLabel::clicked, this, ui::guarded(this, &frmAbout::lblCoBrand_Click));
 }
 
 frmAbout::~frmAbout() = default;
 
 void frmAbout::cmdOK_Click()
 {
-    ui::step([this] { done(QDialog::Accepted); });
+    done(QDialog::Accepted);
 }
 
 void frmAbout::reject()
@@ -85,12 +85,12 @@ void frmAbout::reject()
 
 void frmAbout::lblHomePage_Click()
 {
-    ui::step([] { OpenLink(LinkTarget::ForumHomePage); });
+    OpenLink(LinkTarget::ForumHomePage);
 }
 
 void frmAbout::lblCoBrand_Click()
 {
-    ui::step([] { OpenLink(LinkTarget::FullyBrandedPage); });
+    OpenLink(LinkTarget::FullyBrandedPage);
 }
 
 void showAboutWindow()
@@ -104,4 +104,4 @@ void showAboutWindow()
     delete about.data();
 }
 
-} // namespace app
+} // namespace services

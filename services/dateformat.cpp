@@ -1,59 +1,14 @@
-#include "app/settings.h"
+#include "services/dateformat.h"
 
-#include "app/links.h"
-#include "ui/clock.h"
-#include "ui/guard.h"
-#include "ui/messagebox.h"
-#include "ui/userstore.h"
+#include "services/settings.h"
 
-#include <QCoreApplication>
 #include <QList>
 #include <QLocale>
-#include <QSettings>
 
 #include <algorithm>
-#include <memory>
 
-namespace app {
+namespace services {
 namespace {
-
-constexpr int kShift = 85;
-// The highest code whose shifted form still fits the single-byte code page.
-constexpr char16_t kLastStorableCode = 255 - kShift;
-constexpr qint64 kQuietDays = 14;
-
-const QString& organisation()
-{
-    static const QString name = QStringLiteral("Veldrane");
-    return name;
-}
-
-const QString& section()
-{
-    static const QString name = QStringLiteral("Settings");
-    return name;
-}
-
-const QString& durationKey()
-{
-    static const QString key = EncodeSetting(QStringLiteral("Duration"));
-    return key;
-}
-
-// Each executable file name keeps a settings area of its own. Nothing when the store cannot be
-// used, which reads as an empty store that cannot be written.
-std::unique_ptr<QSettings> openStore()
-{
-    auto store = ui::openUserStore(organisation(), QCoreApplication::applicationName());
-    if (store)
-        store->beginGroup(section());
-    return store;
-}
-
-bool storable(QChar c)
-{
-    return c.unicode() <= kLastStorableCode;
-}
 
 bool isTimeLetter(QChar c)
 {
@@ -154,50 +109,6 @@ QString currentPattern()
 
 } // namespace
 
-QString EncodeSetting(const QString& text)
-{
-    QString result;
-    result.reserve(text.size());
-    for (QChar c : text) {
-        // Above 255 a character has no single-byte code, and its shifted code would not fit anyway.
-        if (storable(c))
-            result += QChar(static_cast<char16_t>(c.unicode() + kShift));
-    }
-    return result;
-}
-
-QString DecodeSetting(const QString& text)
-{
-    QString result;
-    result.reserve(text.size());
-    for (QChar c : text) {
-        const int code = c.unicode();
-        if (code >= kShift && code <= 255)
-            result += QChar(static_cast<char16_t>(code - kShift));
-    }
-    return result;
-}
-
-QString GetDuration()
-{
-    const auto store = openStore();
-    if (!store)
-        return {};
-    const QVariant value = store->value(durationKey());
-    // The program only ever writes text; anything else there is not a date of ours.
-    if (value.typeId() != QMetaType::QString)
-        return {};
-    return DecodeSetting(value.toString());
-}
-
-bool SaveDuration(const QString& value)
-{
-    const auto store = openStore();
-    if (!store)
-        return false;
-    return ui::writeUserStore(*store, durationKey(), EncodeSetting(value));
-}
-
 QString storableDatePattern(const QString& userFormat)
 {
     QList<Piece> pieces = splitFormat(userFormat);
@@ -271,30 +182,4 @@ QDate dateFromSettingText(const QString& text)
     return QLocale::c().toDate(text, currentPattern());
 }
 
-void RunUpdateReminder() noexcept
-{
-    // A failing step ends the reminder there; start-up goes on regardless.
-    ui::step([] {
-        const QDate stored = dateFromSettingText(GetDuration());
-        // No date yet, or one that no longer reads as a date (the format changed, or the value
-        // was edited): count afresh from today. Left alone, it would never read again.
-        if (!stored.isValid()) {
-            SaveDuration(dateToSettingText(ui::today()));
-            return;
-        }
-        const qint64 days = ui::today().daysTo(stored);
-        if (days >= -kQuietDays && days <= kQuietDays)
-            return;
-        const ui::MsgAnswer answer =
-            ui::MsgBox(QStringLiteral("There maybe an update to this software available") + u'\r' +
-                           QStringLiteral("Do you want to check for an update?"),
-                       ui::MsgButtons::YesNo, ui::MsgIcon::Information);
-        // The box may have stayed open past midnight.
-        if (!SaveDuration(dateToSettingText(ui::today())))
-            return;
-        if (answer == ui::MsgAnswer::Yes)
-            OpenLink(LinkTarget::ProductDownloadPage);
-    });
-}
-
-} // namespace app
+} // namespace services

@@ -1,8 +1,8 @@
-#include "app/links.h"
+#include "services/links.h"
 
 #include "ui/browser.h"
 
-namespace app {
+namespace services {
 
 QString ForumHost()
 {
@@ -51,4 +51,4 @@ void OpenLink(LinkTarget target)
     OpenInBrowser(linkAddress(target));
 }
 
-} // namespace app
+} // namespace services

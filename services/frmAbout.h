@@ -2,14 +2,9 @@
 
 #include <QDialog>
 
-class QLabel;
 class QPushButton;
 
-namespace ui {
-class LinkLabel;
-}
-
-namespace app {
+namespace services {
 
 // The About window: name, version, a word on the oracle and two links. Shown modal; closing
 // it discards it, so every opening builds it afresh.
@@ -26,17 +21,11 @@ public:
     void lblCoBrand_Click();
     void reject() override;
 
+private:
     QPushButton* cmdOK = nullptr;
-    QLabel* picIcon = nullptr;
-    QLabel* Label1 = nullptr;
-    QLabel* Label2 = nullptr;
-    ui::LinkLabel* lblCoBrand = nullptr;
-    QLabel* Label3 = nullptr;
-    ui::LinkLabel* lblHomePage = nullptr;
-    QWidget* Line1 = nullptr;
 };
 
 // Opens the About window modal over the active window and returns once it is closed.
 void showAboutWindow();
 
-} // namespace app
+} // namespace services

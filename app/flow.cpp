@@ -1,0 +1,63 @@
+#include "app/flow.h"
+
+#include "app/startup.h"
+#include "reading/frmDisplay.h"
+#include "reading/frmMain.h"
+#include "referral/frmNagScreen2.h"
+#include "ui/guard.h"
+
+// Every change of window also hides the start-up host. It is never shown, so this changes
+// nothing; it keeps it hidden however the windows came to be where they are.
+namespace app {
+namespace {
+
+using reading::frmDisplay;
+using reading::frmMain;
+using referral::frmNagScreen2;
+using ui::Forms;
+
+void startReading()
+{
+    Forms::show<frmDisplay>();
+    Forms::hide<frmMain>();
+    Forms::hide<frmNagScreen>();
+    // The first reading creates the refer-a-friend window here, hidden: its message is chosen now.
+    Forms::hide<frmNagScreen2>();
+    Forms::get<frmDisplay>().ResetReading();
+}
+
+// A working window is closing: the way out leads through the refer-a-friend window.
+void leaveWorkingWindow()
+{
+    Forms::show<frmNagScreen2>();
+    Forms::hide<frmNagScreen>();
+}
+
+void goBack()
+{
+    // In this order: unloading the reading window shows the refer-a-friend window, which the
+    // last step hides again.
+    Forms::show<frmMain>();
+    Forms::unload<frmDisplay>();
+    Forms::hide<frmNagScreen>();
+    Forms::hide<frmNagScreen2>();
+}
+
+} // namespace
+
+void connectWindows()
+{
+    Forms::whenCreated<frmMain>([](frmMain& main) {
+        QObject::connect(&main, &frmMain::readingRequested, &main, ui::guarded(&startReading));
+        QObject::connect(&main, &frmMain::leaving, &main, ui::guarded(&leaveWorkingWindow));
+    });
+    Forms::whenCreated<frmDisplay>([](frmDisplay& display) {
+        QObject::connect(&display, &frmDisplay::backRequested, &display, ui::guarded(&goBack));
+        QObject::connect(&display, &frmDisplay::leaving, &display, ui::guarded(&leaveWorkingWindow));
+    });
+    Forms::whenCreated<frmNagScreen2>([](frmNagScreen2& referral) {
+        QObject::connect(&referral, &frmNagScreen2::endRequested, &referral, ui::guarded(&ShutDownProgram));
+    });
+}
+
+} // namespace app

@@ -1,0 +1,94 @@
+#include "services/settings.h"
+
+#include "ui/userstore.h"
+
+#include <QCoreApplication>
+#include <QSettings>
+
+#include <memory>
+
+namespace services {
+namespace {
+
+constexpr int kShift = 85;
+
+const QString& organisation()
+{
+    static const QString name = QStringLiteral("Veldrane");
+    return name;
+}
+
+const QString& section()
+{
+    static const QString name = QStringLiteral("Settings");
+    return name;
+}
+
+const QString& durationKey()
+{
+    static const QString key = EncodeSetting(QStringLiteral("Duration"));
+    return key;
+}
+
+// Each executable file name keeps a settings area of its own. Nothing when the store cannot be
+// used, which reads as an empty store that cannot be written.
+std::unique_ptr<QSettings> openStore()
+{
+    auto store = ui::openUserStore(organisation(), QCoreApplication::applicationName());
+    if (store)
+        store->beginGroup(section());
+    return store;
+}
+
+} // namespace
+
+bool storable(QChar c)
+{
+    return c.unicode() <= kLastStorableCode;
+}
+
+QString EncodeSetting(const QString& text)
+{
+    QString result;
+    result.reserve(text.size());
+    for (QChar c : text) {
+        // Above 255 a character has no single-byte code, and its shifted code would not fit anyway.
+        if (storable(c))
+            result += QChar(static_cast<char16_t>(c.unicode() + kShift));
+    }
+    return result;
+}
+
+QString DecodeSetting(const QString& text)
+{
+    QString result;
+    result.reserve(text.size());
+    for (QChar c : text) {
+        const int code = c.unicode();
+        if (code >= kShift && code <= 255)
+            result += QChar(static_cast<char16_t>(code - kShift));
+    }
+    return result;
+}
+
+QString GetDuration()
+{
+    const auto store = openStore();
+    if (!store)
+        return {};
+    const QVariant value = store->value(durationKey());
+    // The program only ever writes text; anything else there is not a date of ours.
+    if (value.typeId() != QMetaType::QString)
+        return {};
+    return DecodeSetting(value.toString());
+}
+
+bool SaveDuration(const QString& value)
+{
+    const auto store = openStore();
+    if (!store)
+        return false;
+    return ui::writeUserStore(*store, durationKey(), EncodeSetting(value));
+}
+
+} // namespace services

@@ -1,0 +1,43 @@
+#include "services/updatereminder.h"
+
+#include "services/dateformat.h"
+#include "services/links.h"
+#include "services/settings.h"
+#include "ui/clock.h"
+#include "ui/guard.h"
+#include "ui/messagebox.h"
+
+namespace services {
+namespace {
+
+constexpr qint64 kQuietDays = 14;
+
+} // namespace
+
+void RunUpdateReminder() noexcept
+{
+    // A failing step ends the reminder there; start-up goes on regardless.
+    ui::guard([] {
+        const QDate stored = dateFromSettingText(GetDuration());
+        // No date yet, or one that no longer reads as a date (the format changed, or the value
+        // was edited): count afresh from today. Left alone, it would never read again.
+        if (!stored.isValid()) {
+            SaveDuration(dateToSettingText(ui::today()));
+            return;
+        }
+        const qint64 days = ui::today().daysTo(stored);
+        if (days >= -kQuietDays && days <= kQuietDays)
+            return;
+        const ui::MsgAnswer answer =
+            ui::MsgBox(QStringLiteral("There maybe an update to this software available") + u'\r' +
+                           QStringLiteral("Do you want to check for an update?"),
+                       ui::MsgButtons::YesNo, ui::MsgIcon::Information);
+        // The box may have stayed open past midnight.
+        if (!SaveDuration(dateToSettingText(ui::today())))
+            return;
+        if (answer == ui::MsgAnswer::Yes)
+            OpenLink(LinkTarget::ProductDownloadPage);
+    });
+}
+
+} // namespace services
