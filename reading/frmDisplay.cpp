@@ -43,6 +43,8 @@ constexpr std::array<Row, 3> kRows{{
 frmDisplay::frmDisplay() : reading(currentReading())
 {
     QWidget* client = setUpWindow("frmDisplay", 11655, 8010, black);
+    setAccessibleDescription(
+        QStringLiteral("Reading: think of your question and count the beads three times"));
 
     auto* file = menuBar()->addMenu(QStringLiteral("&File"));
     file->setObjectName(QStringLiteral("mnuFile"));
@@ -55,7 +57,7 @@ frmDisplay::frmDisplay() : reading(currentReading())
     connect(mnuExit, &QAction::triggered, this, ui::guarded(this, &frmDisplay::mnuExit_Click));
     auto* menus = new services::SharedMenus(this, menuBar());
 
-    menus->addForumLabel(client, {3480, 0, 4965, 390});
+    ui::LinkLabel* Label14 = menus->addForumLabel(client, {3480, 0, 4965, 390});
     // Wider than the window on purpose: its right end is cut off by the window's edge.
     ui::addLabel(client, "Label2", {0, 480, 12075, 375}, QStringLiteral("Tolvy Sarnavel Reading"),
                  {.points = 15.75,
@@ -95,11 +97,12 @@ frmDisplay::frmDisplay() : reading(currentReading())
     lblAllThree = ui::addLabel(client, "lblAllThree", {2280, 6480, 9135, 495}, {}, {.fore = red});
 
     QGroupBox* Frame5 = ui::addFrame(client, "Frame5", {0, 6960, 11655, 765}, {}, {.back = black});
-    // Created last, the co-brand offer lies in front here, and nothing reorders it.
-    menus->addOfferLabel(services::Offer::FullBrand, Frame5, {120, 180, 8895, 495},
-                         Qt::AlignLeft | Qt::AlignTop);
-    menus->addOfferLabel(services::Offer::CoBrand, Frame5, {120, 180, 8895, 495},
-                         Qt::AlignLeft | Qt::AlignTop);
+    // The co-brand offer lies in front here, and nothing reorders it.
+    ui::LinkLabel* lblFullBrand = menus->addOfferLabel(services::Offer::FullBrand, Frame5,
+                                                       {120, 180, 8895, 495}, Qt::AlignLeft | Qt::AlignTop);
+    ui::LinkLabel* lblCobrand = menus->addOfferLabel(services::Offer::CoBrand, Frame5, {120, 180, 8895, 495},
+                                                     Qt::AlignLeft | Qt::AlignTop);
+    ui::bringToFront(*lblCobrand, *lblFullBrand);
     QPushButton* cmdExit = ui::addButton(Frame5, "cmdExit", {9120, 240, 1215, 375}, QStringLiteral("&Exit"),
                                          {.bold = true, .back = lightGrey});
     cmdBack = ui::addButton(Frame5, "cmdBack", {10440, 240, 1095, 375}, QStringLiteral("&Back"),
@@ -110,8 +113,11 @@ frmDisplay::frmDisplay() : reading(currentReading())
     // Enter presses whichever button has the focus, as on any dialog.
     for (QPushButton* button : {cmdBack, cmdExit, cmdBeads})
         button->setAutoDefault(true);
+    // The links come after the window's own controls.
     setTabOrder(cmdBack, cmdExit);
     setTabOrder(cmdExit, cmdBeads);
+    setTabOrder(cmdBeads, Label14);
+    setTabOrder(Label14, lblCobrand);
 
     // Before the first count: what a new window shows until a reading starts in it.
     for (int box = 0; box < 3; ++box)

@@ -31,6 +31,7 @@ std::optional<char32_t> nameKeyVerdict(char32_t code)
 frmMain::frmMain()
 {
     QWidget* client = setUpWindow("frmMain", 8205, 4470, black);
+    setAccessibleDescription(QStringLiteral("Name entry: type your name, then ask for a reading"));
 
     auto* file = menuBar()->addMenu(QStringLiteral("&File"));
     file->setObjectName(QStringLiteral("mnuFile"));
@@ -43,7 +44,7 @@ frmMain::frmMain()
     connect(mnuExit, &QAction::triggered, this, ui::guarded(this, &frmMain::mnuExit_Click));
     auto* menus = new services::SharedMenus(this, menuBar());
 
-    menus->addForumLabel(client, {1620, 0, 4965, 390});
+    ui::LinkLabel* Label14 = menus->addForumLabel(client, {1620, 0, 4965, 390});
     ui::addLabel(client, "Label2", {120, 600, 7995, 735},
                  QStringLiteral("Tolvy Sarnavel is based on the Tibetan Mala or prayer beads being used as "
                                 "an object of divination. The mala consists of 108 beads or tenwa and is "
@@ -87,7 +88,13 @@ frmMain::frmMain()
     lblFullBrand = menus->addOfferLabel(services::Offer::FullBrand, fraFullBrand, {120, 165, 7905, 615},
                                         Qt::AlignHCenter | Qt::AlignTop);
 
+    ui::bringToFront(*lblFullBrand, *lblCobrand);
+
+    // The links come after the window's own controls.
     setTabOrder(txtName, cmdCalculate);
+    setTabOrder(cmdCalculate, Label14);
+    setTabOrder(Label14, lblCobrand);
+    setTabOrder(lblCobrand, lblFullBrand);
     cmdCalculate->setAutoDefault(true);
     txtName->setFocus();
 }
@@ -135,7 +142,10 @@ void frmMain::Form_Unload()
 
 void frmMain::bringOfferToFront(services::Offer offer)
 {
-    (offer == services::Offer::CoBrand ? lblCobrand : lblFullBrand)->raise();
+    if (offer == services::Offer::CoBrand)
+        ui::bringToFront(*lblCobrand, *lblFullBrand);
+    else
+        ui::bringToFront(*lblFullBrand, *lblCobrand);
 }
 
 } // namespace reading

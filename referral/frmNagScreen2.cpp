@@ -102,6 +102,7 @@ QString catalogueText()
 frmNagScreen2::frmNagScreen2()
 {
     QWidget* client = setUpWindow("frmNagScreen2", 11115, 4725, white);
+    setAccessibleDescription(QStringLiteral("Refer a friend, on the way out: Exit ends the program"));
     const modTellAFriend::ReferralTexts& placeholder = modTellAFriend::placeholders();
 
     QLabel* Label1 = ui::addLabel(client, "Label1", {1080, 240, 4635, 435},
@@ -175,6 +176,8 @@ frmNagScreen2::frmNagScreen2()
     setTabOrder(txtEmail, txtFriendEmail);
     setTabOrder(txtFriendEmail, txtFriendName);
     setTabOrder(txtFriendName, txtMessage);
+    // The link comes after the window's own controls.
+    setTabOrder(txtMessage, lblGoToHome);
     cmdClose->setFocus();
 }
 

@@ -24,6 +24,7 @@ frmAbout::frmAbout(QWidget* parent)
               Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint)
 {
     setObjectName(QStringLiteral("frmAbout"));
+    setAccessibleDescription(QStringLiteral("About the program"));
     setWindowTitle(QString::fromUtf16(ui::kWindowCaption));
     setAttribute(Qt::WA_DeleteOnClose, false);
     setFixedSize(ui::twipsSize(7080, 4005));
@@ -64,6 +65,9 @@ frmAbout::frmAbout(QWidget* parent)
     cmdOK->setAutoDefault(true);
     cmdOK->setDefault(true);
     cmdOK->setFocus();
+    // The links come after the button, in reading order.
+    setTabOrder(cmdOK, lblHomePage);
+    setTabOrder(lblHomePage, lblCoBrand);
 
     connect(cmdOK, &QPushButton::clicked, this, ui::guarded(this, &frmAbout::cmdOK_Click));
     connect(lblHomePage, &ui::LinkLabel::clicked, this, ui::guarded(this, &frmAbout::lblHomePage_Click));

@@ -61,7 +61,14 @@ private slots:
         QVERIFY(testsupport::child<ui::MultiLineTextBox>(*form, "txtName")->toPlainText().isEmpty());
         QTest::keyClick(testsupport::child<ui::MultiLineTextBox>(*form, "txtName"), Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget(), testsupport::child<QPushButton>(*form, "cmdCalculate"));
+        // Then the links: the forum, and whichever offer the start-up put in front.
         QTest::keyClick(testsupport::child<QPushButton>(*form, "cmdCalculate"), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("Label14"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QWidget* offer = QApplication::focusWidget();
+        QVERIFY(offer->objectName() == u"lblCobrand" || offer->objectName() == u"lblFullBrand");
+        QCOMPARE(offer->parentWidget()->children().last(), offer);
+        QTest::keyClick(offer, Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget(), testsupport::child<ui::MultiLineTextBox>(*form, "txtName"));
     }
 

@@ -221,8 +221,8 @@ private slots:
     {
         frmNagScreen2& form = open();
         QCOMPARE(QApplication::focusWidget(), testsupport::child<QPushButton>(form, "cmdClose"));
-        const QStringList chain{"Check1",         "txtName",       "cmdSubmit",  "txtEmail",
-                                "txtFriendEmail", "txtFriendName", "txtMessage", "cmdClose"};
+        const QStringList chain{"Check1",        "txtName",    "cmdSubmit",   "txtEmail", "txtFriendEmail",
+                                "txtFriendName", "txtMessage", "lblGoToHome", "cmdClose"};
         for (const QString& next : chain) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             QVERIFY(QApplication::focusWidget());

@@ -9,9 +9,11 @@
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPixmapCache>
 #include <QPushButton>
 #include <QWindow>
@@ -130,6 +132,8 @@ LinkLabel::LinkLabel(QWidget* parent) : QLabel(parent)
 {
     installAccessibility();
     setCursor(Qt::PointingHandCursor);
+    // The keyboard reaches it; a click opens the link without moving the focus, as before.
+    setFocusPolicy(Qt::TabFocus);
     setTextFormat(Qt::PlainText);
     setWordWrap(true);
 }
@@ -161,6 +165,38 @@ void LinkLabel::mouseReleaseEvent(QMouseEvent* event)
     event->accept();
     if (activate)
         emit clicked();
+}
+
+void LinkLabel::keyPressEvent(QKeyEvent* event)
+{
+    const bool activates =
+        event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter || event->key() == Qt::Key_Space;
+    if (!activates || (event->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) {
+        QLabel::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+    // A key held down opens the link once.
+    if (!event->isAutoRepeat())
+        emit clicked();
+}
+
+void LinkLabel::paintEvent(QPaintEvent* event)
+{
+    QLabel::paintEvent(event);
+    if (!hasFocus())
+        return;
+    // In the text's own colour, which the design keeps readable on the label's background.
+    QPainter painter(this);
+    painter.setPen(QPen(palette().color(foregroundRole()), 1, Qt::DotLine));
+    painter.drawRect(rect().adjusted(0, 0, -1, -1));
+}
+
+void bringToFront(LinkLabel& front, LinkLabel& behind)
+{
+    front.raise();
+    front.setFocusPolicy(Qt::TabFocus);
+    behind.setFocusPolicy(Qt::NoFocus);
 }
 
 Look linkLook(Qt::Alignment align)

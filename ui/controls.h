@@ -50,7 +50,8 @@ QPushButton* addButton(QWidget* parent, const char* name, QRect twips, const QSt
 QGroupBox* addFrame(QWidget* parent, const char* name, QRect twips, const QString& caption, const Look& look);
 
 // A label that acts as a web link: link colours are up to the caller, the hand pointer is its
-// own, and one click, or one double click, reports one activation.
+// own, and one click, or one double click, reports one activation. Tab reaches it, a dotted
+// frame in its text colour shows the focus, and Enter or Space activates it as a click does.
 class LinkLabel final : public QLabel {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(LinkLabel)
@@ -66,6 +67,8 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     bool pressed = false;
@@ -77,6 +80,10 @@ Look linkLook(Qt::Alignment align = Qt::AlignLeft | Qt::AlignTop);
 
 LinkLabel* addLinkLabel(QWidget* parent, const char* name, QRect twips, const QString& caption,
                         const Look& look);
+
+// Two link labels in one place: the front one is seen, clicked and reached by Tab; the one
+// behind it by none of these.
+void bringToFront(LinkLabel& front, LinkLabel& behind);
 
 // A sunken picture box whose picture is shown whole: the box grows around its centre for a
 // picture larger than its design size and returns to that size for a smaller one.
