@@ -338,6 +338,60 @@ private slots:
         });
     }
 
+    // Tab reaches every link a window shows, after its other controls, and Enter or Space opens
+    // it once; an offer covered by the other one is not reached.
+    void linkLabelsByKeyboard_data()
+    {
+        linkLabelsPress_data();
+        QTest::newRow("frmDisplay full brand, covered") << "frmDisplay"
+                                                        << "lblFullBrand" << QString();
+    }
+
+    void linkLabelsByKeyboard()
+    {
+        QFETCH(QString, window);
+        QFETCH(QString, control);
+        QFETCH(QString, address);
+        withWindow(window, [&](QWidget* form) {
+            if (auto* nameEntry = qobject_cast<frmMain*>(form))
+                nameEntry->bringOfferToFront(control == u"lblCobrand" ? services::Offer::CoBrand
+                                                                      : services::Offer::FullBrand);
+            auto* label = testsupport::child<ui::LinkLabel>(form, qPrintable(control));
+            QVERIFY(label);
+            form->activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(form));
+            const QWidget* first = QApplication::focusWidget();
+            QVERIFY(first && first != label);
+            for (int tab = 0; tab < 20 && QApplication::focusWidget() != label; ++tab)
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            if (address.isEmpty()) {
+                QVERIFY(!label->hasFocus());
+                return;
+            }
+            QVERIFY(label->hasFocus());
+            // The frame of the focus, dotted in the text's colour along the label's edge.
+            const QImage focused = label->grab().toImage();
+            const QColor ink = label->palette().color(label->foregroundRole());
+            int inked = 0;
+            for (int y = 0; y < focused.height(); ++y)
+                inked += QColor(focused.pixel(0, y)) == ink ? 1 : 0;
+            QVERIFY2(inked >= focused.height() / 4, qPrintable(QString::number(inked)));
+            browser->opened.clear();
+            QTest::keyClick(label, Qt::Key_Return);
+            QCOMPARE(browser->opened, QStringList{address});
+            QTest::keyClick(label, Qt::Key_Space);
+            QCOMPARE(browser->opened, (QStringList{address, address}));
+            // A key held down opens it once.
+            QTest::keyPress(label, Qt::Key_Enter);
+            QKeyEvent repeat(QEvent::KeyPress, Qt::Key_Enter, Qt::NoModifier, QString(), true);
+            QApplication::sendEvent(label, &repeat);
+            QCOMPARE(browser->opened.size(), 3);
+            // Tab goes on from the link: the window keeps every control reachable.
+            QTest::keyClick(label, Qt::Key_Tab);
+            QVERIFY(!label->hasFocus());
+        });
+    }
+
     void beadBoxesNameTheirOmen_data()
     {
         QTest::addColumn<int>("picture");
@@ -400,19 +454,48 @@ private slots:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<int>("buttons");
+        QTest::addColumn<int>("icon");
         QTest::addColumn<QStringList>("buttonNames");
-        QTest::newRow("information, OK") << QStringLiteral("Please Enter only Letters")
-                                         << int(ui::MsgButtons::Ok) << QStringList{QStringLiteral("OK")};
-        QTest::newRow("question, Yes and No")
-            << QStringLiteral("There maybe an update to this software available")
-            << int(ui::MsgButtons::YesNo) << QStringList{QStringLiteral("Yes"), QStringLiteral("No")};
+        QTest::addColumn<QString>("iconName");
+        QTest::addColumn<Qt::Key>("key");
+        QTest::addColumn<int>("answer");
+        const auto ok = int(ui::MsgButtons::Ok);
+        const auto yesNo = int(ui::MsgButtons::YesNo);
+        const auto information = int(ui::MsgIcon::Information);
+        const QStringList okButton{QStringLiteral("OK")};
+        const QStringList yesNoButtons{QStringLiteral("Yes"), QStringLiteral("No")};
+        const QString letters = QStringLiteral("Please Enter only Letters");
+        const QString update = QStringLiteral("There maybe an update to this software available");
+        QTest::newRow("information, Enter")
+            << letters << ok << information << okButton << QStringLiteral("information") << Qt::Key_Return
+            << int(ui::MsgAnswer::Ok);
+        QTest::newRow("information, Esc")
+            << letters << ok << information << okButton << QStringLiteral("information") << Qt::Key_Escape
+            << int(ui::MsgAnswer::Ok);
+        QTest::newRow("error, Enter")
+            << QStringLiteral("Email Address Cannot Contain Space") << ok << int(ui::MsgIcon::Error)
+            << okButton << QStringLiteral("error") << Qt::Key_Return << int(ui::MsgAnswer::Ok);
+        QTest::newRow("question, Y") << update << yesNo << information << yesNoButtons
+                                     << QStringLiteral("information") << Qt::Key_Y << int(ui::MsgAnswer::Yes);
+        QTest::newRow("question, N") << update << yesNo << information << yesNoButtons
+                                     << QStringLiteral("information") << Qt::Key_N << int(ui::MsgAnswer::No);
+        QTest::newRow("question, Enter")
+            << update << yesNo << information << yesNoButtons << QStringLiteral("information")
+            << Qt::Key_Return << int(ui::MsgAnswer::Yes);
+        QTest::newRow("question, Esc")
+            << update << yesNo << information << yesNoButtons << QStringLiteral("information")
+            << Qt::Key_Escape << int(ui::MsgAnswer::No);
     }
 
     void messageBoxes()
     {
         QFETCH(QString, text);
         QFETCH(int, buttons);
+        QFETCH(int, icon);
         QFETCH(QStringList, buttonNames);
+        QFETCH(QString, iconName);
+        QFETCH(Qt::Key, key);
+        QFETCH(int, answer);
         QList<Node> nodes;
         QString title;
         QAccessible::Role role = QAccessible::NoRole;
@@ -430,23 +513,43 @@ private slots:
             title = iface->text(QAccessible::Name);
             role = iface->role();
             nodes = treeOf(box);
-            box->done(QMessageBox::No);
+            if (!QTest::qWaitForWindowActive(box))
+                qWarning("the message box did not become active");
+            QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : box, key);
         });
-        ui::MsgBox(text, ui::MsgButtons(buttons), ui::MsgIcon::Information);
+        QCOMPARE(int(ui::MsgBox(text, ui::MsgButtons(buttons), ui::MsgIcon(icon))), answer);
         QCOMPARE(title, QStringLiteral("Tolvy Sarnavel"));
         QVERIFY2(role == QAccessible::Dialog || role == QAccessible::AlertMessage,
                  qPrintable(QString::number(role)));
         QStringList shownButtons;
         bool textRead = false;
+        bool iconNamed = false;
         for (const Node& node : nodes) {
             QVERIFY(!hasMarker(node.name));
             if (node.role == QAccessible::PushButton)
                 shownButtons << node.name;
             if (node.role == QAccessible::StaticText && node.name == text)
                 textRead = true;
+            iconNamed = iconNamed || node.name == iconName;
         }
         QVERIFY2(textRead, "the message itself is not in the box's tree");
+        QVERIFY2(iconNamed, "the box's picture does not say what kind of message it is");
         QCOMPARE(shownButtons, buttonNames);
+    }
+
+    // A screen reader tells which window it is in; the captions all read the same.
+    void windowsDescribeThemselves()
+    {
+        QSet<QString> descriptions;
+        for (const char* window : {"frmMain", "frmDisplay", "frmNagScreen2", "frmAbout"}) {
+            withWindow(QString::fromLatin1(window), [&](QWidget* form) {
+                const QString description =
+                    QAccessible::queryAccessibleInterface(form)->text(QAccessible::Description);
+                QVERIFY2(!description.isEmpty(), window);
+                descriptions << description;
+            });
+        }
+        QCOMPARE(descriptions.size(), 4);
     }
 
     void hiddenMenuItemStaysHidden()

@@ -1,6 +1,7 @@
 #include "ui/messagebox.h"
 
 #include <QApplication>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPointer>
 
@@ -39,6 +40,10 @@ MsgAnswer MsgBox(const QString& text, MsgButtons buttons, MsgIcon icon)
     box->setAttribute(Qt::WA_DeleteOnClose, false);
     box->setWindowModality(Qt::ApplicationModal);
     box->setTextFormat(Qt::PlainText);
+    // A screen reader says what kind of message it is, as the picture shows it.
+    if (auto* picture = box->findChild<QLabel*>(QStringLiteral("qt_msgboxex_icon_label")))
+        picture->setAccessibleName(icon == MsgIcon::Error ? QStringLiteral("error")
+                                                          : QStringLiteral("information"));
     box->setDefaultButton(buttons == MsgButtons::YesNo ? QMessageBox::Yes : QMessageBox::Ok);
     if (buttons == MsgButtons::YesNo)
         box->setEscapeButton(QMessageBox::No);
