@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # End-to-end runs of the real program under a private Xvfb, driven with xdotool (tests/e2e): a
-# whole session, then what a clumsy or hostile user does.
+# whole session, what a clumsy or hostile user does, and a session with the keyboard only.
 # Builds the program first when it is missing or out of date.
 #
 # Usage: scripts/e2e.sh [build folder]
@@ -27,3 +27,5 @@ tolvy_say "End-to-end run"
 bash "$TOLVY_ROOT/tests/e2e/scenario.sh" "$build/tolvy-sarnavel"
 tolvy_say "Faults run"
 bash "$TOLVY_ROOT/tests/e2e/faults.sh" "$build/tolvy-sarnavel"
+tolvy_say "Keyboard-only run"
+bash "$TOLVY_ROOT/tests/e2e/keyboard.sh" "$build/tolvy-sarnavel"

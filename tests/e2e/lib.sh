@@ -293,3 +293,31 @@ readingWidth=$((11655 / 15))
 aboutWidth=$((7080 / 15))
 referralWidth=$((11115 / 15))
 title='^Tolvy Sarnavel v1\.0$'
+
+# --- the reading window's bead boxes ---------------------------------------------------------
+
+# bead_signatures <reading window>: pixel signatures of the three bead boxes in beads[0..2].
+bead_signatures()
+{
+    geometry "$1" || return 1
+    local menuBar=$((gh - 8010 / 15)) x
+    import -window "$1" "$work/reading.png" 2>/dev/null || return 1
+    beads=()
+    for x in 312 424 528; do
+        beads+=("$(convert "$work/reading.png" -crop "43x42+$x+$((120 + menuBar))" +repage -format '%#' info:)")
+    done
+}
+
+# beads_are <reading window> <n>: the first n boxes show a bead picture, the others the question mark.
+beads_are()
+{
+    bead_signatures "$1" || return 1
+    local i
+    for i in 0 1 2; do
+        if ((i < $2)); then
+            [[ ${beads[i]} != "$questionMark" ]] || return 1
+        else
+            [[ ${beads[i]} == "$questionMark" ]] || return 1
+        fi
+    done
+}
