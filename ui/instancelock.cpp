@@ -61,7 +61,7 @@ void InstanceLock::release()
 
 namespace {
 
-// Whoever inspects, clears or takes the lock's place does so alone: two launches at the same
+// Whoever looks at, clears or takes the lock's place does so alone: two launches at the same
 // instant must not each clear what the other has just made. The guard is a lock on the folder;
 // should something else hold that for long, the launch goes on without it.
 class FolderGuard final {
