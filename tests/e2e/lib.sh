@@ -294,6 +294,18 @@ aboutWidth=$((7080 / 15))
 referralWidth=$((11115 / 15))
 title='^Tolvy Sarnavel v1\.0$'
 
+# expect_all_opened: the record holds exactly the expected addresses, in order, and no more.
+expect_all_opened()
+{
+    local -a opened
+    mapfile -t opened <"$browserLog"
+    if [[ "${opened[*]}" != "${expected[*]}" || ${#opened[@]} -ne ${#expected[@]} ]]; then
+        printf 'opened:   %s\n' "${opened[@]}" >&2
+        printf 'expected: %s\n' "${expected[@]}" >&2
+        fail "the browser record differs from the expected list"
+    fi
+}
+
 # --- the reading window's bead boxes ---------------------------------------------------------
 
 # bead_signatures <reading window>: pixel signatures of the three bead boxes in beads[0..2].

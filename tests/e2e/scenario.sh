@@ -192,12 +192,7 @@ wait_exit "$first" "the program after Exit"
 ((code == 0)) || fail "the program ended with code $code"
 
 step "every address the run opened, in order"
-mapfile -t opened <"$browserLog"
-if [[ "${opened[*]}" != "${expected[*]}" || ${#opened[@]} -ne ${#expected[@]} ]]; then
-    printf 'opened:   %s\n' "${opened[@]}" >&2
-    printf 'expected: %s\n' "${expected[@]}" >&2
-    fail "the browser record differs from the expected list"
-fi
+expect_all_opened
 
 step "the first start created the settings file"
 settings="$work/config/Veldrane/$(basename "$program").conf"
