@@ -10,8 +10,6 @@
 namespace services {
 namespace {
 
-constexpr int kShift = 85;
-
 const QString& organisation()
 {
     static const QString name = QStringLiteral("Veldrane");
@@ -54,7 +52,7 @@ QString EncodeSetting(const QString& text)
     for (QChar c : text) {
         // Above 255 a character has no single-byte code, and its shifted code would not fit anyway.
         if (storable(c))
-            result += QChar(static_cast<char16_t>(c.unicode() + kShift));
+            result += QChar(static_cast<char16_t>(c.unicode() + kSettingShift));
     }
     return result;
 }
@@ -65,8 +63,8 @@ QString DecodeSetting(const QString& text)
     result.reserve(text.size());
     for (QChar c : text) {
         const int code = c.unicode();
-        if (code >= kShift && code <= 255)
-            result += QChar(static_cast<char16_t>(code - kShift));
+        if (code >= kSettingShift && code <= 255)
+            result += QChar(static_cast<char16_t>(code - kSettingShift));
     }
     return result;
 }

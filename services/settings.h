@@ -12,8 +12,9 @@ namespace services {
 QString EncodeSetting(const QString& text);
 QString DecodeSetting(const QString& text);
 
+inline constexpr int kSettingShift = 85;
 // The highest code whose shifted form still fits the single-byte code page.
-inline constexpr char16_t kLastStorableCode = 255 - 85;
+inline constexpr char16_t kLastStorableCode = 255 - kSettingShift;
 bool storable(QChar c);
 
 // The one stored value, as plain text. Empty when the store holds none or cannot be read.
