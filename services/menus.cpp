@@ -58,23 +58,23 @@ SharedMenus::SharedMenus(QWidget* window, QMenuBar* bar) : QObject(window)
         const char16_t* caption;
         void (SharedMenus::*handler)();
         bool separatorBefore;
+        bool shown;
     } items[] = {
-        {help, "mnuOnline", u"&Online Help", &SharedMenus::mnuOnline_Click, false},
-        {help, "mnuVisit", u"&Visit Us Online", &SharedMenus::mnuVisit_Click, false},
-        {help, "mnuUpdate", u"Check for Software &Update", &SharedMenus::mnuUpdate_Click, true},
-        {help, "mnuAbout", u"&About Software", &SharedMenus::mnuAbout_Click, true},
-        {bar, "mnuDonate", u"&Donate", &SharedMenus::mnuDonate_Click, false},
-        {bar, "mnuMakeMoney", u"Make Money &Online", &SharedMenus::mnuMakeMoney_Click, false},
+        {help, "mnuOnline", u"&Online Help", &SharedMenus::mnuOnline_Click, false, true},
+        {help, "mnuVisit", u"&Visit Us Online", &SharedMenus::mnuVisit_Click, false, true},
+        {help, "mnuUpdate", u"Check for Software &Update", &SharedMenus::mnuUpdate_Click, true, true},
+        {help, "mnuAbout", u"&About Software", &SharedMenus::mnuAbout_Click, true, true},
+        {bar, "mnuDonate", u"&Donate", &SharedMenus::mnuDonate_Click, false, true},
+        // Switched off from the start and never on: hidden rather than greyed, so the bar shows
+        // nothing that can never be chosen.
+        {bar, "mnuMakeMoney", u"Make Money &Online", &SharedMenus::mnuMakeMoney_Click, false, false},
     };
     for (const auto& item : items) {
         if (item.separatorBefore)
             help->addSeparator();
         QAction* action = addItem(item.menu, item.name, QString::fromUtf16(item.caption));
         connect(action, &QAction::triggered, this, ui::guarded(this, item.handler));
-        // Switched off from the start and never on: hidden rather than greyed, so the bar shows
-        // nothing that can never be chosen.
-        if (item.handler == &SharedMenus::mnuMakeMoney_Click)
-            action->setVisible(false);
+        action->setVisible(item.shown);
     }
 }
 
