@@ -12,9 +12,9 @@ forumHost=${TOLVY_FORUM_HOST:-forum.veldrane.example}
 helpHost=${TOLVY_HELP_HOST:-help.veldrane.example}
 productHost=${TOLVY_PRODUCT_HOST:-sarnavel.veldrane.example}
 
-for tool in Xvfb xdotool xwininfo xclip import convert python3; do
+for tool in Xvfb xdotool xwininfo xmodmap xclip import convert python3; do
     if ! command -v "$tool" >/dev/null; then
-        echo "The end-to-end run needs '$tool' (packages: xvfb xdotool x11-utils xclip imagemagick python3)." >&2
+        echo "The end-to-end run needs '$tool' (packages: xvfb xdotool x11-utils x11-xserver-utils xclip imagemagick python3)." >&2
         exit 2
     fi
 done
@@ -275,7 +275,24 @@ start_x_server()
     DISPLAY=":$(head -n1 "$work/display")"
     export DISPLAY
     unset WAYLAND_DISPLAY XDG_CURRENT_DESKTOP DESKTOP_SESSION BROWSER DEFAULT_BROWSER
+    map_typed_letters
     xdotool mousemove 0 0
+}
+
+# For a letter missing from the keymap xdotool binds a spare key, presses it and unbinds it at
+# once; a client that reads the mapping late then gets nothing, and the letter is lost. So the
+# non-ASCII letters the runs type get keys of their own for the whole run.
+map_typed_letters()
+{
+    local -a spare
+    mapfile -t spare < <(xmodmap -pke | awk 'NF == 3 && $1 == "keycode" { print $2 }')
+    local -a letters=(ediaeresis odiaeresis)
+    ((${#spare[@]} >= ${#letters[@]})) || fail "the X server has no spare keys for the typed letters"
+    local i
+    for i in "${!letters[@]}"; do
+        local upper=${letters[i]^}
+        xmodmap -e "keycode ${spare[i]} = ${letters[i]} $upper"
+    done
 }
 
 stop_x_server()

@@ -136,7 +136,6 @@ expect_opened "http://$forumHost"
 
 step "fill in the referral form and press Refer A Friend Now (Alt+N)"
 # Names with spaces, an ampersand and non-ASCII letters; spaces around a name are trimmed.
-# xdotool types letters outside its keymap only in lower case.
 yourName='  Zoë & Jo Tara  '
 yourEmail='tara+jo@mail.example'
 friendEmail='ana.bjork@mail.example'
