@@ -49,7 +49,9 @@ tolvy_say "Packages"
 tolvy_install_packages "${TOLVY_BUILD_PACKAGES[@]}" "${TOLVY_PACKAGE_PACKAGES[@]}"
 
 tolvy_say "Configure and build ($build)"
-tolvy_configure "$build" Release -DCMAKE_INSTALL_PREFIX=/usr -DTOLVY_BUILD_TESTS=OFF -DTOLVY_BUILD_BENCH=OFF
+# Without precompiled headers, as a distribution builds it: every file must name what it uses.
+tolvy_configure "$build" Release -DCMAKE_INSTALL_PREFIX=/usr -DTOLVY_BUILD_TESTS=OFF -DTOLVY_BUILD_BENCH=OFF \
+    -DTOLVY_PCH=OFF
 tolvy_compile "$build" tolvy-sarnavel
 
 tolvy_say "Desktop entry and AppStream metadata"
