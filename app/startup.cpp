@@ -6,9 +6,9 @@
 #include "services/product.h"
 #include "services/updatereminder.h"
 #include "ui/guard.h"
-#include "ui/instancelock.h"
+#include "platform/instancelock.h"
 #include "ui/messagebox.h"
-#include "ui/random.h"
+#include "platform/random.h"
 
 #include <QApplication>
 #include <QDir>
@@ -20,7 +20,7 @@ namespace app {
 namespace {
 
 struct ProgramState {
-    ui::InstanceLock instanceLock;
+    platform::InstanceLock instanceLock;
     bool ending = false;
     bool ended = false;
     std::function<void()> ender;
@@ -41,7 +41,7 @@ bool takeInstanceLock()
         folder = QDir::tempPath();
     QDir().mkpath(folder);
     return state().instanceLock.take(folder + u'/' + QCoreApplication::applicationName() +
-                                     QStringLiteral(".lock")) != ui::InstanceLock::Outcome::HeldElsewhere;
+                                     QStringLiteral(".lock")) != platform::InstanceLock::Outcome::HeldElsewhere;
 }
 
 void endProcess()
@@ -70,7 +70,7 @@ void frmNagScreen::Form_Load()
         return;
     }
     // Each step runs whatever became of the one before it.
-    ui::guard([] { ui::Randomize(); });
+    ui::guard([] { platform::Randomize(); });
     ui::guard([] { services::RunUpdateReminder(); });
     ui::guard([] { ui::Forms::show<reading::frmMain>(); });
     ui::guard([this] { hide(); });
@@ -79,7 +79,7 @@ void frmNagScreen::Form_Load()
 
 void frmNagScreen::CoBrand_Randomize()
 {
-    intCoBrandRandomNumber = referral::coBrandNumber(ui::Rnd());
+    intCoBrandRandomNumber = referral::coBrandNumber(platform::Rnd());
     // Only the name-entry window carries the two offers; a start-up that never showed it has
     // nothing to reorder.
     if (auto* main = ui::Forms::find<reading::frmMain>())

@@ -8,8 +8,8 @@
 // and then); 2 two processes got the same seed, or the statistics themselves are wrong.
 #include "reading/reading.h"
 #include "referral/promo.h"
-#include "ui/clock.h"
-#include "ui/random.h"
+#include "platform/clock.h"
+#include "platform/random.h"
 
 #include <QCoreApplication>
 #include <QProcess>
@@ -109,8 +109,8 @@ const std::array<DrawKind, 4> kDraws{{
          return first * 3 + reading::DrawOmen() - 1;
      }},
     {"promotional message", referral::kPromoMessageCount,
-     [] { return referral::promoMessageIndex(ui::Rnd()); }},
-    {"co-brand number", 6, [] { return referral::coBrandNumber(ui::Rnd()) - 1; }},
+     [] { return referral::promoMessageIndex(platform::Rnd()); }},
+    {"co-brand number", 6, [] { return referral::coBrandNumber(platform::Rnd()) - 1; }},
 }};
 
 bool reportDraws(long long draws)
@@ -120,7 +120,7 @@ bool reportDraws(long long draws)
         draws, draws);
     std::printf("%-27s %5s %12s %3s %10s  %s\n", "draw", "cells", "chi-square", "df", "p-value",
                 "verdict at the 0.001 level");
-    ui::Randomize();
+    platform::Randomize();
     bool allUniform = true;
     for (const DrawKind& kind : kDraws) {
         std::vector<long long> counts(static_cast<std::size_t>(kind.cells), 0);
@@ -236,7 +236,7 @@ int main(int argc, char* argv[])
                 std::this_thread::sleep_for(std::chrono::nanoseconds(wait));
         }
         const std::int64_t readAt = wallNanoseconds();
-        const std::uint64_t seed = ui::clockSeed();
+        const std::uint64_t seed = platform::clockSeed();
         std::printf("%llu %lld\n", static_cast<unsigned long long>(seed), static_cast<long long>(readAt));
         std::fflush(stdout);
         // Ending a process takes a good part of a millisecond of a core: the others, waking at

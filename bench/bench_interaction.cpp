@@ -15,7 +15,7 @@
 #include "reading/frmDisplay.h"
 #include "reading/frmMain.h"
 #include "reading/reading.h"
-#include "ui/browser.h"
+#include "platform/browser.h"
 #include "ui/controls.h"
 #include "ui/forms.h"
 #include "ui/messagebox.h"
@@ -238,7 +238,7 @@ int main(int argc, char* argv[])
     ui::testing::setMessageBoxHandler([](const ui::testing::MessageRequest& request) {
         return request.buttons == ui::MsgButtons::YesNo ? ui::MsgAnswer::No : ui::MsgAnswer::Ok;
     });
-    ui::testing::setBrowserHandler([](const QString&) { return true; });
+    platform::testing::setBrowserHandler([](const QString&) { return true; });
 
     app::startProgram();
     drainEvents();

@@ -5,7 +5,7 @@
 #include "fuzzsupport.h"
 #include "referral/modTellAFriend.h"
 #include "services/links.h"
-#include "ui/browser.h"
+#include "platform/browser.h"
 #include "ui/messagebox.h"
 
 #include <QStringList>
@@ -127,7 +127,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
         messages << request.text;
         return ui::MsgAnswer::Ok;
     });
-    ui::testing::setBrowserHandler([](const QString& address) {
+    platform::testing::setBrowserHandler([](const QString& address) {
         opened << address;
         return true;
     });

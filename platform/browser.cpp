@@ -1,13 +1,13 @@
-#include "ui/browser.h"
+#include "platform/browser.h"
 
 #ifdef _WIN32
-#include "ui/win32/shell.h"
+#include "platform/win32/shell.h"
 #else
 #include <QDesktopServices>
 #include <QUrl>
 #endif
 
-namespace ui {
+namespace platform {
 namespace {
 
 std::function<bool(const QString&)>& handler()
@@ -59,4 +59,4 @@ void setBrowserHandler(std::function<bool(const QString&)> h)
 }
 } // namespace testing
 
-} // namespace ui
+} // namespace platform

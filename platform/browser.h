@@ -4,7 +4,7 @@
 
 #include <functional>
 
-namespace ui {
+namespace platform {
 
 // Hands a web address to the user's default browser and returns at once.
 // False when nothing could be launched; callers are free to ignore it.
@@ -19,4 +19,4 @@ namespace testing {
 void setBrowserHandler(std::function<bool(const QString&)> handler);
 } // namespace testing
 
-} // namespace ui
+} // namespace platform

@@ -1,11 +1,11 @@
-#include "ui/clock.h"
+#include "platform/clock.h"
 
 #include <QCoreApplication>
 
 #include <atomic>
 #include <chrono>
 
-namespace ui {
+namespace platform {
 namespace {
 
 std::function<QDate()>& todaySource()
@@ -50,4 +50,4 @@ void setToday(std::function<QDate()> source)
 }
 } // namespace testing
 
-} // namespace ui
+} // namespace platform

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <functional>
 
-namespace ui {
+namespace platform {
 
 // The local calendar date now.
 QDate today();
@@ -19,4 +19,4 @@ namespace testing {
 void setToday(std::function<QDate()> source);
 } // namespace testing
 
-} // namespace ui
+} // namespace platform

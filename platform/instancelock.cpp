@@ -1,4 +1,4 @@
-#include "ui/instancelock.h"
+#include "platform/instancelock.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -20,7 +20,7 @@
 #include <unistd.h>
 #endif
 
-namespace ui {
+namespace platform {
 
 InstanceLock::~InstanceLock()
 {
@@ -178,4 +178,4 @@ void InstanceLock::release()
 
 #endif
 
-} // namespace ui
+} // namespace platform

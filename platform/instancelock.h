@@ -2,7 +2,7 @@
 
 #include <QString>
 
-namespace ui {
+namespace platform {
 
 // Tells a running instance of the program from a second launch. The running instance holds the
 // lock for its whole run and the system releases it when the process ends, however it ends;
@@ -33,4 +33,4 @@ private:
 #endif
 };
 
-} // namespace ui
+} // namespace platform

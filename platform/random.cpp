@@ -1,11 +1,11 @@
-#include "ui/random.h"
+#include "platform/random.h"
 
-#include "ui/clock.h"
+#include "platform/clock.h"
 
 #include <cmath>
 #include <random>
 
-namespace ui {
+namespace platform {
 namespace {
 
 struct Generator {
@@ -54,4 +54,4 @@ void setRndSource(std::function<float()> source)
 }
 } // namespace testing
 
-} // namespace ui
+} // namespace platform

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <functional>
 
-namespace ui {
+namespace platform {
 
 // The program's one random generator.
 void Randomize();                   // seeds it from the clock
@@ -19,4 +19,4 @@ namespace testing {
 void setRndSource(std::function<float()> source);
 } // namespace testing
 
-} // namespace ui
+} // namespace platform

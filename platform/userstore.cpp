@@ -1,4 +1,4 @@
-#include "ui/userstore.h"
+#include "platform/userstore.h"
 
 #include <QFile>
 #include <QLockFile>
@@ -9,7 +9,7 @@
 #define TOLVY_STORE_IS_A_FILE
 #endif
 
-namespace ui {
+namespace platform {
 namespace {
 
 #ifdef TOLVY_STORE_IS_A_FILE
@@ -61,4 +61,4 @@ bool writeUserStore(QSettings& store, const QString& key, const QVariant& value)
     return store.status() != QSettings::AccessError;
 }
 
-} // namespace ui
+} // namespace platform

@@ -5,7 +5,7 @@
 
 #include <memory>
 
-namespace ui {
+namespace platform {
 
 // The per-user settings store of the program (a file under the user's configuration folder, the
 // registry on Windows), or nothing when it cannot be used safely: a FIFO, a device, a socket or a
@@ -17,4 +17,4 @@ std::unique_ptr<QSettings> openUserStore(const QString& organisation, const QStr
 // holding the store's lock delays this a moment at most, then nothing is written or left pending.
 bool writeUserStore(QSettings& store, const QString& key, const QVariant& value);
 
-} // namespace ui
+} // namespace platform

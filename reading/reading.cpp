@@ -1,7 +1,7 @@
 #include "reading/reading.h"
 
 #include "ui/controls.h"
-#include "ui/random.h"
+#include "platform/random.h"
 
 #include <array>
 #include <cmath>
@@ -81,7 +81,7 @@ qint16 omenFor(float r)
 
 qint16 DrawOmen()
 {
-    return omenFor(ui::Rnd());
+    return omenFor(platform::Rnd());
 }
 
 QString omenTitle(qint16 omen)

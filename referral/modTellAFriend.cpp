@@ -1,7 +1,7 @@
 #include "referral/modTellAFriend.h"
 
 #include "services/links.h"
-#include "ui/browser.h"
+#include "platform/browser.h"
 #include "ui/messagebox.h"
 
 #include <QUrl>
@@ -126,7 +126,7 @@ void SendReferral(const ReferralTexts& fields)
     strReferralAddress = referralAddress(fields);
     // The system hands an address to the browser only up to a length; a longer one would be lost
     // without a word.
-    if (!ui::addressFits(strReferralAddress)) {
+    if (!platform::addressFits(strReferralAddress)) {
         complain(QStringLiteral("Your Message is too long to send"));
         return;
     }

@@ -1,7 +1,7 @@
 #include "referral/promo.h"
 
 #include "services/links.h"
-#include "ui/random.h"
+#include "platform/random.h"
 
 #include <QLabel>
 #include <QStringList>
@@ -54,18 +54,18 @@ QString PromoMessage(int index)
 
 int promoMessageIndex(float r)
 {
-    return std::clamp(ui::drawn(r, kPromoMessageCount), 0, kPromoMessageCount - 1);
+    return std::clamp(platform::drawn(r, kPromoMessageCount), 0, kPromoMessageCount - 1);
 }
 
 void PickPromoMessage(QLabel& label)
 {
-    ui::Randomize();
-    label.setText(PromoMessage(promoMessageIndex(ui::Rnd())));
+    platform::Randomize();
+    label.setText(PromoMessage(promoMessageIndex(platform::Rnd())));
 }
 
 qint16 coBrandNumber(float r)
 {
-    return static_cast<qint16>(ui::drawn(r, 6, 1));
+    return static_cast<qint16>(platform::drawn(r, 6, 1));
 }
 
 services::Offer offerInFront(qint16 coBrandNumber)

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The program's Windows layer (ui/win32) built with the MinGW cross compiler and run under Wine,
+# The program's Windows layer (platform/win32) built with the MinGW cross compiler and run under Wine,
 # on a private virtual display, in a fresh Wine prefix, with a stand-in for the desktop's opener
 # at the end of Wine's way to the browser. Checks:
 #   a. every address the program builds reaches the opener byte for byte;
@@ -71,12 +71,12 @@ tolvy_say "Cross-compile the driver"
 driverDir="$build/wine"
 driver="$driverDir/driver.exe"
 compile=(x86_64-w64-mingw32-g++ -std=c++20 -O1 -static -Wall -Wextra -Wpedantic -Werror -I"$TOLVY_ROOT"
-    "$TOLVY_ROOT/ui/win32/shell.cpp" "$TOLVY_ROOT/tests/wine/driver.cpp" -lole32 -lshell32 -luser32)
+    "$TOLVY_ROOT/platform/win32/shell.cpp" "$TOLVY_ROOT/tests/wine/driver.cpp" -lole32 -lshell32 -luser32)
 # Rebuilt whenever the sources, the command or the compiler differ from the last build's.
 stamp=$({
     printf '%s\n' "${compile[@]}"
     x86_64-w64-mingw32-g++ --version
-    cat "$TOLVY_ROOT/ui/win32/shell.h" "$TOLVY_ROOT/ui/win32/shell.cpp" "$TOLVY_ROOT/tests/wine/driver.cpp"
+    cat "$TOLVY_ROOT/platform/win32/shell.h" "$TOLVY_ROOT/platform/win32/shell.cpp" "$TOLVY_ROOT/tests/wine/driver.cpp"
 } | sha256sum | cut -d' ' -f1)
 mkdir -p "$driverDir"
 if [[ -f $driver && $(cat "$driver.stamp" 2>/dev/null) == "$stamp" ]]; then

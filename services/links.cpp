@@ -1,6 +1,6 @@
 #include "services/links.h"
 
-#include "ui/browser.h"
+#include "platform/browser.h"
 
 namespace services {
 
@@ -43,7 +43,7 @@ QString linkAddress(LinkTarget target)
 
 void OpenInBrowser(const QString& address)
 {
-    ui::launchBrowser(address);
+    platform::launchBrowser(address);
 }
 
 void OpenLink(LinkTarget target)

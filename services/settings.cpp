@@ -1,6 +1,6 @@
 #include "services/settings.h"
 
-#include "ui/userstore.h"
+#include "platform/userstore.h"
 
 #include <QCoreApplication>
 #include <QSettings>
@@ -32,7 +32,7 @@ const QString& durationKey()
 // used, which reads as an empty store that cannot be written.
 std::unique_ptr<QSettings> openStore()
 {
-    auto store = ui::openUserStore(organisation(), QCoreApplication::applicationName());
+    auto store = platform::openUserStore(organisation(), QCoreApplication::applicationName());
     if (store)
         store->beginGroup(section());
     return store;
@@ -86,7 +86,7 @@ bool SaveDuration(const QString& value)
     const auto store = openStore();
     if (!store)
         return false;
-    return ui::writeUserStore(*store, durationKey(), EncodeSetting(value));
+    return platform::writeUserStore(*store, durationKey(), EncodeSetting(value));
 }
 
 } // namespace services

@@ -3,7 +3,7 @@
 #include "services/dateformat.h"
 #include "services/links.h"
 #include "services/settings.h"
-#include "ui/clock.h"
+#include "platform/clock.h"
 #include "ui/guard.h"
 #include "ui/messagebox.h"
 
@@ -22,10 +22,10 @@ void RunUpdateReminder() noexcept
         // No date yet, or one that no longer reads as a date (the format changed, or the value
         // was edited): count afresh from today. Left alone, it would never read again.
         if (!stored.isValid()) {
-            SaveDuration(dateToSettingText(ui::today()));
+            SaveDuration(dateToSettingText(platform::today()));
             return;
         }
-        const qint64 days = ui::today().daysTo(stored);
+        const qint64 days = platform::today().daysTo(stored);
         if (days >= -kQuietDays && days <= kQuietDays)
             return;
         const ui::MsgAnswer answer =
@@ -33,7 +33,7 @@ void RunUpdateReminder() noexcept
                            QStringLiteral("Do you want to check for an update?"),
                        ui::MsgButtons::YesNo, ui::MsgIcon::Information);
         // The box may have stayed open past midnight.
-        if (!SaveDuration(dateToSettingText(ui::today())))
+        if (!SaveDuration(dateToSettingText(platform::today())))
             return;
         if (answer == ui::MsgAnswer::Yes)
             OpenLink(LinkTarget::ProductDownloadPage);

@@ -5,8 +5,8 @@
 #include "reading/reading.h"
 #include "referral/promo.h"
 #include "support/testsupport.h"
-#include "ui/clock.h"
-#include "ui/random.h"
+#include "platform/clock.h"
+#include "platform/random.h"
 
 #include <QLabel>
 #include <QSet>
@@ -67,9 +67,9 @@ int nextCell(Draw draw)
     case Draw::PromoMessage:
         // PickPromoMessage seeds afresh from the clock before its draw, so the reproducible run
         // applies its mapping (checked against the function itself below) to the seeded values.
-        return referral::promoMessageIndex(ui::Rnd());
+        return referral::promoMessageIndex(platform::Rnd());
     case Draw::CoBrand:
-        return referral::coBrandNumber(ui::Rnd()) - 1;
+        return referral::coBrandNumber(platform::Rnd()) - 1;
     }
     return -1;
 }
@@ -92,7 +92,7 @@ int programCellFor(Draw draw, float r)
         return -1;
     }
     case Draw::CoBrand:
-        return referral::coBrandNumber(ui::Rnd()) - 1;
+        return referral::coBrandNumber(platform::Rnd()) - 1;
     }
     return -1;
 }
@@ -129,7 +129,7 @@ private slots:
         QFETCH(double, critical);
         QFETCH(quint64, seed);
 
-        ui::Randomize(seed);
+        platform::Randomize(seed);
         const int cells = cellCount(draw);
         std::array<qint64, 9> counts{};
         qint64 outside = 0;
@@ -222,12 +222,12 @@ private slots:
 
     void generatorStaysInsideZeroToOne()
     {
-        ui::Randomize(quint64{4242});
+        platform::Randomize(quint64{4242});
         float least = 1;
         float most = 0;
         qint64 offLattice = 0;
         for (qint64 i = 0; i < kDraws; ++i) {
-            const float r = ui::Rnd();
+            const float r = platform::Rnd();
             least = std::min(least, r);
             most = std::max(most, r);
             const float scaled = r * static_cast<float>(kSteps);
@@ -247,13 +247,13 @@ private slots:
 
     void clockSeedsDifferFromCallToCall()
     {
-        const std::uint64_t first = ui::clockSeed();
-        const std::uint64_t second = ui::clockSeed();
+        const std::uint64_t first = platform::clockSeed();
+        const std::uint64_t second = platform::clockSeed();
         QVERIFY(first != second);
 
         QSet<quint64> seeds;
         for (int i = 0; i < 10000; ++i)
-            seeds.insert(ui::clockSeed());
+            seeds.insert(platform::clockSeed());
         QCOMPARE(seeds.size(), 10000);
     }
 };

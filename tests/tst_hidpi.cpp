@@ -13,7 +13,7 @@
 #include "services/frmAbout.h"
 #include "services/product.h"
 #include "support/testsupport.h"
-#include "ui/caption.h"
+#include "ui/look.h"
 #include "ui/controls.h"
 #include "ui/forms.h"
 #include "ui/windowing.h"

@@ -8,7 +8,7 @@
 #include "support/testsupport.h"
 #include "ui/controls.h"
 #include "ui/forms.h"
-#include "ui/random.h"
+#include "platform/random.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -104,16 +104,16 @@ private slots:
     void pickPromoMessageReseeds()
     {
         QLabel label;
-        ui::Randomize(7);
-        ui::Rnd();
-        const float secondOfSeven = ui::Rnd();
+        platform::Randomize(7);
+        platform::Rnd();
+        const float secondOfSeven = platform::Rnd();
 
-        ui::Randomize(7);
+        platform::Randomize(7);
         referral::PickPromoMessage(label);
-        const float afterFirstPick = ui::Rnd();
-        ui::Randomize(7);
+        const float afterFirstPick = platform::Rnd();
+        platform::Randomize(7);
         referral::PickPromoMessage(label);
-        const float afterSecondPick = ui::Rnd();
+        const float afterSecondPick = platform::Rnd();
 
         QVERIFY(afterFirstPick != secondOfSeven);
         QVERIFY(afterSecondPick != secondOfSeven);
@@ -127,9 +127,9 @@ private slots:
         auto& main = ui::Forms::get<reading::frmMain>();
         auto& host = ui::Forms::get<app::frmNagScreen>();
         for (std::uint64_t seed : {1u, 2u, 3u, 4u, 5u, 6u, 7u, 8u}) {
-            ui::Randomize(seed);
-            const float r = ui::Rnd();
-            ui::Randomize(seed);
+            platform::Randomize(seed);
+            const float r = platform::Rnd();
+            platform::Randomize(seed);
             host.CoBrand_Randomize();
             const qint16 n = host.intCoBrandRandomNumber;
             QCOMPARE(n, static_cast<qint16>(std::floor(static_cast<double>(r) * 6.0 + 1.0)));

@@ -4,7 +4,7 @@
 #include "referral/modTellAFriend.h"
 #include "services/links.h"
 #include "support/testsupport.h"
-#include "ui/browser.h"
+#include "platform/browser.h"
 #include "ui/controls.h"
 #include "ui/forms.h"
 
@@ -341,7 +341,7 @@ private slots:
         QTest::addColumn<int>("over");
         QTest::newRow("exactly the longest") << 0;
         QTest::newRow("one byte longer") << 1;
-        QTest::newRow("four times as long") << 3 * int(ui::longestAddress());
+        QTest::newRow("four times as long") << 3 * int(platform::longestAddress());
     }
 
     void tooLongReferralIsRefused()
@@ -353,13 +353,13 @@ private slots:
         form.setMessageText(QStringLiteral("x"));
         submit(form);
         QCOMPARE(browser->opened.size(), 1);
-        const QString message(ui::longestAddress() - browser->opened.takeFirst().size() + 1 + over, u'x');
+        const QString message(platform::longestAddress() - browser->opened.takeFirst().size() + 1 + over, u'x');
         form.setMessageText(message);
         submit(form);
         if (over == 0) {
             QCOMPARE(boxes->count(), 0);
             QCOMPARE(browser->opened.size(), 1);
-            QCOMPARE(browser->opened.front().size(), ui::longestAddress());
+            QCOMPARE(browser->opened.front().size(), platform::longestAddress());
             return;
         }
         QCOMPARE(boxes->texts(), QStringList{QStringLiteral("Your Message is too long to send")});

@@ -7,8 +7,8 @@
 #include "services/updatereminder.h"
 #include "support/settingsstore.h"
 #include "support/testsupport.h"
-#include "ui/browser.h"
-#include "ui/clock.h"
+#include "platform/browser.h"
+#include "platform/clock.h"
 #include "ui/forms.h"
 
 #include <QDir>
@@ -78,7 +78,7 @@ private slots:
     {
         clearStore();
         today = QDate(2026, 12, 7);
-        ui::testing::setToday([this] { return today; });
+        platform::testing::setToday([this] { return today; });
         messages = std::make_unique<testsupport::MessageBoxes>();
         browser = std::make_unique<testsupport::Browser>();
     }
@@ -87,7 +87,7 @@ private slots:
     {
         browser.reset();
         messages.reset();
-        ui::testing::setToday({});
+        platform::testing::setToday({});
         QLocale::setDefault(QLocale(QStringLiteral("en_US")));
         clearStore();
     }
@@ -164,7 +164,7 @@ private slots:
         messages->queueAnswer(ui::MsgAnswer::Yes);
         QStringList opened;
         QString storedWhenOpened;
-        ui::testing::setBrowserHandler([&](const QString& address) {
+        platform::testing::setBrowserHandler([&](const QString& address) {
             opened << address;
             storedWhenOpened = services::GetDuration();
             return true;
@@ -340,7 +340,7 @@ private slots:
         }
         QStringList windowsWhenOpened{QStringLiteral("none yet")};
         QStringList opened;
-        ui::testing::setBrowserHandler([&](const QString& address) {
+        platform::testing::setBrowserHandler([&](const QString& address) {
             opened << address;
             windowsWhenOpened = testsupport::visibleWindows();
             return true;

@@ -1,7 +1,7 @@
 #include "ui/controls.h"
 
-#include "ui/accessibility.h"
-#include "ui/caption.h"
+#include "ui/linklabel.h"
+#include "ui/look.h"
 #include "ui/twips.h"
 
 #include <QAbstractButton>

@@ -1,4 +1,4 @@
-#include "ui/caption.h"
+#include "ui/look.h"
 
 namespace ui {
 

@@ -7,7 +7,7 @@
 #include <algorithm>
 
 #ifdef _WIN32
-#include "ui/win32/shell.h"
+#include "platform/win32/shell.h"
 
 #include <qt_windows.h>
 #endif
@@ -40,7 +40,7 @@ void makeTopmost(QWidget& window)
     window.setWindowFlag(Qt::WindowStaysOnTopHint, true);
 #ifdef _WIN32
     // Shown or hidden as Qt has it: the call leaves visibility alone.
-    win32::makeTopmost(reinterpret_cast<HWND>(window.winId()));
+    platform::win32::makeTopmost(reinterpret_cast<HWND>(window.winId()));
 #endif
     // Changing a window flag hides a visible window; bring it back as it was.
     if (visible)

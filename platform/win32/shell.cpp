@@ -1,4 +1,4 @@
-#include "ui/win32/shell.h"
+#include "platform/win32/shell.h"
 
 #include <climits>
 
@@ -12,7 +12,7 @@
 // The shell's header builds on the one above.
 #include <shellapi.h>
 
-namespace ui::win32 {
+namespace platform::win32 {
 
 std::string toAnsi(std::wstring_view text)
 {
@@ -50,4 +50,4 @@ bool makeTopmost(void* window)
                         SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE) != FALSE;
 }
 
-} // namespace ui::win32
+} // namespace platform::win32

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-namespace ui::win32 {
+namespace platform::win32 {
 
 // UTF-16 text in the system's ANSI code page, the encoding the shell's ANSI entry points read.
 // A character the code page lacks becomes the code page's substitute character (never a
@@ -21,4 +21,4 @@ bool shellOpen(const std::string& ansiAddress);
 // sizing, activating or showing it. True when the window system accepted the change.
 bool makeTopmost(void* window);
 
-} // namespace ui::win32
+} // namespace platform::win32

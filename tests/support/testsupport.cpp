@@ -2,9 +2,9 @@
 
 #include "app/flow.h"
 #include "app/startup.h"
-#include "ui/browser.h"
+#include "platform/browser.h"
 #include "ui/forms.h"
-#include "ui/random.h"
+#include "platform/random.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -84,7 +84,7 @@ QStringList MessageBoxes::texts() const
 
 Browser::Browser()
 {
-    ui::testing::setBrowserHandler([this](const QString& address) {
+    platform::testing::setBrowserHandler([this](const QString& address) {
         opened << address;
         return succeeds;
     });
@@ -92,17 +92,17 @@ Browser::Browser()
 
 Browser::~Browser()
 {
-    ui::testing::setBrowserHandler({});
+    platform::testing::setBrowserHandler({});
 }
 
 ScriptedRandom::ScriptedRandom(std::initializer_list<float> list) : values(list)
 {
-    ui::testing::setRndSource([this] {
+    platform::testing::setRndSource([this] {
         ++consumed;
         if (values.empty()) {
             // Out of script: fall back to the real generator for the rest of the test.
-            ui::testing::setRndSource({});
-            return ui::Rnd();
+            platform::testing::setRndSource({});
+            return platform::Rnd();
         }
         const float r = values.front();
         values.pop_front();
@@ -112,7 +112,7 @@ ScriptedRandom::ScriptedRandom(std::initializer_list<float> list) : values(list)
 
 ScriptedRandom::~ScriptedRandom()
 {
-    ui::testing::setRndSource({});
+    platform::testing::setRndSource({});
 }
 
 ProgramRun::ProgramRun()

@@ -1,10 +1,10 @@
-// Runs the program's Windows layer (ui/win32) under Wine: the addresses of the list through the
+// Runs the program's Windows layer (platform/win32) under Wine: the addresses of the list through the
 // same conversion and shell call as the program, a failing open, the topmost windows, and what
 // the ANSI conversion does to text it cannot hold. One line per check, "ok" or "FAILED"; the
 // exit status is 1 when any check failed. Whether the addresses arrived is for the caller to see.
 //
 //   driver.exe <address list: UTF-8, one address a line>
-#include "ui/win32/shell.h"
+#include "platform/win32/shell.h"
 
 #include <cstdio>
 #include <fstream>
@@ -76,7 +76,7 @@ void checkAddresses(const std::vector<std::string>& addresses)
     std::size_t unchanged = 0;
     for (const std::string& address : addresses) {
         const std::wstring wide = fromUtf8(address);
-        const std::string ansi = ui::win32::toAnsi(wide);
+        const std::string ansi = platform::win32::toAnsi(wide);
         if (printableAscii(address) && !wide.empty() && ansi == address) {
             ++unchanged;
         } else {
@@ -90,7 +90,7 @@ void checkAddresses(const std::vector<std::string>& addresses)
 
     std::size_t accepted = 0;
     for (const std::string& address : addresses) {
-        if (ui::win32::shellOpen(ui::win32::toAnsi(fromUtf8(address))))
+        if (platform::win32::shellOpen(platform::win32::toAnsi(fromUtf8(address))))
             ++accepted;
         else
             report(false, "shell open", "refused: " + address);
@@ -104,11 +104,11 @@ void checkFailedOpen()
 {
     const std::string missing =
         "C:\\tolvy-sarnavel-missing-" + std::to_string(GetCurrentProcessId()) + "\\no-such-page.html";
-    const bool opened = ui::win32::shellOpen(missing);
+    const bool opened = platform::win32::shellOpen(missing);
     report(!opened, "failed open",
            std::string("a file that does not exist gives ") + (opened ? "true" : "false"));
-    const bool empty = ui::win32::shellOpen(std::string());
-    const bool cut = ui::win32::shellOpen(std::string("http://a.example/\0b", 19));
+    const bool empty = platform::win32::shellOpen(std::string());
+    const bool cut = platform::win32::shellOpen(std::string("http://a.example/\0b", 19));
     report(!empty && !cut, "failed open",
            std::string("an empty address gives ") + (empty ? "true" : "false") + ", one with a NUL in it " +
                (cut ? "true" : "false"));
@@ -172,7 +172,7 @@ void checkTopmost()
     const HWND hidden = makeWindow(L"hidden", 100);
     RECT before{}, after{};
     GetWindowRect(hidden, &before);
-    const bool hiddenCall = ui::win32::makeTopmost(hidden);
+    const bool hiddenCall = platform::win32::makeTopmost(hidden);
     pump();
     GetWindowRect(hidden, &after);
     report(hiddenCall && topmost(hidden) && !IsWindowVisible(hidden) && sameRect(before, after),
@@ -191,7 +191,7 @@ void checkTopmost()
     const bool startedBelow = above(other, shown);
     const HWND activeBefore = GetActiveWindow();
     GetWindowRect(shown, &before);
-    const bool shownCall = ui::win32::makeTopmost(shown);
+    const bool shownCall = platform::win32::makeTopmost(shown);
     pump();
     GetWindowRect(shown, &after);
     const bool stillActive = GetActiveWindow() == activeBefore && activeBefore == other;
@@ -219,7 +219,7 @@ void checkRawText()
 
     // What a typed name would become if it reached the shell unencoded.
     const std::string typed = "Zo\xC3\xAB Bj\xC3\xB6rk \xE5\x8C\x97 \xF0\x9F\x98\x80";
-    const std::string ansi = ui::win32::toAnsi(fromUtf8(typed));
+    const std::string ansi = platform::win32::toAnsi(fromUtf8(typed));
     note("\"Zo\xC3\xAB Bj\xC3\xB6rk \xE5\x8C\x97 \xF0\x9F\x98\x80\" as UTF-8: " + hex(typed));
     note("the same through the ANSI conversion: " + hex(ansi));
     // In Windows-1252 the two Latin letters have a byte of their own (not their UTF-8 bytes);
@@ -233,7 +233,7 @@ void checkRawText()
                std::to_string(rest.size()) + " for the emoji), the Latin letters single 1252 bytes");
 
     // A look-alike must not become the delimiter it looks like.
-    const std::string solidus = ui::win32::toAnsi(L"a\xFF0F"
+    const std::string solidus = platform::win32::toAnsi(L"a\xFF0F"
                                                   L"b\x2044"
                                                   L"c");
     report(solidus == std::string("a") + substitute + "b" + substitute + "c", "raw text",
