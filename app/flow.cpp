@@ -1,6 +1,7 @@
 #include "app/flow.h"
 
 #include "app/startup.h"
+#include "app/state.h"
 #include "reading/frmDisplay.h"
 #include "reading/frmMain.h"
 #include "referral/frmNagScreen2.h"
@@ -45,8 +46,11 @@ void goBack()
 
 } // namespace
 
-void connectWindows()
+void connectWindows(ProgramState& state)
 {
+    Forms::makeWith<frmNagScreen>([&state] { return new frmNagScreen(state); });
+    Forms::makeWith<frmDisplay>([&state] { return new frmDisplay(state.reading, state.random); });
+    Forms::makeWith<frmNagScreen2>([&state] { return new frmNagScreen2(state.referral, state.random); });
     Forms::whenCreated<frmMain>([](frmMain& main) {
         QObject::connect(&main, &frmMain::readingRequested, &main, ui::guarded(&startReading));
         QObject::connect(&main, &frmMain::leaving, &main, ui::guarded(&leaveWorkingWindow));

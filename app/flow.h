@@ -2,9 +2,11 @@
 
 namespace app {
 
+struct ProgramState;
+
 // Which window follows which. The windows only announce what the user asked for (a reading,
 // Back, leaving, the end); this connects each window as it is created and runs the changes.
-// Calling it again changes nothing.
-void connectWindows();
+// Windows made from now on are handed their part of the state.
+void connectWindows(ProgramState& state);
 
 } // namespace app

@@ -1,14 +1,14 @@
 #include "app/startup.h"
 
 #include "app/flow.h"
+#include "app/state.h"
+#include "platform/instancelock.h"
 #include "reading/frmMain.h"
 #include "referral/promo.h"
 #include "services/product.h"
 #include "services/updatereminder.h"
 #include "ui/guard.h"
-#include "platform/instancelock.h"
 #include "ui/messagebox.h"
-#include "platform/random.h"
 
 #include <QApplication>
 #include <QDir>
@@ -19,16 +19,17 @@
 namespace app {
 namespace {
 
-struct ProgramState {
+// The run's own course: whether it holds the lock, and whether it is ending or has ended.
+struct Lifetime {
     platform::InstanceLock instanceLock;
     bool ending = false;
     bool ended = false;
     std::function<void()> ender;
 };
 
-ProgramState& state()
+Lifetime& lifetime()
 {
-    static ProgramState s;
+    static Lifetime s;
     return s;
 }
 
@@ -40,13 +41,14 @@ bool takeInstanceLock()
     if (folder.isEmpty())
         folder = QDir::tempPath();
     QDir().mkpath(folder);
-    return state().instanceLock.take(folder + u'/' + QCoreApplication::applicationName() +
-                                     QStringLiteral(".lock")) != platform::InstanceLock::Outcome::HeldElsewhere;
+    return lifetime().instanceLock.take(folder + u'/' + QCoreApplication::applicationName() +
+                                        QStringLiteral(".lock")) !=
+           platform::InstanceLock::Outcome::HeldElsewhere;
 }
 
 void endProcess()
 {
-    auto& s = state();
+    auto& s = lifetime();
     s.ended = true;
     s.instanceLock.release();
     if (s.ender) {
@@ -58,7 +60,7 @@ void endProcess()
 
 } // namespace
 
-frmNagScreen::frmNagScreen() = default;
+frmNagScreen::frmNagScreen(ProgramState& state) : state(state) {}
 frmNagScreen::~frmNagScreen() = default;
 
 void frmNagScreen::Form_Load()
@@ -69,8 +71,8 @@ void frmNagScreen::Form_Load()
         ShutDownProgram();
         return;
     }
-    // Each step runs whatever became of the one before it.
-    ui::guard([] { platform::Randomize(); });
+    // A step that fails is skipped; the ones after it run all the same.
+    ui::guard([this] { state.random.Randomize(); });
     ui::guard([] { services::RunUpdateReminder(); });
     ui::guard([] { ui::Forms::show<reading::frmMain>(); });
     ui::guard([this] { hide(); });
@@ -79,11 +81,11 @@ void frmNagScreen::Form_Load()
 
 void frmNagScreen::CoBrand_Randomize()
 {
-    intCoBrandRandomNumber = referral::coBrandNumber(platform::Rnd());
+    state.intCoBrandRandomNumber = referral::coBrandNumber(state.random.Rnd());
     // Only the name-entry window carries the two offers; a start-up that never showed it has
     // nothing to reorder.
     if (auto* main = ui::Forms::find<reading::frmMain>())
-        main->bringOfferToFront(referral::offerInFront(intCoBrandRandomNumber));
+        main->bringOfferToFront(referral::offerInFront(state.intCoBrandRandomNumber));
 }
 
 void frmNagScreen::Form_Unload()
@@ -91,9 +93,9 @@ void frmNagScreen::Form_Unload()
     ShutDownProgram();
 }
 
-void startProgram()
+void startProgram(ProgramState& state)
 {
-    connectWindows();
+    connectWindows(state);
     ui::guard([] { ui::Forms::get<frmNagScreen>(); });
 }
 
@@ -102,7 +104,8 @@ int run()
     // The program ends only through its own shut-down, never because a window closed.
     QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setWindowIcon(services::applicationIcon());
-    startProgram();
+    ProgramState state;
+    startProgram(state);
     const int code = programEnded() ? 0 : QApplication::exec();
     ui::Forms::destroyAll();
     return code;
@@ -110,7 +113,7 @@ int run()
 
 void ShutDownProgram()
 {
-    auto& s = state();
+    auto& s = lifetime();
     // A nested call from an unload handler: the outer call is already on its way to the end.
     if (s.ending)
         return;
@@ -121,18 +124,18 @@ void ShutDownProgram()
 
 bool programEnded()
 {
-    return state().ended;
+    return lifetime().ended;
 }
 
 namespace testing {
 void setProcessEnder(std::function<void()> ender)
 {
-    state().ender = std::move(ender);
+    lifetime().ender = std::move(ender);
 }
 
 void resetProgram()
 {
-    auto& s = state();
+    auto& s = lifetime();
     s.ending = true; // unload handlers must not end the test run
     ui::testing::resetForms();
     s.instanceLock.release();

@@ -8,31 +8,35 @@
 
 namespace app {
 
+struct ProgramState;
+
 // The start-up host: loaded before any other window and never shown. Loading it runs the
-// start-up sequence; it also keeps the co-brand draw.
+// start-up sequence; it also makes the co-brand draw.
 class frmNagScreen final : public ui::Form {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(frmNagScreen)
 
 public:
-    frmNagScreen();
+    explicit frmNagScreen(ProgramState& state);
     ~frmNagScreen() override;
-
-    void Form_Load() override;
-    void Form_Unload() override;
 
     // Brings one of the name-entry window's two offers to the front for this run.
     void CoBrand_Randomize();
 
-    qint16 intCoBrandRandomNumber = 0;
+private:
+    void Form_Load() override;
+    void Form_Unload() override;
+
+    ProgramState& state;
 };
 
-// Runs the program in a QApplication made by the caller: starts it, runs the event loop until
-// the program ends, and returns the exit code.
+// Runs the program in a QApplication made by the caller: makes the program's state, starts
+// the program, runs the event loop until the program ends, and returns the exit code.
 int run();
 
-// Starts the program: loads the start-up host, which runs the start-up sequence.
-void startProgram();
+// Starts the program with the state it keeps: loads the start-up host, which runs the
+// start-up sequence.
+void startProgram(ProgramState& state);
 
 // Unloads every window, then ends the program, exactly once however often it is reached.
 void ShutDownProgram();

@@ -6,10 +6,10 @@
 //
 // Exit status: 0 all well; 1 a draw failed at the 0.001 level (which a fair generator does now
 // and then); 2 two processes got the same seed, or the statistics themselves are wrong.
-#include "reading/reading.h"
-#include "referral/promo.h"
 #include "platform/clock.h"
 #include "platform/random.h"
+#include "reading/reading.h"
+#include "referral/promo.h"
 
 #include <QCoreApplication>
 #include <QProcess>
@@ -96,21 +96,27 @@ double chiSquarePValue(double x, int df)
 struct DrawKind {
     const char* name;
     int cells;
-    int (*next)();
+    int (*next)(platform::Random& random);
 };
 
-// The draws as the program makes them from the shared generator; the message index uses the
+int omenCell(platform::Random& random)
+{
+    return static_cast<int>(reading::DrawOmen(random)) - 1;
+}
+
+// The draws as the program makes them from its generator; the message index uses the
 // mapping of PickPromoMessage, which would seed afresh before each draw.
 const std::array<DrawKind, 4> kDraws{{
-    {"omen", 3, [] { return reading::DrawOmen() - 1; }},
+    {"omen", 3, omenCell},
     {"pair of consecutive omens", 9,
-     [] {
-         const int first = reading::DrawOmen() - 1;
-         return first * 3 + reading::DrawOmen() - 1;
+     [](platform::Random& random) {
+         const int first = omenCell(random);
+         return first * 3 + omenCell(random);
      }},
     {"promotional message", referral::kPromoMessageCount,
-     [] { return referral::promoMessageIndex(platform::Rnd()); }},
-    {"co-brand number", 6, [] { return referral::coBrandNumber(platform::Rnd()) - 1; }},
+     [](platform::Random& random) { return referral::promoMessageIndex(random.Rnd()); }},
+    {"co-brand number", 6,
+     [](platform::Random& random) { return referral::coBrandNumber(random.Rnd()) - 1; }},
 }};
 
 bool reportDraws(long long draws)
@@ -120,14 +126,15 @@ bool reportDraws(long long draws)
         draws, draws);
     std::printf("%-27s %5s %12s %3s %10s  %s\n", "draw", "cells", "chi-square", "df", "p-value",
                 "verdict at the 0.001 level");
-    platform::Randomize();
+    platform::Random random;
+    random.Randomize();
     bool allUniform = true;
     for (const DrawKind& kind : kDraws) {
         std::vector<long long> counts(static_cast<std::size_t>(kind.cells), 0);
         long long outside = 0;
         const auto start = std::chrono::steady_clock::now();
         for (long long i = 0; i < draws; ++i) {
-            const int cell = kind.next();
+            const int cell = kind.next(random);
             if (cell < 0 || cell >= kind.cells)
                 ++outside;
             else

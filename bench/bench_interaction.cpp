@@ -12,10 +12,11 @@
 // Exit status: 0 every step met its target, a median under 1 ms; 1 a step missed it; 2 the
 // program did not run through (it did not end exactly once).
 #include "app/startup.h"
+#include "app/state.h"
+#include "platform/browser.h"
 #include "reading/frmDisplay.h"
 #include "reading/frmMain.h"
 #include "reading/reading.h"
-#include "platform/browser.h"
 #include "ui/controls.h"
 #include "ui/forms.h"
 #include "ui/messagebox.h"
@@ -240,7 +241,8 @@ int main(int argc, char* argv[])
     });
     platform::testing::setBrowserHandler([](const QString&) { return true; });
 
-    app::startProgram();
+    app::ProgramState state;
+    app::startProgram(state);
     drainEvents();
 
     std::vector<Row> rows;

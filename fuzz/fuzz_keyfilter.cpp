@@ -5,6 +5,8 @@
 // unfiltered twin box receiving the same keys shows. Alt combinations that no menu takes type
 // nothing in either field. Keys come as a keyboard sends them (plain, Ctrl+letter for the
 // control codes, Alt combinations) or as text an input method commits.
+#include "app/flow.h"
+#include "app/state.h"
 #include "fuzzsupport.h"
 #include "reading/frmMain.h"
 #include "referral/frmNagScreen2.h"
@@ -228,6 +230,9 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
         lastMessage = request.text;
         return ui::MsgAnswer::Ok;
     });
+    // The program's state and its windows, as the start-up root would make them.
+    static auto* state = new app::ProgramState;
+    app::connectWindows(*state);
     ui::Forms::show<reading::frmMain>();
     ui::Forms::show<referral::frmNagScreen2>();
     return 0;

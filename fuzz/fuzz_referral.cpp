@@ -3,9 +3,9 @@
 // keys taf1..taf6, in order, holding exactly the five texts and the product site's root. The
 // submit step's checks are compared with their rules on the way.
 #include "fuzzsupport.h"
+#include "platform/browser.h"
 #include "referral/modTellAFriend.h"
 #include "services/links.h"
-#include "platform/browser.h"
 #include "ui/messagebox.h"
 
 #include <QStringList>
@@ -159,13 +159,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     messages.clear();
     opened.clear();
-    tell::SubmitReferral({typed[0], typed[1], typed[2], typed[3], typed[4]});
+    static tell::LastReferral last;
+    tell::SubmitReferral({typed[0], typed[1], typed[2], typed[3], typed[4]}, last);
 
     std::array<QString, 5> trimmed;
     for (std::size_t i = 0; i < typed.size(); ++i)
         trimmed[i] = trimmedOfSpaces(typed[i]);
-    const std::array<QString, 5> fields{tell::strYourName, tell::strYourEmail, tell::strYourMessage,
-                                        tell::strFriendName, tell::strFriendEmail};
+    const std::array<QString, 5> fields{last.strYourName, last.strYourEmail, last.strYourMessage,
+                                        last.strFriendName, last.strFriendEmail};
     for (std::size_t i = 0; i < fields.size(); ++i)
         require(fields[i] == trimmed[i] && tell::TrimSpaces(typed[i]) == trimmed[i],
                 "the submit step keeps each text without its leading and trailing spaces",
@@ -175,7 +176,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (expected.isEmpty()) {
         require(messages.isEmpty() && opened.size() == 1, "a complete referral opens one address, silently",
                 messages.join(u'|'));
-        require(opened.front() == tell::strReferralAddress &&
+        require(opened.front() == last.strReferralAddress &&
                     opened.front() == tell::referralAddress(textsOf(trimmed)),
                 "the browser gets the address built from the fields");
     } else {

@@ -40,7 +40,7 @@ constexpr std::array<Row, 3> kRows{{
 
 } // namespace
 
-frmDisplay::frmDisplay() : reading(currentReading())
+frmDisplay::frmDisplay(Reading& reading, platform::Random& random) : reading(reading), random(random)
 {
     QWidget* client = setUpWindow("frmDisplay", 11655, 8010, black);
     setAccessibleDescription(
@@ -121,7 +121,7 @@ frmDisplay::frmDisplay() : reading(currentReading())
 
     // Before the first count: what a new window shows until a reading starts in it.
     for (int box = 0; box < 3; ++box)
-        showPicture(box, kQuestionMark);
+        showOmen(box, Omen::None);
     cmdBeads->setText(Reading{}.buttonCaption());
 }
 
@@ -132,26 +132,19 @@ void frmDisplay::Form_Load()
     cmdBack->setFocus();
 }
 
-void frmDisplay::showPicture(int box, int picture)
+void frmDisplay::showOmen(int box, Omen omen)
 {
     const auto i = static_cast<size_t>(box);
-    shown[i] = picture;
-    picBeads[i]->setPicture(beadPicture(picture, this));
-    const QString title = omenTitle(static_cast<qint16>(picture));
-    picBeads[i]->setAccessibleName(title.isEmpty() ? QStringLiteral("not counted yet") : title);
-}
-
-int frmDisplay::pictureShown(int box) const
-{
-    return box >= 0 && box <= 2 ? shown[static_cast<size_t>(box)] : 0;
+    picBeads[i]->setPicture(beadPicture(pictureOf(omen), this));
+    picBeads[i]->setAccessibleName(omen == Omen::None ? QStringLiteral("not counted yet") : omenTitle(omen));
 }
 
 void frmDisplay::showReading()
 {
     for (int count = 1; count <= 3; ++count) {
-        const qint16 omen = reading.omen(count);
+        const Omen omen = reading.omen(count);
         const auto i = static_cast<size_t>(count - 1);
-        showPicture(count - 1, omen == kNoOmen ? kQuestionMark : omen);
+        showOmen(count - 1, omen);
         lblAnimal[i]->setText(omenName(omen));
         lblInterpretation[i]->setText(interpretation(count, omen));
     }
@@ -162,7 +155,7 @@ void frmDisplay::showReading()
 void frmDisplay::cmdBeads_Click()
 {
     // Every click draws, the clearing one too, whose omen is thrown away.
-    reading.click(DrawOmen());
+    reading.click(DrawOmen(random));
     showReading();
 }
 

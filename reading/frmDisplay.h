@@ -8,6 +8,10 @@
 class QLabel;
 class QPushButton;
 
+namespace platform {
+class Random;
+}
+
 namespace ui {
 class PictureBox;
 }
@@ -15,15 +19,25 @@ class PictureBox;
 namespace reading {
 
 // The reading window: three counts of the beads, their omens and what they mean. It draws
-// itself from the program's reading.
+// itself from the program's reading, which it is handed with the generator the counts draw from.
 class frmDisplay final : public ui::Form {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(frmDisplay)
 
 public:
-    frmDisplay();
+    frmDisplay(Reading& reading, platform::Random& random);
     ~frmDisplay() override;
 
+    // Clears the reading and shows the window as before the first count.
+    void ResetReading();
+
+signals:
+    // Back to the name-entry window.
+    void backRequested();
+    // The window is closing.
+    void leaving();
+
+private:
     void Form_Load() override;
     void Form_Unload() override;
 
@@ -33,30 +47,18 @@ public:
     void mnuBack_Click();
     void mnuExit_Click();
 
-    // Clears the reading and shows the window as before the first count.
-    void ResetReading();
-
-    // The picture number (1 to 4) box 0, 1 or 2 shows.
-    int pictureShown(int box) const;
-
-signals:
-    // Back to the name-entry window.
-    void backRequested();
-    // The window is closing.
-    void leaving();
-
-private:
     void showReading();
-    void showPicture(int box, int picture);
+    // Box 0, 1 or 2: the omen's picture, named after it for a screen reader.
+    void showOmen(int box, Omen omen);
 
     Reading& reading;
+    platform::Random& random;
     std::array<ui::PictureBox*, 3> picBeads{};
     std::array<QLabel*, 3> lblAnimal{};
     std::array<QLabel*, 3> lblInterpretation{};
     QLabel* lblAllThree = nullptr;
     QPushButton* cmdBeads = nullptr;
     QPushButton* cmdBack = nullptr;
-    std::array<int, 3> shown{kQuestionMark, kQuestionMark, kQuestionMark};
 };
 
 } // namespace reading

@@ -23,15 +23,6 @@ public:
     frmMain();
     ~frmMain() override;
 
-    void Form_Unload() override;
-
-    // The window's own check before a reading starts.
-    bool ValidateName();
-
-    void cmdCalculate_Click();
-    void mnuMayan_Click();
-    void mnuExit_Click();
-
     // Which of the two offers at the bottom lies in front, and so can be seen and clicked.
     void bringOfferToFront(services::Offer offer);
 
@@ -45,6 +36,15 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    void Form_Unload() override;
+
+    // The window's own check before a reading starts.
+    bool ValidateName();
+
+    void cmdCalculate_Click();
+    void mnuMayan_Click();
+    void mnuExit_Click();
+
     ui::MultiLineTextBox* txtName = nullptr;
     QPushButton* cmdCalculate = nullptr;
     ui::LinkLabel* lblFullBrand = nullptr;

@@ -1,26 +1,29 @@
 #include "reading/reading.h"
 
-#include "ui/controls.h"
 #include "platform/random.h"
+#include "ui/controls.h"
 
 #include <array>
-#include <cmath>
 
 namespace reading {
 
-void Reading::click(qint16 omen)
+Picture pictureOf(Omen omen)
 {
-    intDraw = omen;
+    return omen == Omen::None ? Picture::QuestionMark : static_cast<Picture>(omen);
+}
+
+void Reading::click(Omen omen)
+{
     intCount = static_cast<qint16>(intCount + 1);
     switch (intCount) {
     case 1:
-        intOmenOne = intDraw;
+        intOmenOne = omen;
         break;
     case 2:
-        intOmenTwo = intDraw;
+        intOmenTwo = omen;
         break;
     case 3:
-        intOmenThree = intDraw;
+        intOmenThree = omen;
         break;
     default:
         // The click after the third count: the refresh.
@@ -33,7 +36,7 @@ void Reading::reset()
     *this = Reading{};
 }
 
-qint16 Reading::omen(int count) const
+Omen Reading::omen(int count) const
 {
     switch (count) {
     case 1:
@@ -43,13 +46,13 @@ qint16 Reading::omen(int count) const
     case 3:
         return intOmenThree;
     default:
-        return kNoOmen;
+        return Omen::None;
     }
 }
 
 bool Reading::allFalcons() const
 {
-    return intOmenOne == kFalcon && intOmenTwo == kFalcon && intOmenThree == kFalcon;
+    return intOmenOne == Omen::Falcon && intOmenTwo == Omen::Falcon && intOmenThree == Omen::Falcon;
 }
 
 QString Reading::buttonCaption() const
@@ -66,45 +69,40 @@ QString Reading::buttonCaption() const
     }
 }
 
-Reading& currentReading()
-{
-    static Reading reading;
-    return reading;
-}
-
-qint16 omenFor(float r)
+Omen omenFor(float r)
 {
     // r * 3 + 1 is exact in double; in float the sum can round up to the next omen for an r
     // just below a third.
-    return static_cast<qint16>(std::floor(static_cast<double>(r) * 3.0 + 1.0));
+    return static_cast<Omen>(platform::drawn(r, 3, 1));
 }
 
-qint16 DrawOmen()
+Omen DrawOmen(platform::Random& random)
 {
-    return omenFor(platform::Rnd());
+    return omenFor(random.Rnd());
 }
 
-QString omenTitle(qint16 omen)
+QString omenTitle(Omen omen)
 {
     switch (omen) {
-    case kFalcon:
+    case Omen::Falcon:
         return QStringLiteral("Falcon");
-    case kRaven:
+    case Omen::Raven:
         return QStringLiteral("Raven");
-    case kSnowLion:
+    case Omen::SnowLion:
         return QStringLiteral("Snow Lion");
-    default:
-        return {};
+    case Omen::None:
+        break;
     }
+    return {};
 }
 
-QString omenName(qint16 omen)
+QString omenName(Omen omen)
 {
     const QString title = omenTitle(omen);
     return title.isEmpty() ? title : title + QStringLiteral(" :-");
 }
 
-QString interpretation(int count, qint16 omen)
+QString interpretation(int count, Omen omen)
 {
     static const std::array<std::array<const char16_t*, 3>, 3> texts{{
         {u"Falcon is a good symbol and bearer of good tidings. You will have success in whatever you do. "
@@ -127,9 +125,9 @@ QString interpretation(int count, qint16 omen)
          u"The Snow Lion indicates delay in arrival of guests. Cure for health problems will be found after "
          u"some delay."},
     }};
-    if (count < 1 || count > 3 || omen < kFalcon || omen > kSnowLion)
+    if (count < 1 || count > 3 || omen == Omen::None)
         return {};
-    return QString::fromUtf16(texts[static_cast<size_t>(count - 1)][static_cast<size_t>(omen - 1)]);
+    return QString::fromUtf16(texts[static_cast<size_t>(count - 1)][static_cast<size_t>(omen) - 1]);
 }
 
 QString allFalconText()
@@ -139,13 +137,11 @@ QString allFalconText()
         "can go wrong for you now. Heath will be great and you will have wonderful guests.");
 }
 
-QPixmap beadPicture(int number, const QWidget* on)
+QPixmap beadPicture(Picture picture, const QWidget* on)
 {
     static const std::array<const char*, 4> files{"bead1", "bead2", "bead3", "question"};
     static const std::array<QSize, 4> sizes{QSize(41, 40), QSize(59, 40), QSize(78, 40), QSize(41, 40)};
-    if (number < 1 || number > 4)
-        number = kQuestionMark;
-    const auto i = static_cast<size_t>(number - 1);
+    const auto i = static_cast<size_t>(picture) - 1;
     return ui::resourcePicture(QStringLiteral(":/assets/%1.jpg").arg(QLatin1StringView(files[i])), sizes[i],
                                on);
 }

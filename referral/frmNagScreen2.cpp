@@ -99,7 +99,8 @@ QString catalogueText()
         "your friends and family.");
 }
 
-frmNagScreen2::frmNagScreen2()
+frmNagScreen2::frmNagScreen2(modTellAFriend::LastReferral& last, platform::Random& random)
+    : last(last), random(random)
 {
     QWidget* client = setUpWindow("frmNagScreen2", 11115, 4725, white);
     setAccessibleDescription(QStringLiteral("Refer a friend, on the way out: Exit ends the program"));
@@ -211,7 +212,7 @@ void frmNagScreen2::installSpaceFilter(QLineEdit* box)
 
 void frmNagScreen2::Form_Load()
 {
-    PickPromoMessage(*Label2);
+    PickPromoMessage(*Label2, random);
     condenseToFit(*Label2, Label2->text(), Label2->size());
     ui::makeTopmost(*this);
 }
@@ -232,7 +233,8 @@ void frmNagScreen2::cmdSubmit_Click()
                                     .yourEmail = txtEmail->text(),
                                     .yourMessage = messageText(),
                                     .friendName = txtFriendName->text(),
-                                    .friendEmail = txtFriendEmail->text()});
+                                    .friendEmail = txtFriendEmail->text()},
+                                   last);
 }
 
 void frmNagScreen2::Check1_Click()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "referral/modTellAFriend.h"
 #include "ui/forms.h"
 
 #include <array>
@@ -9,6 +10,10 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 
+namespace platform {
+class Random;
+}
+
 namespace ui {
 class MultiLineTextBox;
 }
@@ -16,22 +21,15 @@ class MultiLineTextBox;
 namespace referral {
 
 // The refer-a-friend window met on the way out of the program. Created once per run, kept on
-// top of every other window; closing it ends the program.
+// top of every other window; closing it ends the program. It keeps what it last sent in the
+// program's record, and draws its message from the program's generator.
 class frmNagScreen2 final : public ui::Form {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(frmNagScreen2)
 
 public:
-    frmNagScreen2();
+    frmNagScreen2(modTellAFriend::LastReferral& last, platform::Random& random);
     ~frmNagScreen2() override;
-
-    void Form_Load() override;
-    void Form_Unload() override;
-
-    void cmdClose_Click();
-    void cmdSubmit_Click();
-    void Check1_Click();
-    void lblGoToHome_Click();
 
     // The message box's text with every line break as CR LF, the way the form holds it.
     QString messageText() const;
@@ -45,6 +43,14 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void Form_Load() override;
+    void Form_Unload() override;
+
+    void cmdClose_Click();
+    void cmdSubmit_Click();
+    void Check1_Click();
+    void lblGoToHome_Click();
+
     struct TextBox {
         QWidget* box;
         QString placeholder;
@@ -60,6 +66,8 @@ private:
     QLineEdit* addTextBox(QGroupBox* frame, const char* name, QRect twips, const QString& text);
     void installSpaceFilter(QLineEdit* box);
 
+    modTellAFriend::LastReferral& last;
+    platform::Random& random;
     QLabel* Label2 = nullptr;
     QCheckBox* Check1 = nullptr;
     QLineEdit* txtName = nullptr;

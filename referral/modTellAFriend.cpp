@@ -1,19 +1,12 @@
 #include "referral/modTellAFriend.h"
 
-#include "services/links.h"
 #include "platform/browser.h"
+#include "services/links.h"
 #include "ui/messagebox.h"
 
 #include <QUrl>
 
 namespace referral::modTellAFriend {
-
-QString strYourName;
-QString strYourEmail;
-QString strYourMessage;
-QString strFriendName;
-QString strFriendEmail;
-QString strReferralAddress;
 
 namespace {
 
@@ -101,36 +94,36 @@ QString referralAddress(const ReferralTexts& fields)
            QStringLiteral("&taf6=http://") + services::ProductHost() + u'/';
 }
 
-void SubmitReferral(const ReferralTexts& typed)
+void SubmitReferral(const ReferralTexts& typed, LastReferral& last)
 {
     const ReferralTexts fields = trimmed(typed);
     // Kept before any check, so the fields always hold what the form last showed.
-    strYourName = fields.yourName;
-    strYourEmail = fields.yourEmail;
-    strYourMessage = fields.yourMessage;
-    strFriendName = fields.friendName;
-    strFriendEmail = fields.friendEmail;
+    last.strYourName = fields.yourName;
+    last.strYourEmail = fields.yourEmail;
+    last.strYourMessage = fields.yourMessage;
+    last.strFriendName = fields.friendName;
+    last.strFriendEmail = fields.friendEmail;
     if (const auto problem = emailProblem(fields)) {
         complain(*problem);
         return;
     }
-    SendReferral(fields);
+    SendReferral(fields, last);
 }
 
-void SendReferral(const ReferralTexts& fields)
+void SendReferral(const ReferralTexts& fields, LastReferral& last)
 {
     if (const auto problem = fieldProblem(fields)) {
         complain(*problem);
         return;
     }
-    strReferralAddress = referralAddress(fields);
+    last.strReferralAddress = referralAddress(fields);
     // The system hands an address to the browser only up to a length; a longer one would be lost
     // without a word.
-    if (!platform::addressFits(strReferralAddress)) {
+    if (!platform::addressFits(last.strReferralAddress)) {
         complain(QStringLiteral("Your Message is too long to send"));
         return;
     }
-    services::OpenInBrowser(strReferralAddress);
+    services::OpenInBrowser(last.strReferralAddress);
 }
 
 } // namespace referral::modTellAFriend

@@ -22,13 +22,16 @@ struct ReferralTexts {
 // What stands in each box while the user has typed nothing.
 const ReferralTexts& placeholders();
 
-// The last texts submitted and the last address built, kept for the rest of the run.
-extern QString strYourName;
-extern QString strYourEmail;
-extern QString strYourMessage;
-extern QString strFriendName;
-extern QString strFriendEmail;
-extern QString strReferralAddress;
+// The last texts submitted and the last address built, kept for the rest of the run by
+// whoever owns the program's state.
+struct LastReferral {
+    QString strYourName;
+    QString strYourEmail;
+    QString strYourMessage;
+    QString strFriendName;
+    QString strFriendEmail;
+    QString strReferralAddress;
+};
 
 // Leading and trailing spaces go; tabs and line breaks are the user's text and stay.
 QString TrimSpaces(const QString& text);
@@ -44,8 +47,9 @@ std::optional<QString> fieldProblem(const ReferralTexts& fields);
 QString referralAddress(const ReferralTexts& fields);
 
 // The form's submit step: keeps the trimmed texts, checks the two addresses, then sends.
-void SubmitReferral(const ReferralTexts& typed);
-// Checks the fields, then opens the referral address; a failed check shows its message.
-void SendReferral(const ReferralTexts& fields);
+void SubmitReferral(const ReferralTexts& typed, LastReferral& last);
+// Checks the fields, then opens the referral address and keeps it; a failed check shows its
+// message.
+void SendReferral(const ReferralTexts& fields, LastReferral& last);
 
 } // namespace referral::modTellAFriend

@@ -1,7 +1,7 @@
 #include "referral/promo.h"
 
-#include "services/links.h"
 #include "platform/random.h"
+#include "services/links.h"
 
 #include <QLabel>
 #include <QStringList>
@@ -57,10 +57,10 @@ int promoMessageIndex(float r)
     return std::clamp(platform::drawn(r, kPromoMessageCount), 0, kPromoMessageCount - 1);
 }
 
-void PickPromoMessage(QLabel& label)
+void PickPromoMessage(QLabel& label, platform::Random& random)
 {
-    platform::Randomize();
-    label.setText(PromoMessage(promoMessageIndex(platform::Rnd())));
+    random.Randomize();
+    label.setText(PromoMessage(promoMessageIndex(random.Rnd())));
 }
 
 qint16 coBrandNumber(float r)

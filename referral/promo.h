@@ -7,6 +7,10 @@
 
 class QLabel;
 
+namespace platform {
+class Random;
+}
+
 // The two random choices of what the program advertises in a run.
 namespace referral {
 
@@ -21,8 +25,8 @@ QString PromoMessage(int index);
 // The message a value r of the generator picks: the integer part of r × 4.
 int promoMessageIndex(float r);
 
-// Seeds the shared generator afresh from the clock and puts one of the four texts on the label.
-void PickPromoMessage(QLabel& label);
+// Seeds the generator afresh from the clock and puts one of the four texts on the label.
+void PickPromoMessage(QLabel& label, platform::Random& random);
 
 // The co-brand number a value r of the generator draws, 1 to 6, and the offer it puts in front
 // on the name-entry window: odd numbers the co-brand offer, even ones the full brand.

@@ -412,8 +412,8 @@ private slots:
                                  QStringLiteral("third count")};
         // The same omen three times, or no count at all for the question mark.
         const float draws[] = {0.0f, 0.1f, 0.5f, 0.9f};
-        testsupport::ScriptedRandom random;
-        for (int count = 0; picture != reading::kQuestionMark && count < 3; ++count) {
+        testsupport::ScriptedRandom random{run->state.random};
+        for (int count = 0; picture != int(reading::Picture::QuestionMark) && count < 3; ++count) {
             random.push(draws[picture]);
             QTest::mouseClick(testsupport::child<QPushButton>(*display, "cmdBeads"), Qt::LeftButton);
         }
@@ -430,7 +430,7 @@ private slots:
         frmDisplay* display = openReading();
         QVERIFY(display);
         // 0.9 draws the Snow Lion, 0.1 the Falcon.
-        testsupport::ScriptedRandom random{0.9f, 0.1f};
+        testsupport::ScriptedRandom random{run->state.random, {0.9f, 0.1f}};
         QTest::mouseClick(testsupport::child<QPushButton>(*display, "cmdBeads"), Qt::LeftButton);
         QAccessibleInterface* first = QAccessible::queryAccessibleInterface(beadBox(*display, 0));
         QCOMPARE(first->text(QAccessible::Name), QStringLiteral("Snow Lion"));

@@ -13,9 +13,9 @@
 #include "services/frmAbout.h"
 #include "services/product.h"
 #include "support/testsupport.h"
-#include "ui/look.h"
 #include "ui/controls.h"
 #include "ui/forms.h"
+#include "ui/look.h"
 #include "ui/windowing.h"
 
 #include <QCheckBox>
@@ -167,10 +167,10 @@ void showAndSettle(QWidget* window)
 
 // Plays one whole reading that draws the same omen three times (0.1 Falcon, 0.5 Raven,
 // 0.9 Snow Lion), so that every interpretation and the all-Falcon text is shown once.
-void playReading(frmDisplay& display, float value)
+void playReading(frmDisplay& display, platform::Random& generator, float value)
 {
     display.ResetReading();
-    testsupport::ScriptedRandom random{value, value, value};
+    testsupport::ScriptedRandom random{generator, {value, value, value}};
     for (int count = 0; count < 3; ++count)
         QTest::mouseClick(testsupport::child<QPushButton>(display, "cmdBeads"), Qt::LeftButton);
     testsupport::settle();
@@ -213,7 +213,7 @@ int writeReport(const QString& file)
                                                     {QStringLiteral("ravens"), 0.5f},
                                                     {QStringLiteral("snow lions"), 0.9f}};
         for (const auto& [name, value] : readings) {
-            playReading(*display, value);
+            playReading(*display, run.state.random, value);
             states.insert(QStringLiteral("frmDisplay, ") + name, describeWindow(display));
         }
     }
@@ -222,7 +222,8 @@ int writeReport(const QString& file)
     for (int message = 0; message < referral::kPromoMessageCount; ++message) {
         testsupport::ProgramRun run;
         run.start();
-        testsupport::ScriptedRandom random{(float(message) + 0.5f) / float(referral::kPromoMessageCount)};
+        testsupport::ScriptedRandom random{run.state.random,
+                                           {(float(message) + 0.5f) / float(referral::kPromoMessageCount)}};
         ui::Forms::show<frmNagScreen2>();
         auto* referral = ui::Forms::find<frmNagScreen2>();
         if (!referral)

@@ -1,6 +1,7 @@
 // The two random choices: the message of the refer-a-friend window and which offer of the
 // name-entry window lies in front.
 #include "app/startup.h"
+#include "platform/random.h"
 #include "reading/frmMain.h"
 #include "referral/frmNagScreen2.h"
 #include "referral/promo.h"
@@ -8,7 +9,6 @@
 #include "support/testsupport.h"
 #include "ui/controls.h"
 #include "ui/forms.h"
-#include "platform/random.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -55,7 +55,7 @@ private slots:
         QFETCH(float, r);
         QFETCH(int, message);
 
-        testsupport::ScriptedRandom random{r};
+        testsupport::ScriptedRandom random{run->state.random, {r}};
         auto& form = ui::Forms::get<referral::frmNagScreen2>();
         QCOMPARE(testsupport::child<QLabel>(form, "Label2")->text(), referral::PromoMessage(message));
         QCOMPARE(random.consumed, 1);
@@ -69,13 +69,13 @@ private slots:
         QFETCH(float, r);
         QFETCH(int, coBrand);
 
-        testsupport::ScriptedRandom random{r};
+        testsupport::ScriptedRandom random{run->state.random, {r}};
         run->start();
         auto* host = ui::Forms::find<app::frmNagScreen>();
         auto* main = ui::Forms::find<reading::frmMain>();
         QVERIFY(host && main);
         QCOMPARE(random.consumed, 1);
-        QCOMPARE(host->intCoBrandRandomNumber, static_cast<qint16>(coBrand));
+        QCOMPARE(run->state.intCoBrandRandomNumber, static_cast<qint16>(coBrand));
         QWidget* expected =
             coBrand % 2 != 0 ? static_cast<QWidget*>(testsupport::child<ui::LinkLabel>(*main, "lblCobrand"))
                              : testsupport::child<ui::LinkLabel>(*main, "lblFullBrand");
@@ -92,9 +92,9 @@ private slots:
         QFETCH(float, r);
         QFETCH(int, message);
 
-        testsupport::ScriptedRandom random{r};
+        testsupport::ScriptedRandom random{run->state.random, {r}};
         QLabel label(QStringLiteral("before"));
-        referral::PickPromoMessage(label);
+        referral::PickPromoMessage(label, run->state.random);
         QCOMPARE(label.text(), referral::PromoMessage(message));
         QCOMPARE(random.consumed, 1);
     }
@@ -104,16 +104,16 @@ private slots:
     void pickPromoMessageReseeds()
     {
         QLabel label;
-        platform::Randomize(7);
-        platform::Rnd();
-        const float secondOfSeven = platform::Rnd();
+        run->state.random.Randomize(7);
+        run->state.random.Rnd();
+        const float secondOfSeven = run->state.random.Rnd();
 
-        platform::Randomize(7);
-        referral::PickPromoMessage(label);
-        const float afterFirstPick = platform::Rnd();
-        platform::Randomize(7);
-        referral::PickPromoMessage(label);
-        const float afterSecondPick = platform::Rnd();
+        run->state.random.Randomize(7);
+        referral::PickPromoMessage(label, run->state.random);
+        const float afterFirstPick = run->state.random.Rnd();
+        run->state.random.Randomize(7);
+        referral::PickPromoMessage(label, run->state.random);
+        const float afterSecondPick = run->state.random.Rnd();
 
         QVERIFY(afterFirstPick != secondOfSeven);
         QVERIFY(afterSecondPick != secondOfSeven);
@@ -127,11 +127,11 @@ private slots:
         auto& main = ui::Forms::get<reading::frmMain>();
         auto& host = ui::Forms::get<app::frmNagScreen>();
         for (std::uint64_t seed : {1u, 2u, 3u, 4u, 5u, 6u, 7u, 8u}) {
-            platform::Randomize(seed);
-            const float r = platform::Rnd();
-            platform::Randomize(seed);
+            run->state.random.Randomize(seed);
+            const float r = run->state.random.Rnd();
+            run->state.random.Randomize(seed);
             host.CoBrand_Randomize();
-            const qint16 n = host.intCoBrandRandomNumber;
+            const qint16 n = run->state.intCoBrandRandomNumber;
             QCOMPARE(n, static_cast<qint16>(std::floor(static_cast<double>(r) * 6.0 + 1.0)));
             QVERIFY(n >= 1 && n <= 6);
             QWidget* expected = n % 2 != 0 ? testsupport::child(main, "lblCobrand")
@@ -146,10 +146,10 @@ private slots:
         run->start();
         ui::Forms::unload<reading::frmMain>();
         testsupport::settle();
-        testsupport::ScriptedRandom random{0.5f};
+        testsupport::ScriptedRandom random{run->state.random, {0.5f}};
         auto& host = ui::Forms::get<app::frmNagScreen>();
         host.CoBrand_Randomize();
-        QCOMPARE(host.intCoBrandRandomNumber, static_cast<qint16>(4));
+        QCOMPARE(run->state.intCoBrandRandomNumber, static_cast<qint16>(4));
         QVERIFY(!ui::Forms::isLoaded<reading::frmMain>());
     }
 

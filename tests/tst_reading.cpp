@@ -37,11 +37,9 @@ QWidget* beadBox(const frmDisplay& display, size_t index)
 
 } // namespace
 
-class ReadingTest : public testsupport::TestCase {
+class ReadingTest : public testsupport::ProgramTest {
     Q_OBJECT
 
-    testsupport::MessageBoxes messages;
-    std::unique_ptr<testsupport::ProgramRun> run;
     frmMain* main = nullptr;
 
     frmDisplay* startReading()
@@ -59,8 +57,7 @@ class ReadingTest : public testsupport::TestCase {
 private slots:
     void init()
     {
-        messages.clear();
-        run = std::make_unique<testsupport::ProgramRun>();
+        ProgramTest::init();
         run->start();
         main = ui::Forms::find<frmMain>();
         QVERIFY(main);
@@ -70,7 +67,7 @@ private slots:
     void cleanup()
     {
         QCOMPARE(run->ends, 0);
-        run.reset();
+        ProgramTest::cleanup();
     }
 
     void omenBoundaries_data()
@@ -91,8 +88,8 @@ private slots:
         QFETCH(float, r);
         QFETCH(int, omen);
         QCOMPARE(int(omenFor(r)), omen);
-        testsupport::ScriptedRandom script{r};
-        QCOMPARE(int(DrawOmen()), omen);
+        testsupport::ScriptedRandom script{run->state.random, {r}};
+        QCOMPARE(int(DrawOmen(run->state.random)), omen);
         QCOMPARE(script.consumed, 1);
     }
 
@@ -104,7 +101,7 @@ private slots:
         QVERIFY(!ui::Forms::find<referral::frmNagScreen2>()->isVisible());
         QCOMPARE(testsupport::child<QPushButton>(*display, "cmdBeads")->text(), kFirstCaption);
         for (int box = 0; box < 3; ++box)
-            QCOMPARE(display->pictureShown(box), kQuestionMark);
+            QCOMPARE(testsupport::pictureShown(*display, box), Picture::QuestionMark);
         QVERIFY(QTest::qWaitForWindowActive(display));
         QCOMPARE(QApplication::focusWidget(), testsupport::child<QPushButton>(*display, "cmdBack"));
         QCOMPARE(testsupport::visibleWindows(), QStringList{QStringLiteral("frmDisplay")});
@@ -133,7 +130,7 @@ private slots:
         QFETCH(int, o2);
         QFETCH(int, o3);
         frmDisplay* display = startReading();
-        testsupport::ScriptedRandom script{r1, r2, r3};
+        testsupport::ScriptedRandom script{run->state.random, {r1, r2, r3}};
         const std::array<int, 3> omens{o1, o2, o3};
         const std::array<QLabel*, 3> names{testsupport::child<QLabel>(*display, "lblAnimalOne"),
                                            testsupport::child<QLabel>(*display, "lblAnimalTwo"),
@@ -146,30 +143,30 @@ private slots:
         for (int count = 1; count <= 3; ++count) {
             clickBeads(display);
             const auto i = size_t(count - 1);
-            QCOMPARE(int(currentReading().intCount), count);
-            QCOMPARE(int(currentReading().intDraw), omens[i]);
-            QCOMPARE(display->pictureShown(count - 1), omens[i]);
-            QCOMPARE(names[i]->text(), omenName(qint16(omens[i])));
-            QCOMPARE(texts[i]->text(), interpretation(count, qint16(omens[i])));
+            QCOMPARE(int(run->state.reading.intCount), count);
+            QCOMPARE(int(run->state.reading.omen(count)), omens[i]);
+            QCOMPARE(int(testsupport::pictureShown(*display, count - 1)), omens[i]);
+            QCOMPARE(names[i]->text(), omenName(Omen(omens[i])));
+            QCOMPARE(texts[i]->text(), interpretation(count, Omen(omens[i])));
             QCOMPARE(testsupport::child<QPushButton>(*display, "cmdBeads")->text(), captions[i]);
             // Rows not counted yet stay empty, their boxes keep the question mark.
             for (size_t later = i + 1; later < 3; ++later) {
                 QVERIFY(names[later]->text().isEmpty());
                 QVERIFY(texts[later]->text().isEmpty());
-                QCOMPARE(display->pictureShown(int(later)), kQuestionMark);
+                QCOMPARE(testsupport::pictureShown(*display, int(later)), Picture::QuestionMark);
             }
             QVERIFY(testsupport::child<QLabel>(*display, "lblAllThree")->text().isEmpty());
         }
-        QCOMPARE(int(currentReading().intOmenOne), o1);
-        QCOMPARE(int(currentReading().intOmenTwo), o2);
-        QCOMPARE(int(currentReading().intOmenThree), o3);
+        QCOMPARE(int(run->state.reading.intOmenOne), o1);
+        QCOMPARE(int(run->state.reading.intOmenTwo), o2);
+        QCOMPARE(int(run->state.reading.intOmenThree), o3);
         QCOMPARE(script.consumed, 3);
     }
 
     void threeFalconsAddTheirText()
     {
         frmDisplay* display = startReading();
-        testsupport::ScriptedRandom script{0.0f, kJustBelowThird, 0.2f};
+        testsupport::ScriptedRandom script{run->state.random, {0.0f, kJustBelowThird, 0.2f}};
         clickBeads(display);
         clickBeads(display);
         QVERIFY(testsupport::child<QLabel>(*display, "lblAllThree")->text().isEmpty());
@@ -187,17 +184,17 @@ private slots:
     void refreshClearsAndConsumesADraw()
     {
         frmDisplay* display = startReading();
-        testsupport::ScriptedRandom script{0.0f, 0.0f, 0.0f, 0.5f, 0.9f};
+        testsupport::ScriptedRandom script{run->state.random, {0.0f, 0.0f, 0.0f, 0.5f, 0.9f}};
         for (int i = 0; i < 3; ++i)
             clickBeads(display);
         QVERIFY(!testsupport::child<QLabel>(*display, "lblAllThree")->text().isEmpty());
         clickBeads(display);
         QCOMPARE(script.consumed, 4);
         QCOMPARE(testsupport::child<QPushButton>(*display, "cmdBeads")->text(), kFirstCaption);
-        QCOMPARE(int(currentReading().intCount), 0);
-        QCOMPARE(int(currentReading().intDraw), 0);
-        QCOMPARE(int(currentReading().intOmenOne) + int(currentReading().intOmenTwo) +
-                     int(currentReading().intOmenThree),
+        QCOMPARE(int(run->state.reading.intCount), 0);
+        QVERIFY(run->state.reading == Reading{});
+        QCOMPARE(int(run->state.reading.intOmenOne) + int(run->state.reading.intOmenTwo) +
+                     int(run->state.reading.intOmenThree),
                  0);
         for (QLabel* label :
              {testsupport::child<QLabel>(*display, "lblOne"), testsupport::child<QLabel>(*display, "lblTwo"),
@@ -208,10 +205,10 @@ private slots:
               testsupport::child<QLabel>(*display, "lblAllThree")})
             QVERIFY2(label->text().isEmpty(), qPrintable(label->objectName()));
         for (int box = 0; box < 3; ++box)
-            QCOMPARE(display->pictureShown(box), kQuestionMark);
+            QCOMPARE(testsupport::pictureShown(*display, box), Picture::QuestionMark);
         // And the next reading starts at the first count with the next draw.
         clickBeads(display);
-        QCOMPARE(int(currentReading().intOmenOne), int(kSnowLion));
+        QCOMPARE(run->state.reading.intOmenOne, Omen::SnowLion);
         QCOMPARE(testsupport::child<QPushButton>(*display, "cmdBeads")->text(), kSecondCaption);
     }
 
@@ -265,7 +262,7 @@ private slots:
         QFETCH(int, count);
         QFETCH(int, omen);
         QFETCH(QString, text);
-        QCOMPARE(interpretation(count, qint16(omen)), text);
+        QCOMPARE(interpretation(count, Omen(omen)), text);
     }
 
     void backKeepsTheNameAndTheNextReadingStartsCleared_data()
@@ -279,7 +276,7 @@ private slots:
     {
         QFETCH(bool, viaMenu);
         frmDisplay* display = startReading();
-        testsupport::ScriptedRandom script{0.1f, 0.9f};
+        testsupport::ScriptedRandom script{run->state.random, {0.1f, 0.9f}};
         clickBeads(display);
         clickBeads(display);
         if (viaMenu)
@@ -292,15 +289,15 @@ private slots:
         QCOMPARE(testsupport::child<ui::MultiLineTextBox>(*main, "txtName")->toPlainText(),
                  QStringLiteral("TARA"));
         // The reading's results outlive its window until the next reading starts.
-        QCOMPARE(int(currentReading().intCount), 2);
-        QCOMPARE(int(currentReading().intOmenTwo), int(kSnowLion));
+        QCOMPARE(int(run->state.reading.intCount), 2);
+        QCOMPARE(run->state.reading.intOmenTwo, Omen::SnowLion);
 
         display = startReading();
         QVERIFY(display);
-        QCOMPARE(int(currentReading().intCount), 0);
+        QCOMPARE(int(run->state.reading.intCount), 0);
         QCOMPARE(testsupport::child<QPushButton>(*display, "cmdBeads")->text(), kFirstCaption);
         for (int box = 0; box < 3; ++box)
-            QCOMPARE(display->pictureShown(box), kQuestionMark);
+            QCOMPARE(testsupport::pictureShown(*display, box), Picture::QuestionMark);
         QVERIFY(testsupport::child<QLabel>(*display, "lblOne")->text().isEmpty());
     }
 
@@ -328,7 +325,7 @@ private slots:
     void widerPicturesAreShownWhole()
     {
         frmDisplay* display = startReading();
-        testsupport::ScriptedRandom script{0.9f, 0.5f, 0.1f};
+        testsupport::ScriptedRandom script{run->state.random, {0.9f, 0.5f, 0.1f}};
         const QRect design = beadBox(*display, 0)->geometry();
         for (int i = 0; i < 3; ++i)
             clickBeads(display);
@@ -359,7 +356,7 @@ private slots:
     {
         QFETCH(int, number);
         QFETCH(QSize, size);
-        const QPixmap picture = beadPicture(number);
+        const QPixmap picture = beadPicture(Picture(number));
         QVERIFY(!picture.isNull());
         QCOMPARE(picture.deviceIndependentSize().toSize(), size);
     }

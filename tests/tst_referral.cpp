@@ -1,10 +1,10 @@
 // The referral request: the checks of the submit step and of SendReferral with their messages,
 // and the address handed to the browser, read back the way a web server reads its query.
+#include "platform/browser.h"
 #include "referral/frmNagScreen2.h"
 #include "referral/modTellAFriend.h"
 #include "services/links.h"
 #include "support/testsupport.h"
-#include "platform/browser.h"
 #include "ui/controls.h"
 #include "ui/forms.h"
 
@@ -124,14 +124,14 @@ private slots:
         // The boxes keep what the user typed; the fields hold it trimmed.
         QCOMPARE(testsupport::child<QLineEdit>(form, "txtEmail")->text(), email);
         QCOMPARE(testsupport::child<QLineEdit>(form, "txtFriendEmail")->text(), friendEmail);
-        QCOMPARE(taf::strYourEmail, email.trimmed());
-        QCOMPARE(taf::strFriendEmail, friendEmail.trimmed());
+        QCOMPARE(run->state.referral.strYourEmail, email.trimmed());
+        QCOMPARE(run->state.referral.strFriendEmail, friendEmail.trimmed());
     }
 
     // Reached only directly: from the window a box left empty gets its placeholder back.
     void emptyAddressesAreNotDistinct()
     {
-        taf::SubmitReferral({});
+        taf::SubmitReferral({}, run->state.referral);
         QCOMPARE(boxes->texts(), QStringList{kDistinct});
         QCOMPARE(browser->opened.size(), 0);
     }
@@ -233,13 +233,14 @@ private slots:
         QFETCH(QString, friendEmail);
         QFETCH(QString, shown);
 
-        taf::strReferralAddress = QStringLiteral("before");
+        run->state.referral.strReferralAddress = QStringLiteral("before");
         taf::SendReferral(
-            {QStringLiteral("Anna"), email, QStringLiteral("Hi"), QStringLiteral("Bo"), friendEmail});
+            {QStringLiteral("Anna"), email, QStringLiteral("Hi"), QStringLiteral("Bo"), friendEmail},
+            run->state.referral);
         QCOMPARE(boxes->texts(), QStringList{shown});
         QCOMPARE(boxes->shown.front().icon, ui::MsgIcon::Error);
         QCOMPARE(browser->opened.size(), 0);
-        QCOMPARE(taf::strReferralAddress, QStringLiteral("before"));
+        QCOMPARE(run->state.referral.strReferralAddress, QStringLiteral("before"));
     }
 
     void address_data()
@@ -299,7 +300,7 @@ private slots:
         QCOMPARE(boxes->count(), 0);
         QCOMPARE(browser->opened.size(), 1);
         const QString address = browser->opened.front();
-        QCOMPARE(address, taf::strReferralAddress);
+        QCOMPARE(address, run->state.referral.strReferralAddress);
 
         // Plain ASCII that the browser launch accepts as it stands.
         for (QChar c : address)
@@ -353,7 +354,8 @@ private slots:
         form.setMessageText(QStringLiteral("x"));
         submit(form);
         QCOMPARE(browser->opened.size(), 1);
-        const QString message(platform::longestAddress() - browser->opened.takeFirst().size() + 1 + over, u'x');
+        const QString message(platform::longestAddress() - browser->opened.takeFirst().size() + 1 + over,
+                              u'x');
         form.setMessageText(message);
         submit(form);
         if (over == 0) {
@@ -377,7 +379,7 @@ private slots:
              QStringLiteral("bo@e.f"));
         submit(form);
         QCOMPARE(browser->opened.size(), 1);
-        QCOMPARE(taf::strYourMessage, QStringLiteral("Your Message\r\n"));
+        QCOMPARE(run->state.referral.strYourMessage, QStringLiteral("Your Message\r\n"));
         QCOMPARE(queryOf(browser->opened.front()),
                  expectedQuery(QStringLiteral("Anna"), QStringLiteral("anna@b.c"),
                                QStringLiteral("Your Message\r\n"), QStringLiteral("Bo"),
@@ -402,7 +404,7 @@ private slots:
         fill(form, QStringLiteral("Anna"), QStringLiteral("anna@b.c"), QStringLiteral("Bo"),
              QStringLiteral("bo@e.f"));
         submit(form);
-        const QString first = taf::strReferralAddress;
+        const QString first = run->state.referral.strReferralAddress;
         submit(form);
         QCOMPARE(browser->opened, (QStringList{first, first}));
         QCOMPARE(boxes->count(), 0);
@@ -410,7 +412,7 @@ private slots:
         QCOMPARE(testsupport::child<QLineEdit>(form, "txtName")->text(), QStringLiteral("Anna"));
         QCOMPARE(testsupport::child<QLineEdit>(form, "txtEmail")->text(), QStringLiteral("anna@b.c"));
         QCOMPARE(form.messageText(), QStringLiteral("Your Message\r\n"));
-        QCOMPARE(taf::strReferralAddress, first);
+        QCOMPARE(run->state.referral.strReferralAddress, first);
         QCOMPARE(run->ends, 0);
     }
 

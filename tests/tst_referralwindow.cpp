@@ -517,7 +517,7 @@ private slots:
     // Created hidden by the first reading, shown at exit: one window, one message, on top.
     void createdOnceByAHide()
     {
-        testsupport::ScriptedRandom random{0.5f, 0.0f, 0.9f};
+        testsupport::ScriptedRandom random{run->state.random, {0.5f, 0.0f, 0.9f}};
         ui::Forms::hide<frmNagScreen2>();
         QPointer<frmNagScreen2> created = ui::Forms::find<frmNagScreen2>();
         QVERIFY(created);

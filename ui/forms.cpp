@@ -25,6 +25,7 @@ struct Entry {
 struct Registry {
     std::vector<Entry> entries; // in load order
     std::unordered_map<std::type_index, std::function<void(Form&)>> creationHooks;
+    std::unordered_map<std::type_index, std::function<Form*()>> makers;
     bool ending = false;
 };
 
@@ -93,6 +94,17 @@ void Forms::created(std::type_index type, Form& form)
 void Forms::setCreationHook(std::type_index type, std::function<void(Form&)> hook)
 {
     registry().creationHooks[type] = std::move(hook);
+}
+
+Form* Forms::make(std::type_index type)
+{
+    const auto maker = registry().makers.find(type);
+    return maker != registry().makers.end() ? maker->second() : nullptr;
+}
+
+void Forms::setMaker(std::type_index type, std::function<Form*()> maker)
+{
+    registry().makers[type] = std::move(maker);
 }
 
 void Forms::load(Form* form)
@@ -175,6 +187,7 @@ void resetForms()
 {
     Forms::unloadAll();
     registry().entries.clear();
+    registry().makers.clear();
     registry().ending = false;
 }
 } // namespace testing

@@ -4,6 +4,8 @@
 #include <QMainWindow>
 
 #include <functional>
+#include <stdexcept>
+#include <type_traits>
 #include <typeindex>
 
 namespace ui {
@@ -48,7 +50,14 @@ public:
     {
         if (Form* existing = find(typeid(F)))
             return static_cast<F&>(*existing);
-        auto* form = new F;
+        Form* made = make(typeid(F));
+        if (!made) {
+            if constexpr (std::is_default_constructible_v<F>)
+                made = new F;
+            else
+                throw std::logic_error("a window used before it was told how to be made");
+        }
+        auto* form = static_cast<F*>(made);
         // Registered before loading, so the load handler can already refer to its window.
         add(typeid(F), form);
         created(typeid(F), *form);
@@ -61,6 +70,13 @@ public:
     template <class F> static void whenCreated(std::function<void(F&)> hook)
     {
         setCreationHook(typeid(F), [hook = std::move(hook)](Form& form) { hook(static_cast<F&>(form)); });
+    }
+
+    // How a window that is handed what it works on gets made: whoever owns that registers this
+    // before the window's first use. A window without one is made by its default constructor.
+    template <class F> static void makeWith(std::function<F*()> maker)
+    {
+        setMaker(typeid(F), [maker = std::move(maker)]() -> Form* { return maker(); });
     }
 
     template <class F> static F* find() { return static_cast<F*>(find(typeid(F))); }
@@ -102,6 +118,8 @@ private:
     static void add(std::type_index type, Form* form);
     static void created(std::type_index type, Form& form);
     static void setCreationHook(std::type_index type, std::function<void(Form&)> hook);
+    static Form* make(std::type_index type);
+    static void setMaker(std::type_index type, std::function<Form*()> maker);
     static void load(Form* form);
 };
 

@@ -4,11 +4,11 @@
 #include "app/startup.h"
 #include "platform/browser.h"
 #include "ui/forms.h"
-#include "platform/random.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QTemporaryDir>
 #include <QWidget>
 
@@ -95,14 +95,17 @@ Browser::~Browser()
     platform::testing::setBrowserHandler({});
 }
 
-ScriptedRandom::ScriptedRandom(std::initializer_list<float> list) : values(list)
+ScriptedRandom::ScriptedRandom(platform::Random& random, std::initializer_list<float> list)
+    : values(list), random(random)
 {
-    platform::testing::setRndSource([this] {
+    random.setSource([this] {
         ++consumed;
         if (values.empty()) {
-            // Out of script: fall back to the real generator for the rest of the test.
-            platform::testing::setRndSource({});
-            return platform::Rnd();
+            // Out of script: fall back to the real generator for the rest of the test. Resetting
+            // the source ends this function object, so nothing of it is used afterwards.
+            platform::Random& generator = this->random;
+            generator.setSource({});
+            return generator.Rnd();
         }
         const float r = values.front();
         values.pop_front();
@@ -112,14 +115,14 @@ ScriptedRandom::ScriptedRandom(std::initializer_list<float> list) : values(list)
 
 ScriptedRandom::~ScriptedRandom()
 {
-    platform::testing::setRndSource({});
+    random.setSource({});
 }
 
 ProgramRun::ProgramRun()
 {
     app::testing::setProcessEnder([this] { ++ends; });
     // Windows made by a test itself follow each other as in the program.
-    app::connectWindows();
+    app::connectWindows(state);
 }
 
 ProgramRun::~ProgramRun()
@@ -131,7 +134,19 @@ ProgramRun::~ProgramRun()
 
 void ProgramRun::start()
 {
-    app::startProgram();
+    app::startProgram(state);
+}
+
+reading::Picture pictureShown(const QWidget& display, int box)
+{
+    auto* label = child<QLabel>(display, qPrintable(QStringLiteral("picBeads%1").arg(box)));
+    const QImage shown = label ? label->pixmap().toImage() : QImage();
+    using reading::Picture;
+    for (Picture picture : {Picture::Falcon, Picture::Raven, Picture::SnowLion, Picture::QuestionMark}) {
+        if (reading::beadPicture(picture, &display).toImage() == shown)
+            return picture;
+    }
+    return Picture{};
 }
 
 QStringList visibleWindows()

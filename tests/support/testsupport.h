@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/state.h"
+#include "reading/reading.h"
 #include "ui/messagebox.h"
 
 #include <QApplication>
@@ -59,10 +61,10 @@ public:
     bool succeeds = true;
 };
 
-// Makes the shared generator return the given values, in order; then the real generator.
+// Makes a generator return the given values, in order; then its real values.
 class ScriptedRandom {
 public:
-    ScriptedRandom(std::initializer_list<float> values = {});
+    explicit ScriptedRandom(platform::Random& random, std::initializer_list<float> values = {});
     ~ScriptedRandom();
     ScriptedRandom(const ScriptedRandom&) = delete;
     ScriptedRandom& operator=(const ScriptedRandom&) = delete;
@@ -70,10 +72,13 @@ public:
     void push(float value) { values.push_back(value); }
     int consumed = 0;
     std::deque<float> values;
+
+private:
+    platform::Random& random;
 };
 
-// Runs the program in this process: the start-up sequence, and counts how often the program
-// ended instead of ending the test. Unloads every window when it goes.
+// Runs the program in this process with a state of its own: the start-up sequence, and counts
+// how often the program ended instead of ending the test. Unloads every window when it goes.
 class ProgramRun {
 public:
     ProgramRun();
@@ -83,7 +88,11 @@ public:
 
     void start();
     int ends = 0;
+    app::ProgramState state;
 };
+
+// The bead picture box 0, 1 or 2 of a reading window shows, told by comparing its pixels.
+reading::Picture pictureShown(const QWidget& display, int box);
 
 // The visible top-level windows' object names, sorted.
 QStringList visibleWindows();

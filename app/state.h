@@ -1,0 +1,25 @@
+#pragma once
+
+#include "platform/random.h"
+#include "reading/reading.h"
+#include "referral/modTellAFriend.h"
+
+#include <QtGlobal>
+
+namespace app {
+
+// The values the program keeps for its whole run. The start-up root makes one when the program
+// starts and hands each window the part it works on; a test makes its own.
+struct ProgramState {
+    ProgramState() = default;
+    ProgramState(const ProgramState&) = delete;
+    ProgramState& operator=(const ProgramState&) = delete;
+
+    platform::Random random;
+    reading::Reading reading;
+    referral::modTellAFriend::LastReferral referral;
+    // Which of the name-entry window's two offers this run puts in front (1 to 6).
+    qint16 intCoBrandRandomNumber = 0;
+};
+
+} // namespace app
