@@ -66,8 +66,8 @@ frmNagScreen::~frmNagScreen() = default;
 void frmNagScreen::Form_Load()
 {
     if (!takeInstanceLock()) {
-        ui::MsgBox(QStringLiteral("Application is already running"), ui::MsgButtons::Ok,
-                   ui::MsgIcon::Information);
+        services::MsgBox(QStringLiteral("Application is already running"), ui::MsgButtons::Ok,
+                         ui::MsgIcon::Information);
         ShutDownProgram();
         return;
     }

@@ -1,8 +1,10 @@
 #include "reading/frmDisplay.h"
 
 #include "services/menus.h"
+#include "services/product.h"
 #include "ui/controls.h"
 #include "ui/guard.h"
+#include "ui/linklabel.h"
 #include "ui/twips.h"
 
 #include <QAction>
@@ -14,7 +16,7 @@
 
 namespace reading {
 
-using namespace ui::colours;
+using namespace services::colours;
 
 namespace {
 
@@ -42,7 +44,7 @@ constexpr std::array<Row, 3> kRows{{
 
 frmDisplay::frmDisplay(Reading& reading, platform::Random& random) : reading(reading), random(random)
 {
-    QWidget* client = setUpWindow("frmDisplay", 11655, 8010, black);
+    QWidget* client = setUpWindow("frmDisplay", services::windowCaption(), 11655, 8010, black);
     setAccessibleDescription(
         QStringLiteral("Reading: think of your question and count the beads three times"));
 

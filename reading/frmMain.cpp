@@ -1,9 +1,10 @@
 #include "reading/frmMain.h"
 
+#include "services/product.h"
 #include "ui/controls.h"
 #include "ui/guard.h"
 #include "ui/keyfilter.h"
-#include "ui/messagebox.h"
+#include "ui/linklabel.h"
 #include "ui/twips.h"
 
 #include <QAction>
@@ -15,7 +16,7 @@
 
 namespace reading {
 
-using namespace ui::colours;
+using namespace services::colours;
 
 std::optional<char32_t> nameKeyVerdict(char32_t code)
 {
@@ -30,7 +31,7 @@ std::optional<char32_t> nameKeyVerdict(char32_t code)
 
 frmMain::frmMain()
 {
-    QWidget* client = setUpWindow("frmMain", 8205, 4470, black);
+    QWidget* client = setUpWindow("frmMain", services::windowCaption(), 8205, 4470, black);
     setAccessibleDescription(QStringLiteral("Name entry: type your name, then ask for a reading"));
 
     auto* file = menuBar()->addMenu(QStringLiteral("&File"));
@@ -70,8 +71,8 @@ frmMain::frmMain()
     ui::installKeyFilter(txtName, [](char32_t code) -> std::optional<char32_t> {
         const auto verdict = nameKeyVerdict(code);
         if (!verdict)
-            ui::MsgBox(QStringLiteral("Please Enter only Letters"), ui::MsgButtons::Ok,
-                       ui::MsgIcon::Information);
+            services::MsgBox(QStringLiteral("Please Enter only Letters"), ui::MsgButtons::Ok,
+                             ui::MsgIcon::Information);
         return verdict;
     });
 
@@ -114,7 +115,8 @@ bool frmMain::ValidateName()
     // Nothing but emptiness is checked: spaces and line breaks count as a name.
     if (!txtName->document()->isEmpty())
         return true;
-    ui::MsgBox(QStringLiteral("Please Enter Your Name !"), ui::MsgButtons::Ok, ui::MsgIcon::Information);
+    services::MsgBox(QStringLiteral("Please Enter Your Name !"), ui::MsgButtons::Ok,
+                     ui::MsgIcon::Information);
     txtName->setFocus();
     return false;
 }

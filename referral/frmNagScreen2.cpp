@@ -7,7 +7,7 @@
 #include "ui/controls.h"
 #include "ui/guard.h"
 #include "ui/keyfilter.h"
-#include "ui/messagebox.h"
+#include "ui/linklabel.h"
 #include "ui/twips.h"
 #include "ui/windowing.h"
 
@@ -25,16 +25,13 @@
 
 namespace referral {
 
-using namespace ui::colours;
+using namespace services::colours;
 
 namespace {
 
-const QColor kNavy{0, 0, 128};
-const QColor kYellow{255, 255, 0};
-
 ui::Look frameLook()
 {
-    return {.bold = true, .fore = white, .back = kNavy};
+    return {.bold = true, .fore = white, .back = navy};
 }
 
 ui::Look textBoxLook()
@@ -47,39 +44,11 @@ ui::Look buttonLook()
     return {.fore = black, .back = lightGrey};
 }
 
-// The title is the one text of the window not set in Verdana.
-QFont titleFont()
-{
-    QFont font;
-    font.setFamilies({QStringLiteral("Georgia"), QStringLiteral("DejaVu Serif"), QStringLiteral("Serif")});
-    font.setPixelSize(static_cast<int>(std::lround(18 * 96.0 / 72.0)));
-    font.setBold(true);
-    return font;
-}
-
 // Focus moves between the window's own controls count; a message box, a context menu or
 // another program taking the focus for a while does not.
 bool movesBetweenControls(const QFocusEvent* event)
 {
     return event->reason() != Qt::ActiveWindowFocusReason && event->reason() != Qt::PopupFocusReason;
-}
-
-// Verdana's stand-in runs wider than Verdana; a caption that would overrun its control is set
-// a little narrower rather than cut off. The control takes as many lines as its height holds,
-// at least one.
-void condenseToFit(QWidget& widget, const QString& text, QSize box)
-{
-    QFont font = widget.font();
-    for (int stretch = 100; stretch >= 70; stretch -= 2) {
-        font.setStretch(stretch);
-        const QFontMetrics metrics(font);
-        const int lines = std::max(1, box.height() / metrics.lineSpacing());
-        const QRect needed = metrics.boundingRect(
-            QRect(0, 0, box.width(), (lines + 2) * metrics.lineSpacing()), Qt::TextWordWrap, text);
-        if (needed.width() <= box.width() && needed.height() < (2 * lines + 1) * metrics.lineSpacing() / 2)
-            break;
-    }
-    widget.setFont(font);
 }
 
 } // namespace
@@ -102,13 +71,13 @@ QString catalogueText()
 frmNagScreen2::frmNagScreen2(modTellAFriend::LastReferral& last, platform::Random& random)
     : last(last), random(random)
 {
-    QWidget* client = setUpWindow("frmNagScreen2", 11115, 4725, white);
+    QWidget* client = setUpWindow("frmNagScreen2", services::windowCaption(), 11115, 4725, white);
     setAccessibleDescription(QStringLiteral("Refer a friend, on the way out: Exit ends the program"));
     const modTellAFriend::ReferralTexts& placeholder = modTellAFriend::placeholders();
 
-    QLabel* Label1 = ui::addLabel(client, "Label1", {1080, 240, 4635, 435},
-                                  QString::fromUtf16(ui::kWindowCaption), {.fore = kNavy});
-    Label1->setFont(titleFont());
+    QLabel* Label1 =
+        ui::addLabel(client, "Label1", {1080, 240, 4635, 435}, services::windowCaption(), {.fore = navy});
+    Label1->setFont(ui::titleFont());
     auto* Picture1 = new ui::PictureBox(client, ui::twipsRect(360, 120, 540, 540), false);
     Picture1->setObjectName(QStringLiteral("Picture1"));
     Picture1->setAccessibleName(QStringLiteral("Tolvy Sarnavel icon"));
@@ -124,7 +93,7 @@ frmNagScreen2::frmNagScreen2(modTellAFriend::LastReferral& last, platform::Rando
     Check1->setCursor(Qt::PointingHandCursor);
     const int indicator = Check1->style()->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, Check1) +
                           Check1->style()->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr, Check1) + 2;
-    condenseToFit(*Check1, Check1->text(), Check1->size() - QSize(indicator, 0));
+    ui::condenseToFit(*Check1, Check1->text(), Check1->size() - QSize(indicator, 0));
     connect(Check1, &QCheckBox::clicked, this, ui::guarded(this, &frmNagScreen2::Check1_Click));
 
     QPushButton* cmdClose =
@@ -163,8 +132,8 @@ frmNagScreen2::frmNagScreen2(modTellAFriend::LastReferral& last, platform::Rando
     ui::LinkLabel* lblGoToHome =
         ui::addLinkLabel(Frame6, "lblGoToHome", {75, 4250, 3585, 210},
                          QStringLiteral("Click Here To Visit Veldrane Softwares"),
-                         {.points = 9, .bold = true, .underline = true, .fore = kYellow});
-    condenseToFit(*lblGoToHome, lblGoToHome->text(), lblGoToHome->size());
+                         {.points = 9, .bold = true, .underline = true, .fore = yellow});
+    ui::condenseToFit(*lblGoToHome, lblGoToHome->text(), lblGoToHome->size());
     connect(lblGoToHome, &ui::LinkLabel::clicked, this, ui::guarded(this, &frmNagScreen2::lblGoToHome_Click));
 
     // Enter presses whichever button has the focus.
@@ -203,8 +172,8 @@ void frmNagScreen2::installSpaceFilter(QLineEdit* box)
     ui::installKeyFilter(box, [box](char32_t code) -> std::optional<char32_t> {
         if (code != U' ')
             return code;
-        ui::MsgBox(QStringLiteral("Email Address Cannot Contain Space"), ui::MsgButtons::Ok,
-                   ui::MsgIcon::Error);
+        services::MsgBox(QStringLiteral("Email Address Cannot Contain Space"), ui::MsgButtons::Ok,
+                         ui::MsgIcon::Error);
         box->setFocus();
         return std::nullopt;
     });
@@ -213,7 +182,7 @@ void frmNagScreen2::installSpaceFilter(QLineEdit* box)
 void frmNagScreen2::Form_Load()
 {
     PickPromoMessage(*Label2, random);
-    condenseToFit(*Label2, Label2->text(), Label2->size());
+    ui::condenseToFit(*Label2, Label2->text(), Label2->size());
     ui::makeTopmost(*this);
 }
 

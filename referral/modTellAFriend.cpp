@@ -2,6 +2,7 @@
 
 #include "platform/browser.h"
 #include "services/links.h"
+#include "services/product.h"
 #include "ui/messagebox.h"
 
 #include <QUrl>
@@ -12,7 +13,7 @@ namespace {
 
 void complain(const QString& text)
 {
-    ui::MsgBox(text, ui::MsgButtons::Ok, ui::MsgIcon::Error);
+    services::MsgBox(text, ui::MsgButtons::Ok, ui::MsgIcon::Error);
 }
 
 QString queryValue(const QString& value)

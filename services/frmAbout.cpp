@@ -5,6 +5,7 @@
 #include "ui/controls.h"
 #include "ui/forms.h"
 #include "ui/guard.h"
+#include "ui/linklabel.h"
 #include "ui/twips.h"
 #include "ui/windowing.h"
 
@@ -14,25 +15,20 @@
 
 namespace services {
 
-namespace {
-const QColor kPaleBlue{80, 174, 237};
-const QColor kButtonGrey{192, 192, 192};
-} // namespace
-
 frmAbout::frmAbout(QWidget* parent)
     : QDialog(parent,
               Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint)
 {
     setObjectName(QStringLiteral("frmAbout"));
     setAccessibleDescription(QStringLiteral("About the program"));
-    setWindowTitle(QString::fromUtf16(ui::kWindowCaption));
+    setWindowTitle(windowCaption());
     setAttribute(Qt::WA_DeleteOnClose, false);
     setFixedSize(ui::twipsSize(7080, 4005));
-    ui::applyLook(*this, {.back = ui::colours::black});
+    ui::applyLook(*this, {.back = colours::black});
     setFont(ui::verdana(8.25));
 
-    ui::addLabel(this, "Label2", {840, 240, 3075, 240}, QString::fromUtf16(ui::kWindowCaption),
-                 {.points = 9.75, .bold = true, .fore = ui::colours::lightBlue});
+    ui::addLabel(this, "Label2", {840, 240, 3075, 240}, windowCaption(),
+                 {.points = 9.75, .bold = true, .fore = colours::lightBlue});
     auto* picIcon = new QLabel(this);
     picIcon->setObjectName(QStringLiteral("picIcon"));
     picIcon->setAccessibleName(QStringLiteral("Tolvy Sarnavel icon"));
@@ -44,23 +40,23 @@ frmAbout::frmAbout(QWidget* parent)
                        "object of divination. The mala consists of 108 beads or tenwa and is is used "
                        "for meditation and prayers. This oracle gives an insight into your current "
                        "position, the support from the Gods and future happenings."),
-        {.fore = kPaleBlue});
+        {.fore = colours::paleBlue});
     auto* lblHomePage = ui::addLinkLabel(
         this, "lblHomePage", {2280, 2040, 4650, 195},
-        QStringLiteral("Click here to visit ") + linkAddress(LinkTarget::ForumHomePage), ui::linkLook());
+        QStringLiteral("Click here to visit ") + linkAddress(LinkTarget::ForumHomePage), linkLook());
     ui::addLabel(this, "Label3", {120, 2520, 6885, 435},
                  QStringLiteral("Home Business Opportunity. Start your own Internet business and make money "
                                 "online. Get this software fully branded for your website."),
-                 {.bold = true, .fore = kPaleBlue});
+                 {.bold = true, .fore = colours::paleBlue});
     auto* lblCoBrand = ui::addLinkLabel(this, "lblCoBrand", {4320, 3000, 2610, 195},
-                                        QStringLiteral("Click here for more details"), ui::linkLook());
+                                        QStringLiteral("Click here for more details"), linkLook());
     auto* Line1 = new QWidget(this);
     Line1->setObjectName(QStringLiteral("Line1"));
     Line1->setGeometry(0, ui::px(3360) - 1, ui::px(7080), 2);
-    ui::applyLook(*Line1, {.back = kPaleBlue});
+    ui::applyLook(*Line1, {.back = colours::paleBlue});
 
     cmdOK = ui::addButton(this, "cmdOK", {5745, 3600, 1260, 345}, QStringLiteral("&OK"),
-                          {.bold = true, .back = kButtonGrey});
+                          {.bold = true, .back = colours::buttonGrey});
     // The one button answers both Enter and Esc.
     cmdOK->setAutoDefault(true);
     cmdOK->setDefault(true);

@@ -2,8 +2,9 @@
 
 #include "services/frmAbout.h"
 #include "services/links.h"
-#include "ui/controls.h"
+#include "services/product.h"
 #include "ui/guard.h"
+#include "ui/linklabel.h"
 
 #include <QAction>
 #include <QMenu>
@@ -83,15 +84,15 @@ SharedMenus::~SharedMenus() = default;
 ui::LinkLabel* SharedMenus::addForumLabel(QWidget* parent, QRect twips)
 {
     auto* label = ui::addLinkLabel(parent, "Label14", twips, forumPromotionCaption(),
-                                   ui::linkLook(Qt::AlignHCenter | Qt::AlignTop));
+                                   linkLook(Qt::AlignHCenter | Qt::AlignTop));
     connect(label, &ui::LinkLabel::clicked, this, ui::guarded(this, &SharedMenus::Label14_Click));
     return label;
 }
 
 ui::LinkLabel* SharedMenus::addOfferLabel(Offer offer, QWidget* parent, QRect twips, Qt::Alignment align)
 {
-    ui::Look look = ui::linkLook(align);
-    look.back = ui::colours::black;
+    ui::Look look = linkLook(align);
+    look.back = colours::black;
     const bool coBrand = offer == Offer::CoBrand;
     auto* label = ui::addLinkLabel(parent, coBrand ? "lblCobrand" : "lblFullBrand", twips,
                                    coBrand ? coBrandCaption() : fullBrandCaption(), look);

@@ -2,6 +2,26 @@
 
 namespace services {
 
+QString windowCaption()
+{
+    return QStringLiteral("Tolvy Sarnavel v1.0");
+}
+
+QString appTitle()
+{
+    return QStringLiteral("Tolvy Sarnavel");
+}
+
+ui::Look linkLook(Qt::Alignment align)
+{
+    return {.bold = true, .underline = true, .fore = colours::lightBlue, .align = align};
+}
+
+ui::MsgAnswer MsgBox(const QString& text, ui::MsgButtons buttons, ui::MsgIcon icon)
+{
+    return ui::MsgBox(appTitle(), text, buttons, icon);
+}
+
 QIcon applicationIcon()
 {
     // Each size is decoded at start and sent to the window system with every window: only these.

@@ -1,9 +1,10 @@
 #include "services/updatereminder.h"
 
+#include "platform/clock.h"
 #include "services/dateformat.h"
 #include "services/links.h"
+#include "services/product.h"
 #include "services/settings.h"
-#include "platform/clock.h"
 #include "ui/guard.h"
 #include "ui/messagebox.h"
 
@@ -29,9 +30,9 @@ void RunUpdateReminder() noexcept
         if (days >= -kQuietDays && days <= kQuietDays)
             return;
         const ui::MsgAnswer answer =
-            ui::MsgBox(QStringLiteral("There maybe an update to this software available") + u'\r' +
-                           QStringLiteral("Do you want to check for an update?"),
-                       ui::MsgButtons::YesNo, ui::MsgIcon::Information);
+            MsgBox(QStringLiteral("There maybe an update to this software available") + u'\r' +
+                       QStringLiteral("Do you want to check for an update?"),
+                   ui::MsgButtons::YesNo, ui::MsgIcon::Information);
         // The box may have stayed open past midnight.
         if (!SaveDuration(dateToSettingText(platform::today())))
             return;

@@ -12,6 +12,7 @@
 #include "support/testsupport.h"
 #include "ui/controls.h"
 #include "ui/forms.h"
+#include "ui/linklabel.h"
 #include "ui/messagebox.h"
 
 #include <QAccessible>
@@ -517,7 +518,7 @@ private slots:
                 qWarning("the message box did not become active");
             QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : box, key);
         });
-        QCOMPARE(int(ui::MsgBox(text, ui::MsgButtons(buttons), ui::MsgIcon(icon))), answer);
+        QCOMPARE(int(services::MsgBox(text, ui::MsgButtons(buttons), ui::MsgIcon(icon))), answer);
         QCOMPARE(title, QStringLiteral("Tolvy Sarnavel"));
         QVERIFY2(role == QAccessible::Dialog || role == QAccessible::AlertMessage,
                  qPrintable(QString::number(role)));

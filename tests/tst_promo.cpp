@@ -9,6 +9,7 @@
 #include "support/testsupport.h"
 #include "ui/controls.h"
 #include "ui/forms.h"
+#include "ui/linklabel.h"
 
 #include <QGroupBox>
 #include <QLabel>

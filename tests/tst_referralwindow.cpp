@@ -6,6 +6,7 @@
 #include "support/testsupport.h"
 #include "ui/controls.h"
 #include "ui/forms.h"
+#include "ui/linklabel.h"
 #include "ui/twips.h"
 
 #include <QCheckBox>

@@ -8,6 +8,7 @@
 #include "support/testsupport.h"
 #include "ui/controls.h"
 #include "ui/forms.h"
+#include "ui/linklabel.h"
 
 #include <QAction>
 #include <QFontDatabase>

@@ -1,96 +1,17 @@
 #include "ui/controls.h"
 
-#include "ui/linklabel.h"
 #include "ui/look.h"
 #include "ui/twips.h"
 
-#include <QAbstractButton>
-#include <QAbstractScrollArea>
 #include <QFileInfo>
-#include <QFontDatabase>
 #include <QGroupBox>
-#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMimeData>
-#include <QMouseEvent>
-#include <QPainter>
 #include <QPixmapCache>
 #include <QPushButton>
 #include <QWindow>
 
-#include <cmath>
-
 namespace ui {
-
-namespace {
-
-// Looked up once: a family the system lacks would send every font of every window through the
-// font matcher's fallback search again.
-const QString& windowFamily()
-{
-    static const QString family = [] {
-        for (const QString& candidate : {QStringLiteral("Verdana"), QStringLiteral("DejaVu Sans")}) {
-            if (QFontDatabase::hasFamily(candidate))
-                return candidate;
-        }
-        return QFontDatabase::systemFont(QFontDatabase::GeneralFont).family();
-    }();
-    return family;
-}
-
-} // namespace
-
-QFont verdana(double points, bool bold, bool underline)
-{
-    QFont font(windowFamily());
-    font.setPixelSize(static_cast<int>(std::lround(points * 96.0 / 72.0)));
-    font.setBold(bold);
-    font.setUnderline(underline);
-    return font;
-}
-
-void applyLook(QWidget& widget, const Look& look)
-{
-    widget.setFont(verdana(look.points, look.bold, look.underline));
-    // Only the roles this kind of control paints with: a window's background must not reach
-    // the faces of the buttons or the fields inside it.
-    QPalette::ColorRole foreRole = QPalette::WindowText;
-    QPalette::ColorRole backRole = QPalette::Window;
-    if (qobject_cast<QAbstractButton*>(&widget)) {
-        foreRole = QPalette::ButtonText;
-        backRole = QPalette::Button;
-    } else if (qobject_cast<QAbstractScrollArea*>(&widget) || qobject_cast<QLineEdit*>(&widget)) {
-        foreRole = QPalette::Text;
-        backRole = QPalette::Base;
-    }
-    QPalette palette = widget.palette();
-    if (look.fore.isValid())
-        palette.setColor(foreRole, look.fore);
-    if (look.back.isValid())
-        palette.setColor(backRole, look.back);
-    widget.setPalette(palette);
-    widget.setAutoFillBackground(look.back.isValid() && backRole == QPalette::Window);
-}
-
-void fitSingleLine(QLabel& label)
-{
-    const QFontMetrics metrics(label.font());
-    const QRect box = label.geometry();
-    if (box.height() >= 2 * metrics.lineSpacing())
-        return;
-    const int needed = metrics.horizontalAdvance(label.text()) + 2 * label.margin() + 2;
-    if (needed <= box.width())
-        return;
-    // The design's face is wider than the fallback face: widen rather than wrap or cut off.
-    label.setWordWrap(false);
-    QRect wider = box;
-    wider.setWidth(needed);
-    if (label.alignment() & Qt::AlignHCenter)
-        wider.moveCenter(box.center());
-    else if (label.alignment() & Qt::AlignRight)
-        wider.moveRight(box.right());
-    label.setGeometry(wider);
-}
 
 QLabel* addLabel(QWidget* parent, const char* name, QRect twips, const QString& caption, const Look& look)
 {
@@ -126,99 +47,6 @@ QGroupBox* addFrame(QWidget* parent, const char* name, QRect twips, const QStrin
     frame->setFlat(caption.isEmpty());
     applyLook(*frame, look);
     return frame;
-}
-
-LinkLabel::LinkLabel(QWidget* parent) : QLabel(parent)
-{
-    installAccessibility();
-    setCursor(Qt::PointingHandCursor);
-    // The keyboard reaches it; a click opens the link without moving the focus, as before.
-    setFocusPolicy(Qt::TabFocus);
-    setTextFormat(Qt::PlainText);
-    setWordWrap(true);
-}
-
-LinkLabel::~LinkLabel() = default;
-
-void LinkLabel::mousePressEvent(QMouseEvent* event)
-{
-    pressed = event->button() == Qt::LeftButton;
-    // A double click that never saw its release must not swallow this click.
-    secondClickOfDouble = false;
-    event->accept();
-}
-
-void LinkLabel::mouseDoubleClickEvent(QMouseEvent* event)
-{
-    // The first click of the pair has already opened the link.
-    secondClickOfDouble = event->button() == Qt::LeftButton;
-    pressed = false;
-    event->accept();
-}
-
-void LinkLabel::mouseReleaseEvent(QMouseEvent* event)
-{
-    const bool activate = pressed && !secondClickOfDouble && event->button() == Qt::LeftButton &&
-                          rect().contains(event->position().toPoint());
-    pressed = false;
-    secondClickOfDouble = false;
-    event->accept();
-    if (activate)
-        emit clicked();
-}
-
-void LinkLabel::keyPressEvent(QKeyEvent* event)
-{
-    const bool activates =
-        event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter || event->key() == Qt::Key_Space;
-    if (!activates || (event->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) {
-        QLabel::keyPressEvent(event);
-        return;
-    }
-    event->accept();
-    // A key held down opens the link once.
-    if (!event->isAutoRepeat())
-        emit clicked();
-}
-
-void LinkLabel::paintEvent(QPaintEvent* event)
-{
-    QLabel::paintEvent(event);
-    if (!hasFocus())
-        return;
-    // In the text's own colour, which the design keeps readable on the label's background.
-    QPainter painter(this);
-    painter.setPen(QPen(palette().color(foregroundRole()), 1, Qt::DotLine));
-    painter.drawRect(rect().adjusted(0, 0, -1, -1));
-}
-
-void bringToFront(LinkLabel& front, LinkLabel& behind)
-{
-    front.raise();
-    front.setFocusPolicy(Qt::TabFocus);
-    behind.setFocusPolicy(Qt::NoFocus);
-}
-
-Look linkLook(Qt::Alignment align)
-{
-    Look look;
-    look.bold = true;
-    look.underline = true;
-    look.fore = colours::lightBlue;
-    look.align = align;
-    return look;
-}
-
-LinkLabel* addLinkLabel(QWidget* parent, const char* name, QRect twips, const QString& caption,
-                        const Look& look)
-{
-    auto* label = new LinkLabel(parent);
-    label->setText(displayedCaption(caption));
-    label->setObjectName(QLatin1StringView(name));
-    label->setGeometry(twipsRect(twips));
-    label->setAlignment(look.align);
-    applyLook(*label, look);
-    return label;
 }
 
 PictureBox::PictureBox(QWidget* parent, QRect designPixels, bool border)

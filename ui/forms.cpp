@@ -48,10 +48,11 @@ Form::~Form()
     std::erase_if(entries, [this](const Entry& e) { return e.form == this || e.form.isNull(); });
 }
 
-QWidget* Form::setUpWindow(const char* name, int widthTwips, int heightTwips, const QColor& background)
+QWidget* Form::setUpWindow(const char* name, const QString& caption, int widthTwips, int heightTwips,
+                           const QColor& background)
 {
     setObjectName(QLatin1StringView(name));
-    setWindowTitle(QString::fromUtf16(kWindowCaption));
+    setWindowTitle(caption);
     auto* client = new QWidget(this);
     setCentralWidget(client);
     client->setFixedSize(twipsSize(widthTwips, heightTwips));

@@ -15,9 +15,6 @@ namespace testing {
 void resetForms();
 } // namespace testing
 
-// The caption every window of the program carries.
-inline constexpr char16_t kWindowCaption[] = u"Tolvy Sarnavel v1.0";
-
 // Base of the program's windows. Each window type exists at most once: Forms creates it on
 // first use and runs Form_Load, and unloading runs Form_Unload and destroys it, so the next
 // use builds it afresh. The close box and Alt+F4 unload the window the same way.
@@ -33,9 +30,10 @@ public:
     virtual void Form_Unload() {}
 
 protected:
-    // Names the window, gives it the program's caption, a fixed client area below its menu bar
-    // (in twips), that area's background and the windows' default font; returns the area.
-    QWidget* setUpWindow(const char* name, int widthTwips, int heightTwips, const QColor& background);
+    // Names the window, gives it its caption, a fixed client area below its menu bar (in twips),
+    // that area's background and the windows' default font; returns the area.
+    QWidget* setUpWindow(const char* name, const QString& caption, int widthTwips, int heightTwips,
+                         const QColor& background);
     void closeEvent(QCloseEvent* event) override;
 
 private:

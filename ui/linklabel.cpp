@@ -1,9 +1,12 @@
 #include "ui/linklabel.h"
 
-#include "ui/controls.h"
+#include "ui/twips.h"
 
 #include <QAccessibleWidget>
+#include <QKeyEvent>
 #include <QMetaObject>
+#include <QMouseEvent>
+#include <QPainter>
 
 namespace ui {
 namespace {
@@ -59,8 +62,8 @@ QAccessibleInterface* linkLabelFactory(const QString& className, QObject* object
     return label ? new LinkLabelAccessible(label) : nullptr;
 }
 
-} // namespace
-
+// Tells assistive technology what a link label is; every link label makes sure of it when it is
+// made, and the second time does nothing.
 void installAccessibility()
 {
     static const bool installed = [] {
@@ -68,6 +71,91 @@ void installAccessibility()
         return true;
     }();
     Q_UNUSED(installed);
+}
+
+} // namespace
+
+LinkLabel::LinkLabel(QWidget* parent) : QLabel(parent)
+{
+    installAccessibility();
+    setCursor(Qt::PointingHandCursor);
+    // The keyboard reaches it; a click opens the link without moving the focus, as before.
+    setFocusPolicy(Qt::TabFocus);
+    setTextFormat(Qt::PlainText);
+    setWordWrap(true);
+}
+
+LinkLabel::~LinkLabel() = default;
+
+void LinkLabel::mousePressEvent(QMouseEvent* event)
+{
+    pressed = event->button() == Qt::LeftButton;
+    // A double click that never saw its release must not swallow this click.
+    secondClickOfDouble = false;
+    event->accept();
+}
+
+void LinkLabel::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    // The first click of the pair has already opened the link.
+    secondClickOfDouble = event->button() == Qt::LeftButton;
+    pressed = false;
+    event->accept();
+}
+
+void LinkLabel::mouseReleaseEvent(QMouseEvent* event)
+{
+    const bool activate = pressed && !secondClickOfDouble && event->button() == Qt::LeftButton &&
+                          rect().contains(event->position().toPoint());
+    pressed = false;
+    secondClickOfDouble = false;
+    event->accept();
+    if (activate)
+        emit clicked();
+}
+
+void LinkLabel::keyPressEvent(QKeyEvent* event)
+{
+    const bool activates =
+        event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter || event->key() == Qt::Key_Space;
+    if (!activates || (event->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) {
+        QLabel::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+    // A key held down opens the link once.
+    if (!event->isAutoRepeat())
+        emit clicked();
+}
+
+void LinkLabel::paintEvent(QPaintEvent* event)
+{
+    QLabel::paintEvent(event);
+    if (!hasFocus())
+        return;
+    // In the text's own colour, which the design keeps readable on the label's background.
+    QPainter painter(this);
+    painter.setPen(QPen(palette().color(foregroundRole()), 1, Qt::DotLine));
+    painter.drawRect(rect().adjusted(0, 0, -1, -1));
+}
+
+void bringToFront(LinkLabel& front, LinkLabel& behind)
+{
+    front.raise();
+    front.setFocusPolicy(Qt::TabFocus);
+    behind.setFocusPolicy(Qt::NoFocus);
+}
+
+LinkLabel* addLinkLabel(QWidget* parent, const char* name, QRect twips, const QString& caption,
+                        const Look& look)
+{
+    auto* label = new LinkLabel(parent);
+    label->setText(displayedCaption(caption));
+    label->setObjectName(QLatin1StringView(name));
+    label->setGeometry(twipsRect(twips));
+    label->setAlignment(look.align);
+    applyLook(*label, look);
+    return label;
 }
 
 } // namespace ui

@@ -1,10 +1,43 @@
 #pragma once
 
+#include "ui/look.h"
+
+#include <QLabel>
+#include <QRect>
+
 namespace ui {
 
-// Tells assistive technology (screen readers, the AT-SPI bus) what the program's own controls
-// are: a link label is a link whose press action does what a click does. Every link label
-// calls this when it is made; calling it again does nothing.
-void installAccessibility();
+// A label that acts as a web link: link colours are up to the caller, the hand pointer is its
+// own, and one click, or one double click, reports one activation. Tab reaches it, a dotted
+// frame in its text colour shows the focus, and Enter or Space activates it as a click does.
+class LinkLabel final : public QLabel {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(LinkLabel)
+
+public:
+    explicit LinkLabel(QWidget* parent = nullptr);
+    ~LinkLabel() override;
+
+signals:
+    void clicked();
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    bool pressed = false;
+    bool secondClickOfDouble = false;
+};
+
+LinkLabel* addLinkLabel(QWidget* parent, const char* name, QRect twips, const QString& caption,
+                        const Look& look);
+
+// Two link labels in one place: the front one is seen, clicked and reached by Tab; the one
+// behind it by none of these.
+void bringToFront(LinkLabel& front, LinkLabel& behind);
 
 } // namespace ui

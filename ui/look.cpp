@@ -1,6 +1,112 @@
 #include "ui/look.h"
 
+#include <QAbstractButton>
+#include <QAbstractScrollArea>
+#include <QFontDatabase>
+#include <QLabel>
+#include <QLineEdit>
+
+#include <algorithm>
+#include <cmath>
+
 namespace ui {
+
+namespace {
+
+// Looked up once: a family the system lacks would send every font of every window through the
+// font matcher's fallback search again.
+const QString& windowFamily()
+{
+    static const QString family = [] {
+        for (const QString& candidate : {QStringLiteral("Verdana"), QStringLiteral("DejaVu Sans")}) {
+            if (QFontDatabase::hasFamily(candidate))
+                return candidate;
+        }
+        return QFontDatabase::systemFont(QFontDatabase::GeneralFont).family();
+    }();
+    return family;
+}
+
+} // namespace
+
+QFont verdana(double points, bool bold, bool underline)
+{
+    QFont font(windowFamily());
+    font.setPixelSize(static_cast<int>(std::lround(points * 96.0 / 72.0)));
+    font.setBold(bold);
+    font.setUnderline(underline);
+    return font;
+}
+
+void applyLook(QWidget& widget, const Look& look)
+{
+    widget.setFont(verdana(look.points, look.bold, look.underline));
+    // Only the roles this kind of control paints with: a window's background must not reach
+    // the faces of the buttons or the fields inside it.
+    QPalette::ColorRole foreRole = QPalette::WindowText;
+    QPalette::ColorRole backRole = QPalette::Window;
+    if (qobject_cast<QAbstractButton*>(&widget)) {
+        foreRole = QPalette::ButtonText;
+        backRole = QPalette::Button;
+    } else if (qobject_cast<QAbstractScrollArea*>(&widget) || qobject_cast<QLineEdit*>(&widget)) {
+        foreRole = QPalette::Text;
+        backRole = QPalette::Base;
+    }
+    QPalette palette = widget.palette();
+    if (look.fore.isValid())
+        palette.setColor(foreRole, look.fore);
+    if (look.back.isValid())
+        palette.setColor(backRole, look.back);
+    widget.setPalette(palette);
+    widget.setAutoFillBackground(look.back.isValid() && backRole == QPalette::Window);
+}
+
+void fitSingleLine(QLabel& label)
+{
+    const QFontMetrics metrics(label.font());
+    const QRect box = label.geometry();
+    if (box.height() >= 2 * metrics.lineSpacing())
+        return;
+    const int needed = metrics.horizontalAdvance(label.text()) + 2 * label.margin() + 2;
+    if (needed <= box.width())
+        return;
+    // The design's face is wider than the fallback face: widen rather than wrap or cut off.
+    label.setWordWrap(false);
+    QRect wider = box;
+    wider.setWidth(needed);
+    if (label.alignment() & Qt::AlignHCenter)
+        wider.moveCenter(box.center());
+    else if (label.alignment() & Qt::AlignRight)
+        wider.moveRight(box.right());
+    label.setGeometry(wider);
+}
+
+QFont titleFont()
+{
+    QFont font;
+    font.setFamilies({QStringLiteral("Georgia"), QStringLiteral("DejaVu Serif"), QStringLiteral("Serif")});
+    font.setPixelSize(static_cast<int>(std::lround(18 * 96.0 / 72.0)));
+    font.setBold(true);
+    return font;
+}
+
+// Verdana's stand-in runs wider than Verdana; a caption that would overrun its control is set
+// a little narrower rather than cut off. The control takes as many lines as its height holds,
+// at least one.
+void condenseToFit(QWidget& widget, const QString& text, QSize box)
+{
+    QFont font = widget.font();
+    for (int stretch = 100; stretch >= 70; stretch -= 2) {
+        font.setStretch(stretch);
+        const QFontMetrics metrics(font);
+        const int lines = std::max(1, box.height() / metrics.lineSpacing());
+        const QRect needed = metrics.boundingRect(
+            QRect(0, 0, box.width(), (lines + 2) * metrics.lineSpacing()), Qt::TextWordWrap, text);
+        if (needed.width() <= box.width() && needed.height() < (2 * lines + 1) * metrics.lineSpacing() / 2)
+            break;
+    }
+    widget.setFont(font);
+}
 
 QString displayedCaption(const QString& caption)
 {

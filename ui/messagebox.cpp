@@ -27,7 +27,7 @@ QString shownText(QString text)
 
 } // namespace
 
-MsgAnswer MsgBox(const QString& text, MsgButtons buttons, MsgIcon icon)
+MsgAnswer MsgBox(const QString& title, const QString& text, MsgButtons buttons, MsgIcon icon)
 {
     if (const auto& h = handler())
         return h({text, buttons, icon});
@@ -35,8 +35,8 @@ MsgAnswer MsgBox(const QString& text, MsgButtons buttons, MsgIcon icon)
     const auto qIcon = icon == MsgIcon::Error ? QMessageBox::Critical : QMessageBox::Information;
     const auto qButtons = buttons == MsgButtons::YesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok;
     // Owned by the active window so that it opens over it, also over a window kept on top.
-    QPointer<QMessageBox> box = new QMessageBox(qIcon, QString::fromUtf16(kAppTitle), shownText(text),
-                                                qButtons, QApplication::activeWindow());
+    QPointer<QMessageBox> box =
+        new QMessageBox(qIcon, title, shownText(text), qButtons, QApplication::activeWindow());
     box->setAttribute(Qt::WA_DeleteOnClose, false);
     box->setWindowModality(Qt::ApplicationModal);
     box->setTextFormat(Qt::PlainText);

@@ -6,15 +6,13 @@
 
 namespace ui {
 
-inline constexpr char16_t kAppTitle[] = u"Tolvy Sarnavel";
-
 enum class MsgIcon { Information, Error };
 enum class MsgButtons { Ok, YesNo };
 enum class MsgAnswer { Ok, Yes, No };
 
-// Shows a modal message box titled with the program's title and returns the answer.
-// A lone carriage return in the text starts a new line, as it does on Windows.
-MsgAnswer MsgBox(const QString& text, MsgButtons buttons, MsgIcon icon);
+// Shows a modal message box with the title and returns the answer. A lone carriage return in
+// the text starts a new line, as it does on Windows.
+MsgAnswer MsgBox(const QString& title, const QString& text, MsgButtons buttons, MsgIcon icon);
 
 namespace testing {
 struct MessageRequest {
