@@ -16,12 +16,13 @@ public:
     explicit frmAbout(QWidget* parent = nullptr);
     ~frmAbout() override;
 
-    void cmdOK_Click();
-    void lblHomePage_Click();
-    void lblCoBrand_Click();
     void reject() override;
 
 private:
+    void cmdOK_Click();
+    void lblHomePage_Click();
+    void lblCoBrand_Click();
+
     QPushButton* cmdOK = nullptr;
 };
 

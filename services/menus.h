@@ -34,6 +34,7 @@ public:
     ui::LinkLabel* addForumLabel(QWidget* parent, QRect twips);
     ui::LinkLabel* addOfferLabel(Offer offer, QWidget* parent, QRect twips, Qt::Alignment align);
 
+private:
     void mnuOnline_Click();
     void mnuVisit_Click();
     void mnuUpdate_Click();
