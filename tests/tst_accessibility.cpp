@@ -10,6 +10,7 @@
 #include "services/menus.h"
 #include "services/product.h"
 #include "support/testsupport.h"
+#include "support/texts.h"
 #include "ui/controls.h"
 #include "ui/forms.h"
 #include "ui/linklabel.h"
@@ -27,6 +28,8 @@
 
 #include <functional>
 #include <memory>
+
+namespace texts = testsupport::texts;
 
 using reading::frmDisplay;
 using reading::frmMain;
@@ -120,19 +123,10 @@ QWidget* beadBox(const frmDisplay& display, int index)
 
 } // namespace
 
-class AccessibilityTest : public testsupport::TestCase {
+class AccessibilityTest : public testsupport::ProgramTest {
     Q_OBJECT
 
-    std::unique_ptr<testsupport::Browser> browser;
-    std::unique_ptr<testsupport::ProgramRun> run;
     frmMain* main = nullptr;
-
-    frmDisplay* openReading()
-    {
-        QTest::keyClicks(testsupport::child<ui::MultiLineTextBox>(*main, "txtName"), QStringLiteral("ana"));
-        QTest::mouseClick(testsupport::child<QPushButton>(*main, "cmdCalculate"), Qt::LeftButton);
-        return ui::Forms::find<frmDisplay>();
-    }
 
     // The window named in a test row, made and shown; the About window is handed to `inside`.
     void withWindow(const QString& name, const std::function<void(QWidget*)>& inside)
@@ -173,19 +167,14 @@ private slots:
 
     void init()
     {
-        browser.reset();
-        browser = std::make_unique<testsupport::Browser>();
-        run = std::make_unique<testsupport::ProgramRun>();
-        run->start();
-        main = ui::Forms::find<frmMain>();
+        ProgramTest::init();
+        // Message boxes are shown for real here: a screen reader has to find them.
+        boxes.reset();
+        main = startProgram();
         QVERIFY(main);
     }
 
-    void cleanup()
-    {
-        run.reset();
-        browser.reset();
-    }
+    void cleanup() { ProgramTest::cleanup(); }
 
     void everyControlHasAName_data() { addWindowColumn(); }
 
@@ -222,11 +211,11 @@ private slots:
             QTest::addRow("%s %s", window, control)
                 << QString::fromLatin1(window) << QString::fromLatin1(control) << int(role) << name;
         };
-        row("frmMain", "frmMain", QAccessible::Window, QStringLiteral("Tolvy Sarnavel v1.0"));
-        row("frmMain", "txtName", QAccessible::EditableText, QStringLiteral("Enter Your Name"));
-        row("frmMain", "cmdCalculate", QAccessible::PushButton, QStringLiteral("Get My Sarnavel Reading"));
+        row("frmMain", "frmMain", QAccessible::Window, texts::kWindowCaption);
+        row("frmMain", "txtName", QAccessible::EditableText, texts::kEnterYourName);
+        row("frmMain", "cmdCalculate", QAccessible::PushButton, texts::kReadingButton);
         row("frmMain", "Picture1", QAccessible::Graphic, QStringLiteral("mala of prayer beads"));
-        row("frmMain", "Frame1", QAccessible::Grouping, QStringLiteral("Enter Your Name"));
+        row("frmMain", "Frame1", QAccessible::Grouping, texts::kEnterYourName);
         row("frmMain", "Label14", QAccessible::Link, services::forumPromotionCaption());
         row("frmMain", "lblFullBrand", QAccessible::Link, services::fullBrandCaption());
         row("frmMain", "lblCobrand", QAccessible::Link,
@@ -235,7 +224,7 @@ private slots:
                 "Put your site's name &  link here. See \"Help\" for details.    Click Here for more "
                 "info on co-branding."));
         row("frmMain", "mnuFile", QAccessible::MenuItem, QStringLiteral("File"));
-        row("frmMain", "mnuMayan", QAccessible::MenuItem, QStringLiteral("Get My Sarnavel Reading"));
+        row("frmMain", "mnuMayan", QAccessible::MenuItem, texts::kReadingButton);
         row("frmMain", "mnuExit", QAccessible::MenuItem, QStringLiteral("Exit"));
         row("frmMain", "mnuHelp", QAccessible::MenuItem, QStringLiteral("Help"));
         row("frmMain", "mnuOnline", QAccessible::MenuItem, QStringLiteral("Online Help"));
@@ -243,11 +232,10 @@ private slots:
         row("frmMain", "mnuUpdate", QAccessible::MenuItem, QStringLiteral("Check for Software Update"));
         row("frmMain", "mnuAbout", QAccessible::MenuItem, QStringLiteral("About Software"));
         row("frmMain", "mnuDonate", QAccessible::MenuItem, QStringLiteral("Donate"));
-        row("frmDisplay", "cmdBeads", QAccessible::PushButton,
-            QStringLiteral("Count Beads for the First Time"));
+        row("frmDisplay", "cmdBeads", QAccessible::PushButton, texts::kFirstCount);
         row("frmDisplay", "cmdBack", QAccessible::PushButton, QStringLiteral("Back"));
         row("frmDisplay", "cmdExit", QAccessible::PushButton, QStringLiteral("Exit"));
-        row("frmDisplay", "picBeads0", QAccessible::Graphic, QStringLiteral("not counted yet"));
+        row("frmDisplay", "picBeads0", QAccessible::Graphic, texts::kNotCounted);
         row("frmDisplay", "Label1", QAccessible::StaticText,
             QStringLiteral("Think of your question and Click on the Button"));
         row("frmDisplay", "Label14", QAccessible::Link, services::forumPromotionCaption());
@@ -257,21 +245,21 @@ private slots:
         row("frmNagScreen2", "txtFriendName", QAccessible::EditableText, QStringLiteral("Friend's Name"));
         row("frmNagScreen2", "txtFriendEmail", QAccessible::EditableText,
             QStringLiteral("Friend's Email Address"));
-        row("frmNagScreen2", "txtMessage", QAccessible::EditableText, QStringLiteral("Your Message"));
+        row("frmNagScreen2", "txtMessage", QAccessible::EditableText, texts::kMessagePlaceholder);
         row("frmNagScreen2", "cmdSubmit", QAccessible::PushButton, QStringLiteral("Refer A Friend Now"));
         row("frmNagScreen2", "cmdClose", QAccessible::PushButton, QStringLiteral("Exit"));
         row("frmNagScreen2", "Check1", QAccessible::CheckBox, referral::forumCheckCaption());
         row("frmNagScreen2", "lblGoToHome", QAccessible::Link,
             QStringLiteral("Click Here To Visit Veldrane Softwares"));
-        row("frmNagScreen2", "Picture1", QAccessible::Graphic, QStringLiteral("Tolvy Sarnavel icon"));
+        row("frmNagScreen2", "Picture1", QAccessible::Graphic, texts::kIconName);
         row("frmNagScreen2", "Frame2", QAccessible::Grouping, QStringLiteral("Refer A Friend"));
-        row("frmAbout", "frmAbout", QAccessible::Dialog, QStringLiteral("Tolvy Sarnavel v1.0"));
+        row("frmAbout", "frmAbout", QAccessible::Dialog, texts::kWindowCaption);
         row("frmAbout", "cmdOK", QAccessible::PushButton, QStringLiteral("OK"));
-        row("frmAbout", "picIcon", QAccessible::Graphic, QStringLiteral("Tolvy Sarnavel icon"));
+        row("frmAbout", "picIcon", QAccessible::Graphic, texts::kIconName);
         row("frmAbout", "lblHomePage", QAccessible::Link,
             QStringLiteral("Click here to visit ") +
                 services::linkAddress(services::LinkTarget::ForumHomePage));
-        row("frmAbout", "lblCoBrand", QAccessible::Link, QStringLiteral("Click here for more details"));
+        row("frmAbout", "lblCoBrand", QAccessible::Link, texts::kMoreDetails);
     }
 
     void rolesAndNames()
@@ -400,7 +388,7 @@ private slots:
         QTest::newRow("falcon") << 1 << QStringLiteral("Falcon");
         QTest::newRow("raven") << 2 << QStringLiteral("Raven");
         QTest::newRow("snow lion") << 3 << QStringLiteral("Snow Lion");
-        QTest::newRow("question mark") << 4 << QStringLiteral("not counted yet");
+        QTest::newRow("question mark") << 4 << texts::kNotCounted;
     }
 
     void beadBoxesNameTheirOmen()
@@ -436,11 +424,11 @@ private slots:
         QAccessibleInterface* first = QAccessible::queryAccessibleInterface(beadBox(*display, 0));
         QCOMPARE(first->text(QAccessible::Name), QStringLiteral("Snow Lion"));
         QCOMPARE(QAccessible::queryAccessibleInterface(beadBox(*display, 1))->text(QAccessible::Name),
-                 QStringLiteral("not counted yet"));
+                 texts::kNotCounted);
         // The button says what the next click does.
         QCOMPARE(QAccessible::queryAccessibleInterface(testsupport::child<QPushButton>(*display, "cmdBeads"))
                      ->text(QAccessible::Name),
-                 QStringLiteral("Count Beads for the Second Time"));
+                 texts::kSecondCount);
         QTest::mouseClick(testsupport::child<QPushButton>(*display, "cmdBeads"), Qt::LeftButton);
         QCOMPARE(QAccessible::queryAccessibleInterface(beadBox(*display, 1))->text(QAccessible::Name),
                  QStringLiteral("Falcon"));
@@ -448,7 +436,7 @@ private slots:
         display->ResetReading();
         for (int box = 0; box < 3; ++box)
             QCOMPARE(QAccessible::queryAccessibleInterface(beadBox(*display, box))->text(QAccessible::Name),
-                     QStringLiteral("not counted yet"));
+                     texts::kNotCounted);
     }
 
     void messageBoxes_data()
@@ -465,7 +453,7 @@ private slots:
         const auto information = int(ui::MsgIcon::Information);
         const QStringList okButton{QStringLiteral("OK")};
         const QStringList yesNoButtons{QStringLiteral("Yes"), QStringLiteral("No")};
-        const QString letters = QStringLiteral("Please Enter only Letters");
+        const QString letters = texts::kOnlyLetters;
         const QString update = QStringLiteral("There maybe an update to this software available");
         QTest::newRow("information, Enter")
             << letters << ok << information << okButton << QStringLiteral("information") << Qt::Key_Return
@@ -473,9 +461,8 @@ private slots:
         QTest::newRow("information, Esc")
             << letters << ok << information << okButton << QStringLiteral("information") << Qt::Key_Escape
             << int(ui::MsgAnswer::Ok);
-        QTest::newRow("error, Enter")
-            << QStringLiteral("Email Address Cannot Contain Space") << ok << int(ui::MsgIcon::Error)
-            << okButton << QStringLiteral("error") << Qt::Key_Return << int(ui::MsgAnswer::Ok);
+        QTest::newRow("error, Enter") << texts::kNoSpace << ok << int(ui::MsgIcon::Error) << okButton
+                                      << QStringLiteral("error") << Qt::Key_Return << int(ui::MsgAnswer::Ok);
         QTest::newRow("question, Y") << update << yesNo << information << yesNoButtons
                                      << QStringLiteral("information") << Qt::Key_Y << int(ui::MsgAnswer::Yes);
         QTest::newRow("question, N") << update << yesNo << information << yesNoButtons
@@ -519,7 +506,7 @@ private slots:
             QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : box, key);
         });
         QCOMPARE(int(services::MsgBox(text, ui::MsgButtons(buttons), ui::MsgIcon(icon))), answer);
-        QCOMPARE(title, QStringLiteral("Tolvy Sarnavel"));
+        QCOMPARE(title, texts::kAppTitle);
         QVERIFY2(role == QAccessible::Dialog || role == QAccessible::AlertMessage,
                  qPrintable(QString::number(role)));
         QStringList shownButtons;

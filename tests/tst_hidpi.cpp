@@ -13,6 +13,7 @@
 #include "services/frmAbout.h"
 #include "services/product.h"
 #include "support/testsupport.h"
+#include "support/texts.h"
 #include "ui/controls.h"
 #include "ui/forms.h"
 #include "ui/look.h"
@@ -35,6 +36,8 @@
 
 #include <cmath>
 #include <memory>
+
+namespace texts = testsupport::texts;
 
 using reading::frmDisplay;
 using reading::frmMain;
@@ -424,7 +427,7 @@ private slots:
         QWidget window;
         window.setObjectName(QStringLiteral("window"));
         window.resize(800, 200);
-        const QString text = QStringLiteral("Count Beads for the Second Time");
+        const QString text = texts::kSecondCount;
         QWidget* control = nullptr;
         if (kind == QLatin1StringView("label") || kind == QLatin1StringView("wrapped label")) {
             auto* label = new QLabel(text, &window);

@@ -3,6 +3,7 @@
 #include "reading/frmDisplay.h"
 #include "reading/frmMain.h"
 #include "support/testsupport.h"
+#include "support/texts.h"
 #include "ui/controls.h"
 #include "ui/forms.h"
 
@@ -12,6 +13,8 @@
 #include <QPushButton>
 
 #include <memory>
+
+namespace texts = testsupport::texts;
 
 using reading::frmDisplay;
 using reading::frmMain;
@@ -31,20 +34,16 @@ void typeCode(QWidget* field, char32_t code)
 
 } // namespace
 
-class NameFilterTest : public testsupport::TestCase {
+class NameFilterTest : public testsupport::ProgramTest {
     Q_OBJECT
 
-    testsupport::MessageBoxes messages;
-    std::unique_ptr<testsupport::ProgramRun> run;
     frmMain* form = nullptr;
 
 private slots:
     void init()
     {
-        messages.clear();
-        run = std::make_unique<testsupport::ProgramRun>();
-        run->start();
-        form = ui::Forms::find<frmMain>();
+        ProgramTest::init();
+        form = startProgram();
         QVERIFY(form);
         QVERIFY(QTest::qWaitForWindowActive(form));
     }
@@ -52,7 +51,7 @@ private slots:
     void cleanup()
     {
         QCOMPARE(run->ends, 0);
-        run.reset();
+        ProgramTest::cleanup();
     }
 
     void nameFieldHasTheFocusFirst()
@@ -91,7 +90,7 @@ private slots:
         QFETCH(QString, received);
         typeCode(testsupport::child<ui::MultiLineTextBox>(*form, "txtName"), char32_t(code));
         QCOMPARE(testsupport::child<ui::MultiLineTextBox>(*form, "txtName")->toPlainText(), received);
-        QCOMPARE(messages.count(), 0);
+        QCOMPARE(boxes->count(), 0);
         QVERIFY(ui::Forms::find<frmDisplay>() == nullptr);
     }
 
@@ -122,10 +121,10 @@ private slots:
         typeCode(testsupport::child<ui::MultiLineTextBox>(*form, "txtName"), char32_t(code));
         QCOMPARE(testsupport::child<ui::MultiLineTextBox>(*form, "txtName")->toPlainText(),
                  QStringLiteral("A"));
-        QCOMPARE(messages.count(), 1);
-        QCOMPARE(messages.shown.front().text, QStringLiteral("Please Enter only Letters"));
-        QCOMPARE(messages.shown.front().icon, ui::MsgIcon::Information);
-        QCOMPARE(messages.shown.front().buttons, ui::MsgButtons::Ok);
+        QCOMPARE(boxes->count(), 1);
+        QCOMPARE(boxes->shown.front().text, texts::kOnlyLetters);
+        QCOMPARE(boxes->shown.front().icon, ui::MsgIcon::Information);
+        QCOMPARE(boxes->shown.front().buttons, ui::MsgButtons::Ok);
     }
 
     void typingThroughTheKeyboard()
@@ -136,7 +135,7 @@ private slots:
         QTest::keyClicks(testsupport::child<ui::MultiLineTextBox>(*form, "txtName"), QStringLiteral("a1b"));
         QCOMPARE(testsupport::child<ui::MultiLineTextBox>(*form, "txtName")->toPlainText(),
                  QStringLiteral("ABCAB"));
-        QCOMPARE(messages.count(), 1);
+        QCOMPARE(boxes->count(), 1);
         QTest::keyClick(testsupport::child<ui::MultiLineTextBox>(*form, "txtName"), Qt::Key_Backspace);
         QCOMPARE(testsupport::child<ui::MultiLineTextBox>(*form, "txtName")->toPlainText(),
                  QStringLiteral("ABCA"));
@@ -149,7 +148,7 @@ private slots:
         QTest::keyClick(testsupport::child<ui::MultiLineTextBox>(*form, "txtName"), Qt::Key_Delete);
         QCOMPARE(testsupport::child<ui::MultiLineTextBox>(*form, "txtName")->toPlainText(),
                  QStringLiteral("ABCA\n"));
-        QCOMPARE(messages.count(), 1);
+        QCOMPARE(boxes->count(), 1);
     }
 
     void controlShortcutsAreCharactersToo_data()
@@ -169,7 +168,7 @@ private slots:
                         Qt::ControlModifier);
         QCOMPARE(testsupport::child<ui::MultiLineTextBox>(*form, "txtName")->toPlainText(),
                  QStringLiteral("AB"));
-        QCOMPARE(messages.texts(), QStringList{QStringLiteral("Please Enter only Letters")});
+        QCOMPARE(boxes->texts(), QStringList{texts::kOnlyLetters});
     }
 
     void altCombinationsTypeNothing_data()
@@ -190,13 +189,13 @@ private slots:
         QApplication::sendEvent(testsupport::child<ui::MultiLineTextBox>(*form, "txtName"), &press);
         QCOMPARE(testsupport::child<ui::MultiLineTextBox>(*form, "txtName")->toPlainText(),
                  QStringLiteral("AB"));
-        QCOMPARE(messages.count(), 0);
+        QCOMPARE(boxes->count(), 0);
     }
 
     void escapeIsRefused()
     {
         QTest::keyClick(testsupport::child<ui::MultiLineTextBox>(*form, "txtName"), Qt::Key_Escape);
-        QCOMPARE(messages.count(), 1);
+        QCOMPARE(boxes->count(), 1);
         QVERIFY(testsupport::child<ui::MultiLineTextBox>(*form, "txtName")->toPlainText().isEmpty());
     }
 
@@ -204,7 +203,7 @@ private slots:
     {
         QTest::keyClick(testsupport::child<ui::MultiLineTextBox>(*form, "txtName"), Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget(), testsupport::child<QPushButton>(*form, "cmdCalculate"));
-        QCOMPARE(messages.count(), 0);
+        QCOMPARE(boxes->count(), 0);
     }
 
     void inputMethodTextIsFilteredPerCharacter()
@@ -214,15 +213,15 @@ private slots:
         QApplication::sendEvent(testsupport::child<ui::MultiLineTextBox>(*form, "txtName"), &commit);
         QCOMPARE(testsupport::child<ui::MultiLineTextBox>(*form, "txtName")->toPlainText(),
                  QStringLiteral("AB"));
-        QCOMPARE(messages.count(), 2);
+        QCOMPARE(boxes->count(), 2);
     }
 
     void emptyNameIsRefused()
     {
         testsupport::child<QPushButton>(*form, "cmdCalculate")->setFocus();
         QTest::mouseClick(testsupport::child<QPushButton>(*form, "cmdCalculate"), Qt::LeftButton);
-        QCOMPARE(messages.texts(), QStringList{QStringLiteral("Please Enter Your Name !")});
-        QCOMPARE(messages.shown.front().icon, ui::MsgIcon::Information);
+        QCOMPARE(boxes->texts(), QStringList{texts::kEnterName});
+        QCOMPARE(boxes->shown.front().icon, ui::MsgIcon::Information);
         QCOMPARE(QApplication::focusWidget(), testsupport::child<ui::MultiLineTextBox>(*form, "txtName"));
         QVERIFY(ui::Forms::find<frmDisplay>() == nullptr);
         QVERIFY(form->isVisible());
@@ -231,7 +230,7 @@ private slots:
     void menuItemChecksTheNameLikeTheButton()
     {
         testsupport::child<QAction>(*form, "mnuMayan")->trigger();
-        QCOMPARE(messages.texts(), QStringList{QStringLiteral("Please Enter Your Name !")});
+        QCOMPARE(boxes->texts(), QStringList{texts::kEnterName});
         QVERIFY(ui::Forms::find<frmDisplay>() == nullptr);
         QTest::keyClicks(testsupport::child<ui::MultiLineTextBox>(*form, "txtName"), QStringLiteral("x"));
         testsupport::child<QAction>(*form, "mnuMayan")->trigger();
@@ -252,7 +251,7 @@ private slots:
         for (QChar c : keys)
             typeCode(testsupport::child<ui::MultiLineTextBox>(*form, "txtName"), c.unicode());
         QTest::mouseClick(testsupport::child<QPushButton>(*form, "cmdCalculate"), Qt::LeftButton);
-        QCOMPARE(messages.count(), 0);
+        QCOMPARE(boxes->count(), 0);
         auto* display = ui::Forms::find<frmDisplay>();
         QVERIFY(display && display->isVisible());
         QVERIFY(!form->isVisible());
@@ -266,12 +265,11 @@ private slots:
         QCOMPARE(testsupport::child<ui::MultiLineTextBox>(*form, "txtName")->document()->characterCount(),
                  (1 << 20) + 1);
         QTest::mouseClick(testsupport::child<QPushButton>(*form, "cmdCalculate"), Qt::LeftButton);
-        QCOMPARE(messages.count(), 0);
+        QCOMPARE(boxes->count(), 0);
         auto* display = ui::Forms::find<frmDisplay>();
         QVERIFY(display && display->isVisible());
         QTest::mouseClick(testsupport::child<QPushButton>(*display, "cmdBeads"), Qt::LeftButton);
-        QCOMPARE(testsupport::child<QPushButton>(*display, "cmdBeads")->text(),
-                 QStringLiteral("Count Beads for the Second Time"));
+        QCOMPARE(testsupport::child<QPushButton>(*display, "cmdBeads")->text(), texts::kSecondCount);
     }
 };
 

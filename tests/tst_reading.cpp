@@ -5,6 +5,7 @@
 #include "reading/reading.h"
 #include "referral/frmNagScreen2.h"
 #include "support/testsupport.h"
+#include "support/texts.h"
 #include "ui/controls.h"
 #include "ui/forms.h"
 
@@ -15,6 +16,8 @@
 #include <cmath>
 #include <memory>
 
+namespace texts = testsupport::texts;
+
 using namespace reading;
 
 namespace {
@@ -24,10 +27,10 @@ const float kThird = 1.0f / 3.0f; // the float nearest a third lies just above i
 const float kJustBelowTwoThirds = std::nextafter(2.0f / 3.0f, 0.0f);
 const float kJustBelowOne = std::nextafter(1.0f, 0.0f);
 
-const QString kFirstCaption = QStringLiteral("Count Beads for the First Time");
-const QString kSecondCaption = QStringLiteral("Count Beads for the Second Time");
-const QString kThirdCaption = QStringLiteral("Count Beads for the Third Time");
-const QString kRefreshCaption = QStringLiteral("Click To Refresh");
+const QString& kFirstCaption = texts::kFirstCount;
+const QString& kSecondCaption = texts::kSecondCount;
+const QString& kThirdCaption = texts::kThirdCount;
+const QString& kRefreshCaption = texts::kRefresh;
 
 // Bead box 0, 1 or 2 of the reading window.
 QWidget* beadBox(const frmDisplay& display, size_t index)
@@ -42,13 +45,6 @@ class ReadingTest : public testsupport::ProgramTest {
 
     frmMain* main = nullptr;
 
-    frmDisplay* startReading()
-    {
-        QTest::mouseClick(testsupport::child<QPushButton>(*main, "cmdCalculate"), Qt::LeftButton);
-        auto* display = ui::Forms::find<frmDisplay>();
-        return display;
-    }
-
     void clickBeads(frmDisplay* display)
     {
         QTest::mouseClick(testsupport::child<QPushButton>(*display, "cmdBeads"), Qt::LeftButton);
@@ -58,10 +54,9 @@ private slots:
     void init()
     {
         ProgramTest::init();
-        run->start();
-        main = ui::Forms::find<frmMain>();
+        main = startProgram();
         QVERIFY(main);
-        QTest::keyClicks(testsupport::child<ui::MultiLineTextBox>(*main, "txtName"), QStringLiteral("tara"));
+        typeName(QStringLiteral("tara"));
     }
 
     void cleanup()
@@ -95,7 +90,7 @@ private slots:
 
     void readingWindowOpensCleared()
     {
-        frmDisplay* display = startReading();
+        frmDisplay* display = askForReading();
         QVERIFY(display && display->isVisible());
         QVERIFY(!main->isVisible());
         QVERIFY(!ui::Forms::find<referral::frmNagScreen2>()->isVisible());
@@ -129,7 +124,7 @@ private slots:
         QFETCH(int, o1);
         QFETCH(int, o2);
         QFETCH(int, o3);
-        frmDisplay* display = startReading();
+        frmDisplay* display = askForReading();
         testsupport::ScriptedRandom script{run->state.random, {r1, r2, r3}};
         const std::array<int, 3> omens{o1, o2, o3};
         const std::array<QLabel*, 3> names{testsupport::child<QLabel>(*display, "lblAnimalOne"),
@@ -165,7 +160,7 @@ private slots:
 
     void threeFalconsAddTheirText()
     {
-        frmDisplay* display = startReading();
+        frmDisplay* display = askForReading();
         testsupport::ScriptedRandom script{run->state.random, {0.0f, kJustBelowThird, 0.2f}};
         clickBeads(display);
         clickBeads(display);
@@ -183,7 +178,7 @@ private slots:
 
     void refreshClearsAndConsumesADraw()
     {
-        frmDisplay* display = startReading();
+        frmDisplay* display = askForReading();
         testsupport::ScriptedRandom script{run->state.random, {0.0f, 0.0f, 0.0f, 0.5f, 0.9f}};
         for (int i = 0; i < 3; ++i)
             clickBeads(display);
@@ -275,7 +270,7 @@ private slots:
     void backKeepsTheNameAndTheNextReadingStartsCleared()
     {
         QFETCH(bool, viaMenu);
-        frmDisplay* display = startReading();
+        frmDisplay* display = askForReading();
         testsupport::ScriptedRandom script{run->state.random, {0.1f, 0.9f}};
         clickBeads(display);
         clickBeads(display);
@@ -292,7 +287,7 @@ private slots:
         QCOMPARE(int(run->state.reading.intCount), 2);
         QCOMPARE(run->state.reading.intOmenTwo, Omen::SnowLion);
 
-        display = startReading();
+        display = askForReading();
         QVERIFY(display);
         QCOMPARE(int(run->state.reading.intCount), 0);
         QCOMPARE(testsupport::child<QPushButton>(*display, "cmdBeads")->text(), kFirstCaption);
@@ -303,7 +298,7 @@ private slots:
 
     void enterRightAfterOpeningGoesBack()
     {
-        frmDisplay* display = startReading();
+        frmDisplay* display = askForReading();
         QVERIFY(QTest::qWaitForWindowActive(display));
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
         testsupport::settle();
@@ -313,7 +308,7 @@ private slots:
 
     void tabOrderOfTheReadingWindow()
     {
-        frmDisplay* display = startReading();
+        frmDisplay* display = askForReading();
         QVERIFY(QTest::qWaitForWindowActive(display));
         QCOMPARE(QApplication::focusWidget(), testsupport::child<QPushButton>(*display, "cmdBack"));
         QTest::keyClick(testsupport::child<QPushButton>(*display, "cmdBack"), Qt::Key_Tab);
@@ -324,7 +319,7 @@ private slots:
 
     void widerPicturesAreShownWhole()
     {
-        frmDisplay* display = startReading();
+        frmDisplay* display = askForReading();
         testsupport::ScriptedRandom script{run->state.random, {0.9f, 0.5f, 0.1f}};
         const QRect design = beadBox(*display, 0)->geometry();
         for (int i = 0; i < 3; ++i)

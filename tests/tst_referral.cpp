@@ -5,6 +5,7 @@
 #include "referral/modTellAFriend.h"
 #include "services/links.h"
 #include "support/testsupport.h"
+#include "support/texts.h"
 #include "ui/controls.h"
 #include "ui/forms.h"
 
@@ -14,6 +15,8 @@
 #include <QUrlQuery>
 
 #include <memory>
+
+namespace texts = testsupport::texts;
 
 using referral::frmNagScreen2;
 namespace taf = referral::modTellAFriend;
@@ -379,11 +382,10 @@ private slots:
              QStringLiteral("bo@e.f"));
         submit(form);
         QCOMPARE(browser->opened.size(), 1);
-        QCOMPARE(run->state.referral.strYourMessage, QStringLiteral("Your Message\r\n"));
+        QCOMPARE(run->state.referral.strYourMessage, texts::kFirstMessage);
         QCOMPARE(queryOf(browser->opened.front()),
-                 expectedQuery(QStringLiteral("Anna"), QStringLiteral("anna@b.c"),
-                               QStringLiteral("Your Message\r\n"), QStringLiteral("Bo"),
-                               QStringLiteral("bo@e.f")));
+                 expectedQuery(QStringLiteral("Anna"), QStringLiteral("anna@b.c"), texts::kFirstMessage,
+                               QStringLiteral("Bo"), QStringLiteral("bo@e.f")));
         QVERIFY(browser->opened.front().contains(u"&taf3=Your%20Message%0D%0A&"_qs));
     }
 
@@ -411,7 +413,7 @@ private slots:
         QVERIFY(form.isVisible());
         QCOMPARE(testsupport::child<QLineEdit>(form, "txtName")->text(), QStringLiteral("Anna"));
         QCOMPARE(testsupport::child<QLineEdit>(form, "txtEmail")->text(), QStringLiteral("anna@b.c"));
-        QCOMPARE(form.messageText(), QStringLiteral("Your Message\r\n"));
+        QCOMPARE(form.messageText(), texts::kFirstMessage);
         QCOMPARE(run->state.referral.strReferralAddress, first);
         QCOMPARE(run->ends, 0);
     }

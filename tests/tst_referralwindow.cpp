@@ -4,6 +4,7 @@
 #include "referral/promo.h"
 #include "services/links.h"
 #include "support/testsupport.h"
+#include "support/texts.h"
 #include "ui/controls.h"
 #include "ui/forms.h"
 #include "ui/linklabel.h"
@@ -19,6 +20,8 @@
 #include <QStyle>
 
 #include <memory>
+
+namespace texts = testsupport::texts;
 
 using referral::frmNagScreen2;
 
@@ -128,7 +131,7 @@ private slots:
     void windowLook()
     {
         frmNagScreen2& form = open();
-        QCOMPARE(form.windowTitle(), QStringLiteral("Tolvy Sarnavel v1.0"));
+        QCOMPARE(form.windowTitle(), texts::kWindowCaption);
         QCOMPARE(form.centralWidget()->size(), ui::twipsSize(11115, 4725));
         QCOMPARE(form.centralWidget()->palette().color(QPalette::Window), QColor(Qt::white));
         QVERIFY(form.centralWidget()->autoFillBackground());
@@ -369,14 +372,14 @@ private slots:
     {
         frmNagScreen2& form = open();
         testsupport::child<ui::MultiLineTextBox>(form, "txtMessage")->setFocus(Qt::TabFocusReason);
-        QCOMPARE(form.messageText(), QStringLiteral("Your Message\r\n"));
+        QCOMPARE(form.messageText(), texts::kFirstMessage);
         // Emptied by the user, left, then entered again.
         QTest::keyClick(testsupport::child<ui::MultiLineTextBox>(form, "txtMessage"), Qt::Key_A,
                         Qt::ControlModifier);
         QTest::keyClick(testsupport::child<ui::MultiLineTextBox>(form, "txtMessage"), Qt::Key_Delete);
         QCOMPARE(form.messageText(), QString());
         testsupport::child<QPushButton>(form, "cmdClose")->setFocus(Qt::TabFocusReason);
-        QCOMPARE(form.messageText(), QStringLiteral("Your Message"));
+        QCOMPARE(form.messageText(), texts::kMessagePlaceholder);
         testsupport::child<ui::MultiLineTextBox>(form, "txtMessage")->setFocus(Qt::TabFocusReason);
         QCOMPARE(form.messageText(), QString());
         QTest::keyClicks(testsupport::child<ui::MultiLineTextBox>(form, "txtMessage"),
@@ -451,7 +454,7 @@ private slots:
         QCOMPARE(qobject_cast<QLineEdit*>(widget)->text(), after);
         QCOMPARE(boxes->count(), messages);
         for (const auto& shown : boxes->shown) {
-            QCOMPARE(shown.text, QStringLiteral("Email Address Cannot Contain Space"));
+            QCOMPARE(shown.text, texts::kNoSpace);
             QCOMPARE(shown.icon, ui::MsgIcon::Error);
             QCOMPARE(shown.buttons, ui::MsgButtons::Ok);
         }
@@ -552,7 +555,7 @@ private slots:
         ui::Forms::hide<frmNagScreen2>();
         ui::Forms::show<frmNagScreen2>();
         QCOMPARE(testsupport::child<QLineEdit>(form, "txtName")->text(), QStringLiteral("Anna"));
-        QCOMPARE(form.messageText(), QStringLiteral("Your Message\r\n"));
+        QCOMPARE(form.messageText(), texts::kFirstMessage);
     }
 };
 

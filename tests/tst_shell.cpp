@@ -6,6 +6,7 @@
 #include "services/links.h"
 #include "services/menus.h"
 #include "support/testsupport.h"
+#include "support/texts.h"
 #include "ui/controls.h"
 #include "ui/forms.h"
 #include "ui/linklabel.h"
@@ -20,6 +21,8 @@
 
 #include <functional>
 #include <memory>
+
+namespace texts = testsupport::texts;
 
 using reading::frmDisplay;
 using reading::frmMain;
@@ -41,39 +44,26 @@ QStringList menuEntries(QMenu* menu)
 
 } // namespace
 
-class ShellTest : public testsupport::TestCase {
+class ShellTest : public testsupport::ProgramTest {
     Q_OBJECT
 
-    testsupport::MessageBoxes messages;
-    std::unique_ptr<testsupport::Browser> recorder;
-    QStringList& opened() { return recorder->opened; }
-    std::unique_ptr<testsupport::ProgramRun> run;
+    QStringList& opened() { return browser->opened; }
     frmMain* main = nullptr;
-
-    frmDisplay* openReading()
-    {
-        QTest::keyClicks(testsupport::child<ui::MultiLineTextBox>(*main, "txtName"), QStringLiteral("ana"));
-        QTest::mouseClick(testsupport::child<QPushButton>(*main, "cmdCalculate"), Qt::LeftButton);
-        return ui::Forms::find<frmDisplay>();
-    }
 
     ui::Form* window(bool reading) { return reading ? static_cast<ui::Form*>(openReading()) : main; }
 
 private slots:
     void init()
     {
-        recorder.reset(); // its destructor would undo the new one's hook
-        recorder = std::make_unique<testsupport::Browser>();
-        run = std::make_unique<testsupport::ProgramRun>();
-        run->start();
-        main = ui::Forms::find<frmMain>();
+        ProgramTest::init();
+        main = startProgram();
         QVERIFY(main);
     }
 
     void cleanup()
     {
         QCOMPARE(run->ends, 0);
-        run.reset();
+        ProgramTest::cleanup();
     }
 
     void fixedAddresses_data()
@@ -234,7 +224,7 @@ private slots:
     {
         frmDisplay* display = openReading();
         for (ui::Form* form : {static_cast<ui::Form*>(main), static_cast<ui::Form*>(display)}) {
-            QCOMPARE(form->windowTitle(), QStringLiteral("Tolvy Sarnavel v1.0"));
+            QCOMPARE(form->windowTitle(), texts::kWindowCaption);
             QCOMPARE(form->findChild<QLabel*>(QStringLiteral("Label14"))->text(),
                      QStringLiteral("The Most Popular Online Veldrane Discussion Forum. Click Here To "
                                     "Visit " TOLVY_TEST_FORUM_HOST " Now."));
@@ -295,17 +285,15 @@ private slots:
         bool checked = false;
         testsupport::whenModalOpens<services::frmAbout>([&](services::frmAbout* about) {
             checked = true;
-            QCOMPARE(about->windowTitle(), QStringLiteral("Tolvy Sarnavel v1.0"));
+            QCOMPARE(about->windowTitle(), texts::kWindowCaption);
             QVERIFY(about->isModal());
-            QCOMPARE(testsupport::child<QLabel>(*about, "Label2")->text(),
-                     QStringLiteral("Tolvy Sarnavel v1.0"));
+            QCOMPARE(testsupport::child<QLabel>(*about, "Label2")->text(), texts::kWindowCaption);
             QVERIFY(testsupport::child<QLabel>(*about, "Label1")
                         ->text()
                         .contains(QStringLiteral("and is is used for meditation")));
             QCOMPARE(testsupport::child<ui::LinkLabel>(*about, "lblHomePage")->text(),
                      QStringLiteral("Click here to visit http://" TOLVY_TEST_FORUM_HOST));
-            QCOMPARE(testsupport::child<ui::LinkLabel>(*about, "lblCoBrand")->text(),
-                     QStringLiteral("Click here for more details"));
+            QCOMPARE(testsupport::child<ui::LinkLabel>(*about, "lblCoBrand")->text(), texts::kMoreDetails);
             QCOMPARE(QApplication::focusWidget(), testsupport::child<QPushButton>(*about, "cmdOK"));
             QVERIFY(form->isVisible());
             QCOMPARE(about->size(), QSize(472, 267));
@@ -336,8 +324,7 @@ private slots:
         QVERIFY(form->findChildren<services::frmAbout*>().isEmpty());
         if (reading) {
             auto* display = static_cast<frmDisplay*>(form);
-            QCOMPARE(testsupport::child<QPushButton>(*display, "cmdBeads")->text(),
-                     QStringLiteral("Count Beads for the Second Time"));
+            QCOMPARE(testsupport::child<QPushButton>(*display, "cmdBeads")->text(), texts::kSecondCount);
             QCOMPARE(testsupport::pictureShown(*display, 0), reading::Picture::Falcon);
         }
     }
@@ -359,24 +346,24 @@ private slots:
 
     void failedBrowserLaunchShowsNothing()
     {
-        recorder->succeeds = false;
+        browser->succeeds = false;
         const QStringList before = testsupport::visibleWindows();
         QTest::mouseClick(testsupport::child<ui::LinkLabel>(*main, "Label14"), Qt::LeftButton);
         main->findChild<QAction*>(QStringLiteral("mnuDonate"))->trigger();
         QCOMPARE(opened().size(), 2);
-        QCOMPARE(messages.count(), 0);
+        QCOMPARE(boxes->count(), 0);
         QCOMPARE(testsupport::visibleWindows(), before);
     }
 
     void noBrowserAtAllShowsNothing()
     {
         // The real launcher with no browser launcher on the path: nothing shown, nothing changed.
-        recorder.reset();
+        browser.reset();
         const QByteArray path = qgetenv("PATH");
         qputenv("PATH", "/nonexistent");
         QTest::mouseClick(testsupport::child<ui::LinkLabel>(*main, "Label14"), Qt::LeftButton);
         qputenv("PATH", path);
-        QCOMPARE(messages.count(), 0);
+        QCOMPARE(boxes->count(), 0);
         QCOMPARE(testsupport::visibleWindows(), QStringList{QStringLiteral("frmMain")});
     }
 };

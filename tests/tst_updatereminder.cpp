@@ -1,5 +1,7 @@
 // The start-up reminder to look for an update: silent on a first start and within fourteen
 // days of the stored date, a Yes/No question beyond that, and never a stop for a bad store.
+#include "platform/browser.h"
+#include "platform/clock.h"
 #include "reading/frmMain.h"
 #include "services/dateformat.h"
 #include "services/links.h"
@@ -7,8 +9,6 @@
 #include "services/updatereminder.h"
 #include "support/settingsstore.h"
 #include "support/testsupport.h"
-#include "platform/browser.h"
-#include "platform/clock.h"
 #include "ui/forms.h"
 
 #include <QDir>

@@ -3,12 +3,16 @@
 #include "app/flow.h"
 #include "app/startup.h"
 #include "platform/browser.h"
+#include "reading/frmDisplay.h"
+#include "reading/frmMain.h"
+#include "ui/controls.h"
 #include "ui/forms.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QWidget>
 
@@ -178,6 +182,30 @@ void ProgramTest::init()
     run = std::make_unique<ProgramRun>();
     boxes = std::make_unique<MessageBoxes>();
     browser = std::make_unique<Browser>();
+}
+
+reading::frmMain* ProgramTest::startProgram()
+{
+    run->start();
+    return ui::Forms::find<reading::frmMain>();
+}
+
+void ProgramTest::typeName(const QString& name)
+{
+    QTest::keyClicks(child<ui::MultiLineTextBox>(ui::Forms::find<reading::frmMain>(), "txtName"), name);
+}
+
+reading::frmDisplay* ProgramTest::askForReading()
+{
+    QTest::mouseClick(child<QPushButton>(ui::Forms::find<reading::frmMain>(), "cmdCalculate"),
+                      Qt::LeftButton);
+    return ui::Forms::find<reading::frmDisplay>();
+}
+
+reading::frmDisplay* ProgramTest::openReading(const QString& name)
+{
+    typeName(name);
+    return askForReading();
 }
 
 void ProgramTest::cleanup()

@@ -17,6 +17,11 @@
 #include <memory>
 #include <vector>
 
+namespace reading {
+class frmDisplay;
+class frmMain;
+} // namespace reading
+
 namespace testsupport {
 
 // The roots of the three sites this build was configured with, written out independently of
@@ -159,6 +164,15 @@ protected:
     std::unique_ptr<ProgramRun> run;
     std::unique_ptr<MessageBoxes> boxes;
     std::unique_ptr<Browser> browser;
+
+    // The common steps. Starts the program; gives the name-entry window.
+    reading::frmMain* startProgram();
+    // Types into the name field of the name-entry window.
+    void typeName(const QString& name);
+    // Presses the button for a reading; gives the reading window.
+    reading::frmDisplay* askForReading();
+    // Both: a reading for the name.
+    reading::frmDisplay* openReading(const QString& name = QStringLiteral("ana"));
 
 protected slots:
     void init();
