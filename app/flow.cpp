@@ -7,8 +7,6 @@
 #include "referral/frmNagScreen2.h"
 #include "ui/guard.h"
 
-// Every change of window also hides the start-up host. It is never shown, so this changes
-// nothing; it keeps it hidden however the windows came to be where they are.
 namespace app {
 namespace {
 
@@ -21,7 +19,6 @@ void startReading()
 {
     Forms::show<frmDisplay>();
     Forms::hide<frmMain>();
-    Forms::hide<frmNagScreen>();
     // The first reading creates the refer-a-friend window here, hidden: its message is chosen now.
     Forms::hide<frmNagScreen2>();
     Forms::get<frmDisplay>().ResetReading();
@@ -31,7 +28,6 @@ void startReading()
 void leaveWorkingWindow()
 {
     Forms::show<frmNagScreen2>();
-    Forms::hide<frmNagScreen>();
 }
 
 void goBack()
@@ -40,7 +36,6 @@ void goBack()
     // last step hides again.
     Forms::show<frmMain>();
     Forms::unload<frmDisplay>();
-    Forms::hide<frmNagScreen>();
     Forms::hide<frmNagScreen2>();
 }
 
