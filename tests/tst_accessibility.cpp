@@ -115,12 +115,6 @@ QAccessibleInterface* interfaceOf(QObject* object)
     return QAccessible::queryAccessibleInterface(object);
 }
 
-// Bead box 0, 1 or 2 of the reading window.
-QWidget* beadBox(const frmDisplay& display, int index)
-{
-    return testsupport::child(display, qPrintable(QStringLiteral("picBeads%1").arg(index)));
-}
-
 } // namespace
 
 class AccessibilityTest : public testsupport::ProgramTest {
@@ -407,7 +401,8 @@ private slots:
             QTest::mouseClick(testsupport::child<QPushButton>(*display, "cmdBeads"), Qt::LeftButton);
         }
         for (int box = 0; box < 3; ++box) {
-            QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(beadBox(*display, box));
+            QAccessibleInterface* iface =
+                QAccessible::queryAccessibleInterface(testsupport::beadBox(*display, int(box)));
             QCOMPARE(iface->role(), QAccessible::Graphic);
             QCOMPARE(iface->text(QAccessible::Name), name);
             QCOMPARE(iface->text(QAccessible::Description), counts[box]);
@@ -421,21 +416,25 @@ private slots:
         // 0.9 draws the Snow Lion, 0.1 the Falcon.
         testsupport::ScriptedRandom random{run->state.random, {0.9f, 0.1f}};
         QTest::mouseClick(testsupport::child<QPushButton>(*display, "cmdBeads"), Qt::LeftButton);
-        QAccessibleInterface* first = QAccessible::queryAccessibleInterface(beadBox(*display, 0));
+        QAccessibleInterface* first =
+            QAccessible::queryAccessibleInterface(testsupport::beadBox(*display, 0));
         QCOMPARE(first->text(QAccessible::Name), QStringLiteral("Snow Lion"));
-        QCOMPARE(QAccessible::queryAccessibleInterface(beadBox(*display, 1))->text(QAccessible::Name),
-                 texts::kNotCounted);
+        QCOMPARE(
+            QAccessible::queryAccessibleInterface(testsupport::beadBox(*display, 1))->text(QAccessible::Name),
+            texts::kNotCounted);
         // The button says what the next click does.
         QCOMPARE(QAccessible::queryAccessibleInterface(testsupport::child<QPushButton>(*display, "cmdBeads"))
                      ->text(QAccessible::Name),
                  texts::kSecondCount);
         QTest::mouseClick(testsupport::child<QPushButton>(*display, "cmdBeads"), Qt::LeftButton);
-        QCOMPARE(QAccessible::queryAccessibleInterface(beadBox(*display, 1))->text(QAccessible::Name),
-                 QStringLiteral("Falcon"));
+        QCOMPARE(
+            QAccessible::queryAccessibleInterface(testsupport::beadBox(*display, 1))->text(QAccessible::Name),
+            QStringLiteral("Falcon"));
         // Back to the question marks when the reading is cleared.
         display->ResetReading();
         for (int box = 0; box < 3; ++box)
-            QCOMPARE(QAccessible::queryAccessibleInterface(beadBox(*display, box))->text(QAccessible::Name),
+            QCOMPARE(QAccessible::queryAccessibleInterface(testsupport::beadBox(*display, int(box)))
+                         ->text(QAccessible::Name),
                      texts::kNotCounted);
     }
 

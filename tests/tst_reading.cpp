@@ -32,12 +32,6 @@ const QString& kSecondCaption = texts::kSecondCount;
 const QString& kThirdCaption = texts::kThirdCount;
 const QString& kRefreshCaption = texts::kRefresh;
 
-// Bead box 0, 1 or 2 of the reading window.
-QWidget* beadBox(const frmDisplay& display, size_t index)
-{
-    return testsupport::child(display, qPrintable(QStringLiteral("picBeads%1").arg(index)));
-}
-
 } // namespace
 
 class ReadingTest : public testsupport::ProgramTest {
@@ -321,20 +315,22 @@ private slots:
     {
         frmDisplay* display = askForReading();
         testsupport::ScriptedRandom script{run->state.random, {0.9f, 0.5f, 0.1f}};
-        const QRect design = beadBox(*display, 0)->geometry();
+        const QRect design = testsupport::beadBox(*display, 0)->geometry();
         for (int i = 0; i < 3; ++i)
             clickBeads(display);
         const std::array<int, 3> widths{78, 59, 41};
         for (size_t box = 0; box < 3; ++box) {
-            const QRect r = beadBox(*display, box)->geometry();
+            const QRect r = testsupport::beadBox(*display, int(box))->geometry();
             QVERIFY(r.width() >= widths[box] + 2);
             QVERIFY(r.height() >= 42);
         }
         // Growing boxes keep clear of each other.
-        QVERIFY(beadBox(*display, 0)->geometry().right() < beadBox(*display, 1)->geometry().left());
-        QVERIFY(beadBox(*display, 1)->geometry().right() < beadBox(*display, 2)->geometry().left());
+        QVERIFY(testsupport::beadBox(*display, 0)->geometry().right() <
+                testsupport::beadBox(*display, 1)->geometry().left());
+        QVERIFY(testsupport::beadBox(*display, 1)->geometry().right() <
+                testsupport::beadBox(*display, 2)->geometry().left());
         clickBeads(display);
-        QCOMPARE(beadBox(*display, 0)->geometry(), design);
+        QCOMPARE(testsupport::beadBox(*display, 0)->geometry(), design);
     }
 
     void picturesHaveTheirSizes_data()

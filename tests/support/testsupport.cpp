@@ -141,9 +141,14 @@ void ProgramRun::start()
     app::startProgram(state);
 }
 
+QWidget* beadBox(const QWidget& display, int box)
+{
+    return child(display, qPrintable(QStringLiteral("picBeads%1").arg(box)));
+}
+
 reading::Picture pictureShown(const QWidget& display, int box)
 {
-    auto* label = child<QLabel>(display, qPrintable(QStringLiteral("picBeads%1").arg(box)));
+    auto* label = qobject_cast<QLabel*>(beadBox(display, box));
     const QImage shown = label ? label->pixmap().toImage() : QImage();
     using reading::Picture;
     for (Picture picture : {Picture::Falcon, Picture::Raven, Picture::SnowLion, Picture::QuestionMark}) {

@@ -96,6 +96,8 @@ public:
     app::ProgramState state;
 };
 
+// Bead box 0, 1 or 2 of a reading window.
+QWidget* beadBox(const QWidget& display, int box);
 // The bead picture box 0, 1 or 2 of a reading window shows, told by comparing its pixels.
 reading::Picture pictureShown(const QWidget& display, int box);
 
