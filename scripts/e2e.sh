@@ -14,12 +14,8 @@ build=${1:-${TOLVY_E2E_BUILD:-$TOLVY_ROOT/build}}
 tolvy_build_target "$build" tolvy-sarnavel
 
 # The addresses the run expects use the hosts this build was configured with.
-cache_value()
-{
-    sed -n "s/^$1:[A-Z]*=//p" "$build/CMakeCache.txt" | head -n1
-}
 for name in TOLVY_FORUM_HOST TOLVY_HELP_HOST TOLVY_PRODUCT_HOST; do
-    value=$(cache_value "$name")
+    value=$(tolvy_cache_value "$build" "$name")
     [[ -z $value ]] || export "$name=$value"
 done
 

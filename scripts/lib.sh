@@ -55,6 +55,22 @@ tolvy_configure()
     cmake -S "$TOLVY_ROOT" -B "$folder" -G Ninja -DCMAKE_BUILD_TYPE="$type" "$@"
 }
 
+# tolvy_configure_once <build folder> <build type> [cmake options...]: configures the folder
+# unless it is configured already, so that what was chosen for it before stays.
+tolvy_configure_once()
+{
+    [[ ! -f $1/CMakeCache.txt ]] || return 0
+    tolvy_say "Configure ($1)"
+    tolvy_configure "$@"
+}
+
+# tolvy_cache_value <build folder> <variable>: the variable's value in the folder's CMake cache,
+# empty when it has none.
+tolvy_cache_value()
+{
+    sed -n "s/^$2:[A-Z]*=//p" "$1/CMakeCache.txt" 2>/dev/null | head -n 1
+}
+
 # tolvy_compile <build folder> [targets...]
 tolvy_compile()
 {
@@ -71,10 +87,7 @@ tolvy_build_target()
 {
     mkdir -p "$1"
     build=$(realpath "$1")
-    if [[ ! -f $build/CMakeCache.txt ]]; then
-        tolvy_say "Configure ($build)"
-        tolvy_configure "$build" Debug
-    fi
+    tolvy_configure_once "$build" Debug
     tolvy_say "Build $2 ($build)"
     tolvy_compile "$build" "$2"
 }

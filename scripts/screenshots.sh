@@ -33,10 +33,7 @@ done
 tolvy_say "Packages"
 tolvy_install_packages "${TOLVY_BUILD_PACKAGES[@]}" xvfb xauth x11-utils xdotool imagemagick
 
-if [[ ! -f $build/CMakeCache.txt ]]; then
-    tolvy_say "Configure ($build)"
-    tolvy_configure "$build" Release -DTOLVY_BUILD_TESTS=OFF -DTOLVY_BUILD_BENCH=OFF
-fi
+tolvy_configure_once "$build" Release -DTOLVY_BUILD_TESTS=OFF -DTOLVY_BUILD_BENCH=OFF
 tolvy_say "Build"
 tolvy_compile "$build" tolvy-sarnavel
 

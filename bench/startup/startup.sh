@@ -37,13 +37,10 @@ done
 
 mkdir -p "$build"
 build=$(realpath "$build")
-if [[ ! -f $build/CMakeCache.txt ]]; then
-    tolvy_say "Configure ($build)"
-    tolvy_configure "$build" Release -DTOLVY_BUILD_TESTS=OFF
-fi
-buildType=$(sed -n 's/^CMAKE_BUILD_TYPE:[A-Z]*=//p' "$build/CMakeCache.txt")
+tolvy_configure_once "$build" Release -DTOLVY_BUILD_TESTS=OFF
+buildType=$(tolvy_cache_value "$build" CMAKE_BUILD_TYPE)
 [[ $buildType == Release ]] || echo "Note: $build is a '$buildType' build; start-up figures are meant for Release." >&2
-sanitized=$(sed -n 's/^TOLVY_SANITIZE:[A-Z]*=//p' "$build/CMakeCache.txt")
+sanitized=$(tolvy_cache_value "$build" TOLVY_SANITIZE)
 [[ $sanitized != ON ]] || echo "Note: $build is built with sanitizers; its figures say little." >&2
 
 tolvy_say "Build ($build)"
@@ -132,7 +129,7 @@ for ((i = 1; i <= runs; i++)); do
 done
 echo
 
-qtDir=$(sed -n 's/^Qt6_DIR:[A-Z]*=//p' "$build/CMakeCache.txt")
+qtDir=$(tolvy_cache_value "$build" Qt6_DIR)
 qtVersion=$(cat "$qtDir"/Qt6ConfigVersion*.cmake 2>/dev/null | sed -n 's/^set(PACKAGE_VERSION "\([^"]*\)").*/\1/p' | head -n1)
 tolvy_say "Results: $buildType build, Qt ${qtVersion:-?}, memory read ${settle} ms after the frame"
 python3 - "$work/results" "$check" <<'PY'

@@ -43,7 +43,7 @@ python=/usr/bin/python3
 if [[ ! -f $target ]]; then
     tolvy_build_target "$target" tolvy-sarnavel
     program=$build/tolvy-sarnavel
-    forum=$(sed -n 's/^TOLVY_FORUM_HOST:[A-Z]*=//p' "$build/CMakeCache.txt" | head -n 1)
+    forum=$(tolvy_cache_value "$build" TOLVY_FORUM_HOST)
 else
     program=$(realpath "$target")
     forum=
