@@ -71,6 +71,18 @@ tolvy_cache_value()
     sed -n "s/^$2:[A-Z]*=//p" "$1/CMakeCache.txt" 2>/dev/null | head -n 1
 }
 
+# tolvy_scratch_session <folder>: what one scripted run of the program needs under the folder:
+# home/, config/ and runtime/ (private, as the runtime folder must be) to point HOME,
+# XDG_CONFIG_HOME and XDG_RUNTIME_DIR at, and bin/ with the stand-in opener (scripts/xdg-open),
+# to put first on PATH.
+tolvy_scratch_session()
+{
+    mkdir -p "$1/home" "$1/config" "$1/runtime" "$1/bin"
+    chmod 700 "$1/runtime"
+    cp "$TOLVY_ROOT/scripts/xdg-open" "$1/bin/xdg-open"
+    chmod +x "$1/bin/xdg-open"
+}
+
 # tolvy_compile <build folder> [targets...]
 tolvy_compile()
 {

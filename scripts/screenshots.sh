@@ -41,11 +41,8 @@ mkdir -p "$out"
 out=$(realpath "$out")
 scratch=$(mktemp -d "${TMPDIR:-/tmp}/tolvy-shots.XXXXXX")
 trap 'tolvy_stop_xvfb; rm -rf "$scratch"' EXIT
-mkdir -p "$scratch/home" "$scratch/config" "$scratch/runtime" "$scratch/bin"
-chmod 700 "$scratch/runtime"
-# No browser opens while the pictures are taken.
-printf '#!/bin/sh\nexit 0\n' >"$scratch/bin/xdg-open"
-chmod +x "$scratch/bin/xdg-open"
+# No browser opens while the pictures are taken: the stand-in opener keeps no record here.
+tolvy_scratch_session "$scratch"
 
 cat >"$scratch/drive.sh" <<'DRIVE'
 set -euo pipefail

@@ -52,14 +52,8 @@ fi
 
 scratch=$(mktemp -d "${TMPDIR:-/tmp}/tolvy-a11y.XXXXXX")
 trap 'tolvy_stop_xvfb; rm -rf "$scratch"' EXIT
-mkdir -p "$scratch/home" "$scratch/config" "$scratch/runtime" "$scratch/bin"
-chmod 700 "$scratch/runtime"
 # The browser is a stand-in that writes down each address it is handed.
-cat >"$scratch/bin/xdg-open" <<'BROWSER'
-#!/bin/sh
-printf '%s\n' "$1" >>"$TOLVY_BROWSER_LOG"
-BROWSER
-chmod +x "$scratch/bin/xdg-open"
+tolvy_scratch_session "$scratch"
 
 # What runs inside the private session bus, on the virtual display.
 cat >"$scratch/session.sh" <<'SESSION'

@@ -7,6 +7,8 @@ program=${1:?usage: $(basename "$0") <path of tolvy-sarnavel>}
 program=$(realpath "$program")
 [[ -x $program ]] || { echo "Not an executable program: $program" >&2; exit 2; }
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+# shellcheck source=scripts/lib.sh
+source "$here/../../scripts/lib.sh"
 
 forumHost=${TOLVY_FORUM_HOST:-forum.veldrane.example}
 helpHost=${TOLVY_HELP_HOST:-help.veldrane.example}
@@ -23,10 +25,8 @@ done
 export LC_ALL=C.UTF-8
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/tolvy-e2e.XXXXXX")
-mkdir -p "$work/home" "$work/config" "$work/runtime" "$work/bin" "$work/shots"
-chmod 700 "$work/runtime"
-cp "$here/xdg-open" "$work/bin/xdg-open"
-chmod +x "$work/bin/xdg-open"
+tolvy_scratch_session "$work"
+mkdir -p "$work/shots"
 browserLog="$work/browser.log"
 : >"$browserLog"
 
@@ -104,7 +104,7 @@ poll()
 launch()
 {
     env HOME="$work/home" XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime" \
-        PATH="$work/bin:$PATH" QT_QPA_PLATFORM=xcb TOLVY_E2E_BROWSER_LOG="$browserLog" \
+        PATH="$work/bin:$PATH" QT_QPA_PLATFORM=xcb TOLVY_BROWSER_LOG="$browserLog" \
         "$program" >"$work/program-$1.log" 2>&1 &
     pid=$!
     launched+=("$pid")
