@@ -54,8 +54,9 @@ void connectWindows(ProgramState& state)
         QObject::connect(&display, &frmDisplay::backRequested, &display, ui::guarded(&goBack));
         QObject::connect(&display, &frmDisplay::leaving, &display, ui::guarded(&leaveWorkingWindow));
     });
-    Forms::whenCreated<frmNagScreen2>([](frmNagScreen2& referral) {
-        QObject::connect(&referral, &frmNagScreen2::endRequested, &referral, ui::guarded(&ShutDownProgram));
+    Forms::whenCreated<frmNagScreen2>([&state](frmNagScreen2& referral) {
+        QObject::connect(&referral, &frmNagScreen2::endRequested, &referral,
+                         [&state] { ui::guard([&state] { ShutDownProgram(state); }); });
     });
 }
 

@@ -19,36 +19,20 @@
 namespace app {
 namespace {
 
-// The run's own course: whether it holds the lock, and whether it is ending or has ended.
-struct Lifetime {
-    platform::InstanceLock instanceLock;
-    bool ending = false;
-    bool ended = false;
-    std::function<void()> ender;
-};
-
-Lifetime& lifetime()
-{
-    static Lifetime s;
-    return s;
-}
-
 // Held for the whole run. Only a live instance keeps a launch out: a lock left by a run that
 // crashed or was killed, junk in its place or a folder we cannot write never does.
-bool takeInstanceLock()
+bool takeInstanceLock(ProgramState& state)
 {
     QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     if (folder.isEmpty())
         folder = QDir::tempPath();
     QDir().mkpath(folder);
-    return lifetime().instanceLock.take(folder + u'/' + QCoreApplication::applicationName() +
-                                        QStringLiteral(".lock")) !=
-           platform::InstanceLock::Outcome::HeldElsewhere;
+    return state.instanceLock.take(folder + u'/' + QCoreApplication::applicationName() +
+                                   QStringLiteral(".lock")) != platform::InstanceLock::Outcome::HeldElsewhere;
 }
 
-void endProcess()
+void endProcess(ProgramState& s)
 {
-    auto& s = lifetime();
     s.ended = true;
     s.instanceLock.release();
     if (s.ender) {
@@ -65,10 +49,10 @@ frmNagScreen::~frmNagScreen() = default;
 
 void frmNagScreen::Form_Load()
 {
-    if (!takeInstanceLock()) {
+    if (!takeInstanceLock(state)) {
         services::MsgBox(QStringLiteral("Application is already running"), ui::MsgButtons::Ok,
                          ui::MsgIcon::Information);
-        ShutDownProgram();
+        ShutDownProgram(state);
         return;
     }
     // A step that fails is skipped; the ones after it run all the same.
@@ -90,7 +74,7 @@ void frmNagScreen::CoBrand_Randomize()
 
 void frmNagScreen::Form_Unload()
 {
-    ShutDownProgram();
+    ShutDownProgram(state);
 }
 
 void startProgram(ProgramState& state)
@@ -106,36 +90,29 @@ int run()
     QApplication::setWindowIcon(services::applicationIcon());
     ProgramState state;
     startProgram(state);
-    const int code = programEnded() ? 0 : QApplication::exec();
+    const int code = programEnded(state) ? 0 : QApplication::exec();
     ui::Forms::destroyAll();
     return code;
 }
 
-void ShutDownProgram()
+void ShutDownProgram(ProgramState& s)
 {
-    auto& s = lifetime();
     // A nested call from an unload handler: the outer call is already on its way to the end.
     if (s.ending)
         return;
     s.ending = true;
     ui::guard([] { ui::Forms::unloadAll(); });
-    endProcess();
+    endProcess(s);
 }
 
-bool programEnded()
+bool programEnded(const ProgramState& state)
 {
-    return lifetime().ended;
+    return state.ended;
 }
 
 namespace testing {
-void setProcessEnder(std::function<void()> ender)
+void resetProgram(ProgramState& s)
 {
-    lifetime().ender = std::move(ender);
-}
-
-void resetProgram()
-{
-    auto& s = lifetime();
     s.ending = true; // unload handlers must not end the test run
     ui::testing::resetForms();
     s.instanceLock.release();

@@ -4,8 +4,6 @@
 
 #include <QtGlobal>
 
-#include <functional>
-
 namespace app {
 
 struct ProgramState;
@@ -39,16 +37,14 @@ int run();
 void startProgram(ProgramState& state);
 
 // Unloads every window, then ends the program, exactly once however often it is reached.
-void ShutDownProgram();
+void ShutDownProgram(ProgramState& state);
 
 // True once ShutDownProgram has ended the program.
-bool programEnded();
+bool programEnded(const ProgramState& state);
 
 namespace testing {
-// Receives the end of the program instead of the event loop (tests run it in-process).
-void setProcessEnder(std::function<void()> ender);
-// Forgets an earlier end so that a test can start the program again.
-void resetProgram();
+// Unloads every window without ending anything, so that a test can start the program again.
+void resetProgram(ProgramState& state);
 } // namespace testing
 
 } // namespace app

@@ -1,10 +1,13 @@
 #pragma once
 
+#include "platform/instancelock.h"
 #include "platform/random.h"
 #include "reading/reading.h"
 #include "referral/modTellAFriend.h"
 
 #include <QtGlobal>
+
+#include <functional>
 
 namespace app {
 
@@ -20,6 +23,13 @@ struct ProgramState {
     referral::modTellAFriend::LastReferral referral;
     // Which of the name-entry window's two offers this run puts in front (1 to 6).
     qint16 intCoBrandRandomNumber = 0;
+
+    // The run's own course: the lock it holds as the one instance, whether it is ending or has
+    // ended, and what ends the process instead of the event loop (tests run it in-process).
+    platform::InstanceLock instanceLock;
+    bool ending = false;
+    bool ended = false;
+    std::function<void()> ender;
 };
 
 } // namespace app

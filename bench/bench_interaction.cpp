@@ -235,13 +235,13 @@ int main(int argc, char* argv[])
     const int scale = quick ? 10 : 1;
 
     int ends = 0;
-    app::testing::setProcessEnder([&ends] { ++ends; });
     ui::testing::setMessageBoxHandler([](const ui::testing::MessageRequest& request) {
         return request.buttons == ui::MsgButtons::YesNo ? ui::MsgAnswer::No : ui::MsgAnswer::Ok;
     });
     platform::testing::setBrowserHandler([](const QString&) { return true; });
 
     app::ProgramState state;
+    state.ender = [&ends] { ++ends; };
     app::startProgram(state);
     drainEvents();
 
@@ -295,7 +295,7 @@ int main(int argc, char* argv[])
     const bool met = printTable(rows);
     std::printf("\nTarget: every median under %.0f ms: %s\n", kTargetMs, met ? "met" : "MISSED");
 
-    app::ShutDownProgram();
+    app::ShutDownProgram(state);
     drainEvents();
     std::fflush(stdout);
     if (ends != 1) {

@@ -109,7 +109,7 @@ private slots:
 
         QCOMPARE(testsupport::visibleWindows(), QStringList{QStringLiteral("frmNagScreen2")});
         QCOMPARE(run->ends, 0);
-        QVERIFY(!app::programEnded());
+        QVERIFY(!app::programEnded(run->state));
         QVERIFY(!ui::Forms::isLoaded<frmDisplay>());
         // Leaving from a reading leaves the name-entry window loaded and hidden.
         QCOMPARE(ui::Forms::isLoaded<frmMain>(), from == u"frmDisplay");
@@ -190,7 +190,7 @@ private slots:
         testsupport::settle();
 
         QCOMPARE(run->ends, 1);
-        QVERIFY(app::programEnded());
+        QVERIFY(app::programEnded(run->state));
         QCOMPARE(ui::Forms::loadedCount(), 0);
         QCOMPARE(testsupport::visibleWindows(), QStringList{});
         QCOMPARE(browser->opened.size(), 0);
@@ -223,14 +223,14 @@ private slots:
         frmMain& main = start();
         startReading(main);
         QStringList shownWhileEnding;
-        app::testing::setProcessEnder([&] {
+        run->state.ender = [&] {
             ++run->ends;
             shownWhileEnding = testsupport::visibleWindows();
-        });
-        app::ShutDownProgram();
+        };
+        app::ShutDownProgram(run->state);
         QCOMPARE(run->ends, 1);
         QCOMPARE(shownWhileEnding, QStringList{});
-        app::ShutDownProgram();
+        app::ShutDownProgram(run->state);
         QCOMPARE(run->ends, 1);
     }
 };

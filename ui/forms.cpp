@@ -189,6 +189,7 @@ void resetForms()
     Forms::unloadAll();
     registry().entries.clear();
     registry().makers.clear();
+    registry().creationHooks.clear();
     registry().ending = false;
 }
 } // namespace testing

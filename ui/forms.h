@@ -11,7 +11,8 @@
 namespace ui {
 
 namespace testing {
-// Clears the ending state after a test has shut the program down in-process.
+// Unloads every window and forgets how windows are made and connected, after a test has run
+// the program in-process.
 void resetForms();
 } // namespace testing
 

@@ -124,15 +124,14 @@ ScriptedRandom::~ScriptedRandom()
 
 ProgramRun::ProgramRun()
 {
-    app::testing::setProcessEnder([this] { ++ends; });
+    state.ender = [this] { ++ends; };
     // Windows made by a test itself follow each other as in the program.
     app::connectWindows(state);
 }
 
 ProgramRun::~ProgramRun()
 {
-    app::testing::resetProgram();
-    app::testing::setProcessEnder({});
+    app::testing::resetProgram(state);
     settle();
 }
 
