@@ -13,48 +13,51 @@ namespace {
 using reading::frmDisplay;
 using reading::frmMain;
 using referral::frmNagScreen2;
-using ui::Forms;
 
-void startReading()
+void startReading(ui::Forms& forms)
 {
-    Forms::show<frmDisplay>();
-    Forms::hide<frmMain>();
+    forms.show<frmDisplay>();
+    forms.hide<frmMain>();
     // The first reading creates the refer-a-friend window here, hidden: its message is chosen now.
-    Forms::hide<frmNagScreen2>();
-    Forms::get<frmDisplay>().ResetReading();
+    forms.hide<frmNagScreen2>();
+    forms.get<frmDisplay>().ResetReading();
 }
 
 // A working window is closing: the way out leads through the refer-a-friend window.
-void leaveWorkingWindow()
+void leaveWorkingWindow(ui::Forms& forms)
 {
-    Forms::show<frmNagScreen2>();
+    forms.show<frmNagScreen2>();
 }
 
-void goBack()
+void goBack(ui::Forms& forms)
 {
     // In this order: unloading the reading window shows the refer-a-friend window, which the
     // last step hides again.
-    Forms::show<frmMain>();
-    Forms::unload<frmDisplay>();
-    Forms::hide<frmNagScreen2>();
+    forms.show<frmMain>();
+    forms.unload<frmDisplay>();
+    forms.hide<frmNagScreen2>();
 }
 
 } // namespace
 
 void connectWindows(ProgramState& state)
 {
-    Forms::makeWith<frmNagScreen>([&state] { return new frmNagScreen(state); });
-    Forms::makeWith<frmDisplay>([&state] { return new frmDisplay(state.reading, state.random); });
-    Forms::makeWith<frmNagScreen2>([&state] { return new frmNagScreen2(state.referral, state.random); });
-    Forms::whenCreated<frmMain>([](frmMain& main) {
-        QObject::connect(&main, &frmMain::readingRequested, &main, ui::guarded(&startReading));
-        QObject::connect(&main, &frmMain::leaving, &main, ui::guarded(&leaveWorkingWindow));
+    state.forms.makeWith<frmNagScreen>([&state] { return new frmNagScreen(state); });
+    state.forms.makeWith<frmDisplay>([&state] { return new frmDisplay(state.reading, state.random); });
+    state.forms.makeWith<frmNagScreen2>([&state] { return new frmNagScreen2(state.referral, state.random); });
+    state.forms.whenCreated<frmMain>([&state](frmMain& main) {
+        QObject::connect(&main, &frmMain::readingRequested, &main,
+                         [&state] { ui::guard([&state] { startReading(state.forms); }); });
+        QObject::connect(&main, &frmMain::leaving, &main,
+                         [&state] { ui::guard([&state] { leaveWorkingWindow(state.forms); }); });
     });
-    Forms::whenCreated<frmDisplay>([](frmDisplay& display) {
-        QObject::connect(&display, &frmDisplay::backRequested, &display, ui::guarded(&goBack));
-        QObject::connect(&display, &frmDisplay::leaving, &display, ui::guarded(&leaveWorkingWindow));
+    state.forms.whenCreated<frmDisplay>([&state](frmDisplay& display) {
+        QObject::connect(&display, &frmDisplay::backRequested, &display,
+                         [&state] { ui::guard([&state] { goBack(state.forms); }); });
+        QObject::connect(&display, &frmDisplay::leaving, &display,
+                         [&state] { ui::guard([&state] { leaveWorkingWindow(state.forms); }); });
     });
-    Forms::whenCreated<frmNagScreen2>([&state](frmNagScreen2& referral) {
+    state.forms.whenCreated<frmNagScreen2>([&state](frmNagScreen2& referral) {
         QObject::connect(&referral, &frmNagScreen2::endRequested, &referral,
                          [&state] { ui::guard([&state] { ShutDownProgram(state); }); });
     });

@@ -58,7 +58,7 @@ void frmNagScreen::Form_Load()
     // A step that fails is skipped; the ones after it run all the same.
     ui::guard([this] { state.random.Randomize(); });
     ui::guard([] { services::RunUpdateReminder(); });
-    ui::guard([] { ui::Forms::show<reading::frmMain>(); });
+    ui::guard([this] { state.forms.show<reading::frmMain>(); });
     ui::guard([this] { hide(); });
     ui::guard([this] { CoBrand_Randomize(); });
 }
@@ -68,7 +68,7 @@ void frmNagScreen::CoBrand_Randomize()
     state.intCoBrandRandomNumber = referral::coBrandNumber(state.random.Rnd());
     // Only the name-entry window carries the two offers; a start-up that never showed it has
     // nothing to reorder.
-    if (auto* main = ui::Forms::find<reading::frmMain>())
+    if (auto* main = state.forms.find<reading::frmMain>())
         main->bringOfferToFront(referral::offerInFront(state.intCoBrandRandomNumber));
 }
 
@@ -80,7 +80,7 @@ void frmNagScreen::Form_Unload()
 void startProgram(ProgramState& state)
 {
     connectWindows(state);
-    ui::guard([] { ui::Forms::get<frmNagScreen>(); });
+    ui::guard([&state] { state.forms.get<frmNagScreen>(); });
 }
 
 int run()
@@ -91,7 +91,7 @@ int run()
     ProgramState state;
     startProgram(state);
     const int code = programEnded(state) ? 0 : QApplication::exec();
-    ui::Forms::destroyAll();
+    state.forms.destroyAll();
     return code;
 }
 
@@ -101,7 +101,7 @@ void ShutDownProgram(ProgramState& s)
     if (s.ending)
         return;
     s.ending = true;
-    ui::guard([] { ui::Forms::unloadAll(); });
+    ui::guard([&s] { s.forms.unloadAll(); });
     endProcess(s);
 }
 
@@ -114,7 +114,7 @@ namespace testing {
 void resetProgram(ProgramState& s)
 {
     s.ending = true; // unload handlers must not end the test run
-    ui::testing::resetForms();
+    s.forms.unloadAll();
     s.instanceLock.release();
     s.ending = false;
     s.ended = false;

@@ -43,7 +43,7 @@ void ShutDownProgram(ProgramState& state);
 bool programEnded(const ProgramState& state);
 
 namespace testing {
-// Unloads every window without ending anything, so that a test can start the program again.
+// Unloads every window without ending anything, before a test lets its run's state go.
 void resetProgram(ProgramState& state);
 } // namespace testing
 

@@ -4,6 +4,7 @@
 #include "platform/random.h"
 #include "reading/reading.h"
 #include "referral/modTellAFriend.h"
+#include "ui/forms.h"
 
 #include <QtGlobal>
 
@@ -23,6 +24,8 @@ struct ProgramState {
     referral::modTellAFriend::LastReferral referral;
     // Which of the name-entry window's two offers this run puts in front (1 to 6).
     qint16 intCoBrandRandomNumber = 0;
+    // The run's windows, at most one of each type.
+    ui::Forms forms;
 
     // The run's own course: the lock it holds as the one instance, whether it is ending or has
     // ended, and what ends the process instead of the event loop (tests run it in-process).

@@ -113,14 +113,17 @@ std::optional<Row> run(const QString& step, int repetitions, const std::function
     return row;
 }
 
+// The windows of the run being measured; set once its state exists.
+ui::Forms* windows = nullptr;
+
 reading::frmMain& mainWindow()
 {
-    return ui::Forms::get<reading::frmMain>();
+    return windows->get<reading::frmMain>();
 }
 
 reading::frmDisplay* readingWindow()
 {
-    return ui::Forms::find<reading::frmDisplay>();
+    return windows->find<reading::frmDisplay>();
 }
 
 void click(QWidget* button)
@@ -242,6 +245,7 @@ int main(int argc, char* argv[])
 
     app::ProgramState state;
     state.ender = [&ends] { ++ends; };
+    windows = &state.forms;
     app::startProgram(state);
     drainEvents();
 
@@ -262,11 +266,11 @@ int main(int argc, char* argv[])
                   QStringLiteral("(what if Back kept the reading window)"), 500 / scale,
                   [] {
                       ensureReading();
-                      ui::Forms::hide<reading::frmDisplay>();
+                      windows->hide<reading::frmDisplay>();
                   },
                   [] {
-                      ui::Forms::show<reading::frmDisplay>();
-                      ui::Forms::get<reading::frmDisplay>().ResetReading();
+                      windows->show<reading::frmDisplay>();
+                      windows->get<reading::frmDisplay>().ResetReading();
                   }));
 
     for (const qsizetype length :

@@ -222,6 +222,11 @@ void checkEmailBox(QLineEdit* box, QLineEdit& twin, const std::vector<Typed>& ke
 
 } // namespace
 
+namespace {
+// Made once, before the first input, and kept for the whole fuzzing run.
+app::ProgramState* state = nullptr;
+} // namespace
+
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
     fuzzsupport::startApplication("fuzz_keyfilter");
@@ -231,10 +236,10 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
         return ui::MsgAnswer::Ok;
     });
     // The program's state and its windows, as the start-up root would make them.
-    static auto* state = new app::ProgramState;
+    state = new app::ProgramState;
     app::connectWindows(*state);
-    ui::Forms::show<reading::frmMain>();
-    ui::Forms::show<referral::frmNagScreen2>();
+    state->forms.show<reading::frmMain>();
+    state->forms.show<referral::frmNagScreen2>();
     return 0;
 }
 
@@ -254,8 +259,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     const std::vector<Typed> keys = sequenceFrom(input);
-    auto& main = ui::Forms::get<reading::frmMain>();
-    auto& nag = ui::Forms::get<referral::frmNagScreen2>();
+    auto& main = state->forms.get<reading::frmMain>();
+    auto& nag = state->forms.get<referral::frmNagScreen2>();
     checkNameField(main, keys, byInputMethod);
 
     // The box has the focus already, so the filter's own focus call moves nothing.

@@ -174,7 +174,7 @@ void frmDisplay::cmdBack_Click()
 
 void frmDisplay::cmdExit_Click()
 {
-    ui::Forms::unload(this);
+    unloadSelf();
 }
 
 void frmDisplay::mnuBack_Click()

@@ -134,7 +134,7 @@ void frmMain::mnuMayan_Click()
 
 void frmMain::mnuExit_Click()
 {
-    ui::Forms::unload(this);
+    unloadSelf();
 }
 
 void frmMain::Form_Unload()

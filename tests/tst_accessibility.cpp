@@ -130,8 +130,8 @@ class AccessibilityTest : public testsupport::ProgramTest {
         } else if (name == QLatin1StringView("frmDisplay")) {
             inside(openReading());
         } else if (name == QLatin1StringView("frmNagScreen2")) {
-            ui::Forms::show<frmNagScreen2>();
-            inside(ui::Forms::find<frmNagScreen2>());
+            forms().show<frmNagScreen2>();
+            inside(forms().find<frmNagScreen2>());
         } else if (name == QLatin1StringView("frmAbout")) {
             bool seen = false;
             testsupport::whenModalOpens<services::frmAbout>([&](services::frmAbout* about) {

@@ -24,7 +24,7 @@ class ExitFlowTest : public testsupport::ProgramTest {
     frmMain& start()
     {
         run->start();
-        auto* main = ui::Forms::find<frmMain>();
+        auto* main = forms().find<frmMain>();
         if (!main)
             qFatal("the start-up did not show the name-entry window");
         return *main;
@@ -42,7 +42,7 @@ class ExitFlowTest : public testsupport::ProgramTest {
         } else {
             QTest::mouseClick(testsupport::child<QPushButton>(main, "cmdCalculate"), Qt::LeftButton);
         }
-        auto* display = ui::Forms::find<frmDisplay>();
+        auto* display = forms().find<frmDisplay>();
         if (!display)
             qFatal("no reading window after asking for a reading");
         return *display;
@@ -52,14 +52,14 @@ class ExitFlowTest : public testsupport::ProgramTest {
     void leave(const QString& from, const QString& how)
     {
         if (from == u"frmMain") {
-            auto* main = ui::Forms::find<frmMain>();
+            auto* main = forms().find<frmMain>();
             if (how == u"menu")
                 testsupport::child<QAction>(*main, "mnuExit")->trigger();
             else
                 main->close();
             return;
         }
-        auto* display = ui::Forms::find<frmDisplay>();
+        auto* display = forms().find<frmDisplay>();
         if (how == u"button")
             QTest::mouseClick(testsupport::child<QPushButton>(*display, "cmdExit"), Qt::LeftButton);
         else if (how == u"menu")
@@ -89,7 +89,7 @@ private slots:
     {
         start();
         QCOMPARE(testsupport::visibleWindows(), QStringList{QStringLiteral("frmMain")});
-        QVERIFY(!ui::Forms::isLoaded<frmNagScreen2>());
+        QVERIFY(!forms().isLoaded<frmNagScreen2>());
     }
 
     void leavingShowsTheReferralWindow_data() { leavingRows(); }
@@ -110,10 +110,10 @@ private slots:
         QCOMPARE(testsupport::visibleWindows(), QStringList{QStringLiteral("frmNagScreen2")});
         QCOMPARE(run->ends, 0);
         QVERIFY(!app::programEnded(run->state));
-        QVERIFY(!ui::Forms::isLoaded<frmDisplay>());
+        QVERIFY(!forms().isLoaded<frmDisplay>());
         // Leaving from a reading leaves the name-entry window loaded and hidden.
-        QCOMPARE(ui::Forms::isLoaded<frmMain>(), from == u"frmDisplay");
-        QVERIFY(ui::Forms::isLoaded<app::frmNagScreen>());
+        QCOMPARE(forms().isLoaded<frmMain>(), from == u"frmDisplay");
+        QVERIFY(forms().isLoaded<app::frmNagScreen>());
         QCOMPARE(boxes->count(), 0);
         QCOMPARE(browser->opened.size(), 0);
     }
@@ -141,8 +141,8 @@ private slots:
             QTest::mouseClick(testsupport::child<QPushButton>(display, "cmdBack"), Qt::LeftButton);
         testsupport::settle();
         QCOMPARE(testsupport::visibleWindows(), QStringList{QStringLiteral("frmMain")});
-        QVERIFY(!ui::Forms::isLoaded<frmDisplay>());
-        QVERIFY(ui::Forms::isLoaded<frmNagScreen2>());
+        QVERIFY(!forms().isLoaded<frmDisplay>());
+        QVERIFY(forms().isLoaded<frmNagScreen2>());
         QCOMPARE(testsupport::child<ui::MultiLineTextBox>(main, "txtName")->toPlainText(),
                  QStringLiteral("ANNA"));
         // Back to typing a name: the field has the window's focus, whichever control started the
@@ -181,7 +181,7 @@ private slots:
         if (from == u"frmDisplay")
             startReading(main);
         leave(from, how);
-        auto* nag = ui::Forms::find<frmNagScreen2>();
+        auto* nag = forms().find<frmNagScreen2>();
         QVERIFY(nag && nag->isVisible());
         if (byCloseBox)
             nag->close();
@@ -191,7 +191,7 @@ private slots:
 
         QCOMPARE(run->ends, 1);
         QVERIFY(app::programEnded(run->state));
-        QCOMPARE(ui::Forms::loadedCount(), 0);
+        QCOMPARE(forms().loadedCount(), 0);
         QCOMPARE(testsupport::visibleWindows(), QStringList{});
         QCOMPARE(browser->opened.size(), 0);
         QCOMPARE(boxes->count(), 0);
@@ -205,14 +205,14 @@ private slots:
     {
         frmMain& main = start();
         startReading(main);
-        QVERIFY(ui::Forms::isLoaded<frmNagScreen2>());
-        QVERIFY(!ui::Forms::find<frmNagScreen2>()->isVisible());
+        QVERIFY(forms().isLoaded<frmNagScreen2>());
+        QVERIFY(!forms().find<frmNagScreen2>()->isVisible());
         QVERIFY(!main.isVisible());
         // The refer-a-friend window unloaded by other means ends the program as well.
-        ui::Forms::unload<frmNagScreen2>();
+        forms().unload<frmNagScreen2>();
         testsupport::settle();
         QCOMPARE(run->ends, 1);
-        QCOMPARE(ui::Forms::loadedCount(), 0);
+        QCOMPARE(forms().loadedCount(), 0);
         QCOMPARE(testsupport::visibleWindows(), QStringList{});
         QCOMPARE(browser->opened.size(), 0);
     }

@@ -188,7 +188,7 @@ int writeReport(const QString& file)
     {
         testsupport::ProgramRun run;
         run.start();
-        auto* main = ui::Forms::find<frmMain>();
+        auto* main = run.state.forms.find<frmMain>();
         if (!main)
             return 3;
         showAndSettle(main);
@@ -207,7 +207,7 @@ int writeReport(const QString& file)
 
         QTest::keyClicks(testsupport::child<ui::MultiLineTextBox>(*main, "txtName"), QStringLiteral("ana"));
         QTest::mouseClick(testsupport::child<QPushButton>(*main, "cmdCalculate"), Qt::LeftButton);
-        auto* display = ui::Forms::find<frmDisplay>();
+        auto* display = run.state.forms.find<frmDisplay>();
         if (!display)
             return 4;
         showAndSettle(display);
@@ -227,8 +227,8 @@ int writeReport(const QString& file)
         run.start();
         testsupport::ScriptedRandom random{run.state.random,
                                            {(float(message) + 0.5f) / float(referral::kPromoMessageCount)}};
-        ui::Forms::show<frmNagScreen2>();
-        auto* referral = ui::Forms::find<frmNagScreen2>();
+        run.state.forms.show<frmNagScreen2>();
+        auto* referral = run.state.forms.find<frmNagScreen2>();
         if (!referral)
             return 5;
         showAndSettle(referral);

@@ -91,7 +91,7 @@ private slots:
         typeCode(testsupport::child<ui::MultiLineTextBox>(*form, "txtName"), char32_t(code));
         QCOMPARE(testsupport::child<ui::MultiLineTextBox>(*form, "txtName")->toPlainText(), received);
         QCOMPARE(boxes->count(), 0);
-        QVERIFY(ui::Forms::find<frmDisplay>() == nullptr);
+        QVERIFY(forms().find<frmDisplay>() == nullptr);
     }
 
     void refusedCodes_data()
@@ -223,7 +223,7 @@ private slots:
         QCOMPARE(boxes->texts(), QStringList{texts::kEnterName});
         QCOMPARE(boxes->shown.front().icon, ui::MsgIcon::Information);
         QCOMPARE(QApplication::focusWidget(), testsupport::child<ui::MultiLineTextBox>(*form, "txtName"));
-        QVERIFY(ui::Forms::find<frmDisplay>() == nullptr);
+        QVERIFY(forms().find<frmDisplay>() == nullptr);
         QVERIFY(form->isVisible());
     }
 
@@ -231,10 +231,10 @@ private slots:
     {
         testsupport::child<QAction>(*form, "mnuMayan")->trigger();
         QCOMPARE(boxes->texts(), QStringList{texts::kEnterName});
-        QVERIFY(ui::Forms::find<frmDisplay>() == nullptr);
+        QVERIFY(forms().find<frmDisplay>() == nullptr);
         QTest::keyClicks(testsupport::child<ui::MultiLineTextBox>(*form, "txtName"), QStringLiteral("x"));
         testsupport::child<QAction>(*form, "mnuMayan")->trigger();
-        QVERIFY(ui::Forms::find<frmDisplay>() != nullptr);
+        QVERIFY(forms().find<frmDisplay>() != nullptr);
         QVERIFY(!form->isVisible());
     }
 
@@ -252,7 +252,7 @@ private slots:
             typeCode(testsupport::child<ui::MultiLineTextBox>(*form, "txtName"), c.unicode());
         QTest::mouseClick(testsupport::child<QPushButton>(*form, "cmdCalculate"), Qt::LeftButton);
         QCOMPARE(boxes->count(), 0);
-        auto* display = ui::Forms::find<frmDisplay>();
+        auto* display = forms().find<frmDisplay>();
         QVERIFY(display && display->isVisible());
         QVERIFY(!form->isVisible());
     }
@@ -266,7 +266,7 @@ private slots:
                  (1 << 20) + 1);
         QTest::mouseClick(testsupport::child<QPushButton>(*form, "cmdCalculate"), Qt::LeftButton);
         QCOMPARE(boxes->count(), 0);
-        auto* display = ui::Forms::find<frmDisplay>();
+        auto* display = forms().find<frmDisplay>();
         QVERIFY(display && display->isVisible());
         QTest::mouseClick(testsupport::child<QPushButton>(*display, "cmdBeads"), Qt::LeftButton);
         QCOMPARE(testsupport::child<QPushButton>(*display, "cmdBeads")->text(), texts::kSecondCount);

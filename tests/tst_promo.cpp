@@ -57,7 +57,7 @@ private slots:
         QFETCH(int, message);
 
         testsupport::ScriptedRandom random{run->state.random, {r}};
-        auto& form = ui::Forms::get<referral::frmNagScreen2>();
+        auto& form = forms().get<referral::frmNagScreen2>();
         QCOMPARE(testsupport::child<QLabel>(form, "Label2")->text(), referral::PromoMessage(message));
         QCOMPARE(random.consumed, 1);
     }
@@ -72,8 +72,8 @@ private slots:
 
         testsupport::ScriptedRandom random{run->state.random, {r}};
         run->start();
-        auto* host = ui::Forms::find<app::frmNagScreen>();
-        auto* main = ui::Forms::find<reading::frmMain>();
+        auto* host = forms().find<app::frmNagScreen>();
+        auto* main = forms().find<reading::frmMain>();
         QVERIFY(host && main);
         QCOMPARE(random.consumed, 1);
         QCOMPARE(run->state.intCoBrandRandomNumber, static_cast<qint16>(coBrand));
@@ -83,7 +83,7 @@ private slots:
         QCOMPARE(offerInFront(*main), expected);
         // Nothing else of the window changes with the draw.
         QVERIFY(main->isVisible());
-        QVERIFY(!ui::Forms::isLoaded<referral::frmNagScreen2>());
+        QVERIFY(!forms().isLoaded<referral::frmNagScreen2>());
     }
 
     void pickPromoMessageFillsTheLabel_data() { draws_data(); }
@@ -125,8 +125,8 @@ private slots:
     void coBrandDoesNotReseed()
     {
         run->start();
-        auto& main = ui::Forms::get<reading::frmMain>();
-        auto& host = ui::Forms::get<app::frmNagScreen>();
+        auto& main = forms().get<reading::frmMain>();
+        auto& host = forms().get<app::frmNagScreen>();
         for (std::uint64_t seed : {1u, 2u, 3u, 4u, 5u, 6u, 7u, 8u}) {
             run->state.random.Randomize(seed);
             const float r = run->state.random.Rnd();
@@ -145,19 +145,19 @@ private slots:
     void coBrandWithoutTheMainWindow()
     {
         run->start();
-        ui::Forms::unload<reading::frmMain>();
+        forms().unload<reading::frmMain>();
         testsupport::settle();
         testsupport::ScriptedRandom random{run->state.random, {0.5f}};
-        auto& host = ui::Forms::get<app::frmNagScreen>();
+        auto& host = forms().get<app::frmNagScreen>();
         host.CoBrand_Randomize();
         QCOMPARE(run->state.intCoBrandRandomNumber, static_cast<qint16>(4));
-        QVERIFY(!ui::Forms::isLoaded<reading::frmMain>());
+        QVERIFY(!forms().isLoaded<reading::frmMain>());
     }
 
     // Until the draw the fully-branded offer lies in front.
     void designOrder()
     {
-        auto& main = ui::Forms::get<reading::frmMain>();
+        auto& main = forms().get<reading::frmMain>();
         QCOMPARE(offerInFront(main),
                  static_cast<QWidget*>(testsupport::child<ui::LinkLabel>(main, "lblFullBrand")));
     }

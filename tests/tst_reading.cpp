@@ -87,7 +87,7 @@ private slots:
         frmDisplay* display = askForReading();
         QVERIFY(display && display->isVisible());
         QVERIFY(!main->isVisible());
-        QVERIFY(!ui::Forms::find<referral::frmNagScreen2>()->isVisible());
+        QVERIFY(!forms().find<referral::frmNagScreen2>()->isVisible());
         QCOMPARE(testsupport::child<QPushButton>(*display, "cmdBeads")->text(), kFirstCaption);
         for (int box = 0; box < 3; ++box)
             QCOMPARE(testsupport::pictureShown(*display, box), Picture::QuestionMark);
@@ -273,7 +273,7 @@ private slots:
         else
             QTest::mouseClick(testsupport::child<QPushButton>(*display, "cmdBack"), Qt::LeftButton);
         testsupport::settle();
-        QVERIFY(ui::Forms::find<frmDisplay>() == nullptr);
+        QVERIFY(forms().find<frmDisplay>() == nullptr);
         QCOMPARE(testsupport::visibleWindows(), QStringList{QStringLiteral("frmMain")});
         QCOMPARE(testsupport::child<ui::MultiLineTextBox>(*main, "txtName")->toPlainText(),
                  QStringLiteral("TARA"));
@@ -296,7 +296,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(display));
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
         testsupport::settle();
-        QVERIFY(ui::Forms::find<frmDisplay>() == nullptr);
+        QVERIFY(forms().find<frmDisplay>() == nullptr);
         QCOMPARE(testsupport::visibleWindows(), QStringList{QStringLiteral("frmMain")});
     }
 

@@ -35,8 +35,8 @@ class ReferralTest : public testsupport::ProgramTest {
 
     frmNagScreen2& open()
     {
-        ui::Forms::show<frmNagScreen2>();
-        return *ui::Forms::find<frmNagScreen2>();
+        forms().show<frmNagScreen2>();
+        return *forms().find<frmNagScreen2>();
     }
 
     // Fills the form as the user leaves it: the texts stand in the boxes, the focus elsewhere.

@@ -50,8 +50,8 @@ class ReferralWindowTest : public testsupport::ProgramTest {
     // Shows the window as the exit flow does and waits until it has the focus.
     frmNagScreen2& open()
     {
-        ui::Forms::show<frmNagScreen2>();
-        auto* form = ui::Forms::find<frmNagScreen2>();
+        forms().show<frmNagScreen2>();
+        auto* form = forms().find<frmNagScreen2>();
         if (!QTest::qWaitForWindowActive(form))
             qWarning("the refer-a-friend window did not become active");
         return *form;
@@ -522,8 +522,8 @@ private slots:
     void createdOnceByAHide()
     {
         testsupport::ScriptedRandom random{run->state.random, {0.5f, 0.0f, 0.9f}};
-        ui::Forms::hide<frmNagScreen2>();
-        QPointer<frmNagScreen2> created = ui::Forms::find<frmNagScreen2>();
+        forms().hide<frmNagScreen2>();
+        QPointer<frmNagScreen2> created = forms().find<frmNagScreen2>();
         QVERIFY(created);
         QVERIFY(!created->isVisible());
         QVERIFY(created->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
@@ -537,9 +537,9 @@ private slots:
         QCOMPARE(testsupport::child<QLabel>(shown, "Label2")->text(), referral::PromoMessage(2));
         QCOMPARE(QApplication::focusWidget(), testsupport::child<QPushButton>(shown, "cmdClose"));
 
-        ui::Forms::hide<frmNagScreen2>();
-        ui::Forms::show<frmNagScreen2>();
-        QCOMPARE(ui::Forms::find<frmNagScreen2>(), created.data());
+        forms().hide<frmNagScreen2>();
+        forms().show<frmNagScreen2>();
+        QCOMPARE(forms().find<frmNagScreen2>(), created.data());
         QCOMPARE(testsupport::child<QLabel>(shown, "Label2")->text(), referral::PromoMessage(2));
         QVERIFY(shown.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
         QCOMPARE(random.consumed, 1);
@@ -552,8 +552,8 @@ private slots:
         testsupport::child<QLineEdit>(form, "txtName")->setFocus(Qt::TabFocusReason);
         QTest::keyClicks(testsupport::child<QLineEdit>(form, "txtName"), QStringLiteral("Anna"));
         testsupport::child<QPushButton>(form, "cmdClose")->setFocus(Qt::TabFocusReason);
-        ui::Forms::hide<frmNagScreen2>();
-        ui::Forms::show<frmNagScreen2>();
+        forms().hide<frmNagScreen2>();
+        forms().show<frmNagScreen2>();
         QCOMPARE(testsupport::child<QLineEdit>(form, "txtName")->text(), QStringLiteral("Anna"));
         QCOMPARE(form.messageText(), texts::kFirstMessage);
     }

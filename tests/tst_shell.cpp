@@ -256,7 +256,7 @@ private slots:
         frmDisplay* display = openReading();
         testsupport::child<QAction>(*display, "mnuExit")->trigger();
         testsupport::settle();
-        QVERIFY(ui::Forms::find<frmDisplay>() == nullptr);
+        QVERIFY(forms().find<frmDisplay>() == nullptr);
         QCOMPARE(testsupport::visibleWindows(), QStringList{QStringLiteral("frmNagScreen2")});
     }
 

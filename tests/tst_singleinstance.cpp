@@ -257,7 +257,7 @@ private slots:
             QCOMPARE(run.ends, 1);
             testsupport::settle();
             QCOMPARE(testsupport::visibleWindows(), QStringList());
-            QVERIFY(!ui::Forms::isLoaded<reading::frmMain>());
+            QVERIFY(!run.state.forms.isLoaded<reading::frmMain>());
         }
         testsupport::settle();
         QCOMPARE(filesBelow(settingsFolder), settingsBefore);

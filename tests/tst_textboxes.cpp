@@ -44,8 +44,8 @@ class TextBoxesTest : public testsupport::ProgramTest {
     QList<QWidget*> everyTextBox()
     {
         QList<QWidget*> found;
-        for (QWidget* window : {static_cast<QWidget*>(&ui::Forms::get<reading::frmMain>()),
-                                static_cast<QWidget*>(&ui::Forms::get<referral::frmNagScreen2>())}) {
+        for (QWidget* window : {static_cast<QWidget*>(&forms().get<reading::frmMain>()),
+                                static_cast<QWidget*>(&forms().get<referral::frmNagScreen2>())}) {
             for (auto* line : window->findChildren<QLineEdit*>())
                 found << line;
             for (auto* text : window->findChildren<QPlainTextEdit*>())

@@ -348,7 +348,7 @@ private slots:
         {
             testsupport::ProgramRun run;
             run.start();
-            auto* main = ui::Forms::find<reading::frmMain>();
+            auto* main = run.state.forms.find<reading::frmMain>();
             QVERIFY(main);
             QVERIFY(main->isVisible());
             QCOMPARE(run.ends, 0);

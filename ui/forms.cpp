@@ -15,27 +15,6 @@
 #include <vector>
 
 namespace ui {
-namespace {
-
-struct Entry {
-    std::type_index type;
-    QPointer<Form> form;
-};
-
-struct Registry {
-    std::vector<Entry> entries; // in load order
-    std::unordered_map<std::type_index, std::function<void(Form&)>> creationHooks;
-    std::unordered_map<std::type_index, std::function<Form*()>> makers;
-    bool ending = false;
-};
-
-Registry& registry()
-{
-    static Registry r;
-    return r;
-}
-
-} // namespace
 
 Form::Form(QWidget* parent) : QMainWindow(parent)
 {
@@ -44,8 +23,9 @@ Form::Form(QWidget* parent) : QMainWindow(parent)
 
 Form::~Form()
 {
-    auto& entries = registry().entries;
-    std::erase_if(entries, [this](const Entry& e) { return e.form == this || e.form.isNull(); });
+    if (forms)
+        std::erase_if(forms->entries,
+                      [this](const Forms::Entry& e) { return e.form == this || e.form.isNull(); });
 }
 
 QWidget* Form::setUpWindow(const char* name, const QString& caption, int widthTwips, int heightTwips,
@@ -68,12 +48,26 @@ void Form::closeEvent(QCloseEvent* event)
 {
     // The close box unloads the window through the same path as the program's own commands.
     event->ignore();
-    Forms::unload(this);
+    unloadSelf();
+}
+
+void Form::unloadSelf()
+{
+    Forms::unloadWindow(this);
+}
+
+Forms::~Forms()
+{
+    // Windows that outlive their registry must not reach back into it.
+    for (const Entry& e : entries) {
+        if (e.form)
+            e.form->forms = nullptr;
+    }
 }
 
 Form* Forms::find(std::type_index type)
 {
-    for (const Entry& e : registry().entries) {
+    for (const Entry& e : entries) {
         if (e.type == type && e.form)
             return e.form.data();
     }
@@ -82,30 +76,31 @@ Form* Forms::find(std::type_index type)
 
 void Forms::add(std::type_index type, Form* form)
 {
-    registry().entries.push_back({type, form});
+    form->forms = this;
+    entries.push_back({type, form});
 }
 
 void Forms::created(std::type_index type, Form& form)
 {
-    const auto hook = registry().creationHooks.find(type);
-    if (hook != registry().creationHooks.end())
+    const auto hook = creationHooks.find(type);
+    if (hook != creationHooks.end())
         guard([&] { hook->second(form); });
 }
 
 void Forms::setCreationHook(std::type_index type, std::function<void(Form&)> hook)
 {
-    registry().creationHooks[type] = std::move(hook);
+    creationHooks[type] = std::move(hook);
 }
 
 Form* Forms::make(std::type_index type)
 {
-    const auto maker = registry().makers.find(type);
-    return maker != registry().makers.end() ? maker->second() : nullptr;
+    const auto maker = makers.find(type);
+    return maker != makers.end() ? maker->second() : nullptr;
 }
 
 void Forms::setMaker(std::type_index type, std::function<Form*()> maker)
 {
-    registry().makers[type] = std::move(maker);
+    makers[type] = std::move(maker);
 }
 
 void Forms::load(Form* form)
@@ -130,12 +125,19 @@ void Forms::showForm(Form& form)
 
 void Forms::unload(Form* form)
 {
+    unloadWindow(form);
+}
+
+void Forms::unloadWindow(Form* form)
+{
     if (!form || form->unloading)
         return;
     form->unloading = true;
     guard([form] { form->Form_Unload(); });
-    auto& entries = registry().entries;
-    std::erase_if(entries, [form](const Entry& e) { return e.form == form || e.form.isNull(); });
+    if (Forms* owner = form->forms)
+        std::erase_if(owner->entries, [form](const Entry& e) { return e.form == form || e.form.isNull(); });
+    // Gone from its registry: its later destruction must not reach back, whenever that comes.
+    form->forms = nullptr;
     form->hide();
     // The unload may come from one of the window's own handlers; destroy it once they return.
     form->deleteLater();
@@ -143,10 +145,10 @@ void Forms::unload(Form* form)
 
 void Forms::unloadAll()
 {
-    registry().ending = true;
+    ending = true;
     for (;;) {
         Form* next = nullptr;
-        for (const Entry& e : registry().entries) {
+        for (const Entry& e : entries) {
             if (e.form && !e.form->unloading) {
                 next = e.form.data();
                 break;
@@ -160,13 +162,13 @@ void Forms::unloadAll()
 
 bool Forms::isEnding()
 {
-    return registry().ending;
+    return ending;
 }
 
 int Forms::loadedCount()
 {
     int n = 0;
-    for (const Entry& e : registry().entries)
+    for (const Entry& e : entries)
         n += e.form && !e.form->unloading ? 1 : 0;
     return n;
 }
@@ -182,16 +184,5 @@ void Forms::destroyAll()
     for (const QPointer<QWidget>& widget : leftOver)
         delete widget.data();
 }
-
-namespace testing {
-void resetForms()
-{
-    Forms::unloadAll();
-    registry().entries.clear();
-    registry().makers.clear();
-    registry().creationHooks.clear();
-    registry().ending = false;
-}
-} // namespace testing
 
 } // namespace ui

@@ -2,19 +2,18 @@
 
 #include <QColor>
 #include <QMainWindow>
+#include <QPointer>
 
 #include <functional>
 #include <stdexcept>
 #include <type_traits>
 #include <typeindex>
+#include <unordered_map>
+#include <vector>
 
 namespace ui {
 
-namespace testing {
-// Unloads every window and forgets how windows are made and connected, after a test has run
-// the program in-process.
-void resetForms();
-} // namespace testing
+class Forms;
 
 // Base of the program's windows. Each window type exists at most once: Forms creates it on
 // first use and runs Form_Load, and unloading runs Form_Unload and destroys it, so the next
@@ -36,16 +35,26 @@ protected:
     QWidget* setUpWindow(const char* name, const QString& caption, int widthTwips, int heightTwips,
                          const QColor& background);
     void closeEvent(QCloseEvent* event) override;
+    // Unloads the window through the registry that loaded it, as its own commands do.
+    void unloadSelf();
 
 private:
     friend class Forms;
+    Forms* forms = nullptr; // the registry that loaded it, if any
     bool unloading = false;
     bool placed = false;
 };
 
+// The program's windows, at most one of each type. The start-up root owns one for the run and
+// hands it to whoever shows, hides or looks for windows; a test makes its own.
 class Forms final {
 public:
-    template <class F> static F& get()
+    Forms() = default;
+    ~Forms();
+    Forms(const Forms&) = delete;
+    Forms& operator=(const Forms&) = delete;
+
+    template <class F> F& get()
     {
         if (Form* existing = find(typeid(F)))
             return static_cast<F&>(*existing);
@@ -66,60 +75,72 @@ public:
 
     // Runs for every window of the type as it is created, before it loads: whoever decides
     // which window follows which connects to the window's signals here.
-    template <class F> static void whenCreated(std::function<void(F&)> hook)
+    template <class F> void whenCreated(std::function<void(F&)> hook)
     {
         setCreationHook(typeid(F), [hook = std::move(hook)](Form& form) { hook(static_cast<F&>(form)); });
     }
 
     // How a window that is handed what it works on gets made: whoever owns that registers this
     // before the window's first use. A window without one is made by its default constructor.
-    template <class F> static void makeWith(std::function<F*()> maker)
+    template <class F> void makeWith(std::function<F*()> maker)
     {
         setMaker(typeid(F), [maker = std::move(maker)]() -> Form* { return maker(); });
     }
 
-    template <class F> static F* find() { return static_cast<F*>(find(typeid(F))); }
+    template <class F> F* find() { return static_cast<F*>(find(typeid(F))); }
 
-    template <class F> static bool isLoaded() { return find(typeid(F)) != nullptr; }
+    template <class F> bool isLoaded() { return find(typeid(F)) != nullptr; }
 
     // Showing or hiding a window that is not loaded loads it first; once the program is
     // ending, nothing new is loaded.
-    template <class F> static void show()
+    template <class F> void show()
     {
         if (!isEnding() || isLoaded<F>())
             showForm(get<F>());
     }
 
-    template <class F> static void hide()
+    template <class F> void hide()
     {
         if (!isEnding() || isLoaded<F>())
             get<F>().hide();
     }
 
-    template <class F> static void unload()
+    template <class F> void unload()
     {
         if (Form* form = find(typeid(F)))
             unload(form);
     }
 
-    static void unload(Form* form);
+    void unload(Form* form);
     // Unloads every window in the order they were loaded; later loads are refused from here on.
-    static void unloadAll();
-    static bool isEnding();
-    static int loadedCount();
-    static void showForm(Form& form);
+    void unloadAll();
+    bool isEnding();
+    int loadedCount();
+    void showForm(Form& form);
     // Once the event loop is over: destroys the windows that unloading only scheduled for
     // deletion, and any other top-level widget still left.
-    static void destroyAll();
+    void destroyAll();
 
 private:
-    static Form* find(std::type_index type);
-    static void add(std::type_index type, Form* form);
-    static void created(std::type_index type, Form& form);
-    static void setCreationHook(std::type_index type, std::function<void(Form&)> hook);
-    static Form* make(std::type_index type);
-    static void setMaker(std::type_index type, std::function<Form*()> maker);
-    static void load(Form* form);
+    friend class Form;
+    // Unloads the window from the registry that loaded it, or a window none loaded.
+    static void unloadWindow(Form* form);
+    Form* find(std::type_index type);
+    void add(std::type_index type, Form* form);
+    void created(std::type_index type, Form& form);
+    void setCreationHook(std::type_index type, std::function<void(Form&)> hook);
+    Form* make(std::type_index type);
+    void setMaker(std::type_index type, std::function<Form*()> maker);
+    void load(Form* form);
+
+    struct Entry {
+        std::type_index type;
+        QPointer<Form> form;
+    };
+    std::vector<Entry> entries; // in load order
+    std::unordered_map<std::type_index, std::function<void(Form&)>> creationHooks;
+    std::unordered_map<std::type_index, std::function<Form*()>> makers;
+    bool ending = false;
 };
 
 } // namespace ui

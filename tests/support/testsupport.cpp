@@ -191,19 +191,18 @@ void ProgramTest::init()
 reading::frmMain* ProgramTest::startProgram()
 {
     run->start();
-    return ui::Forms::find<reading::frmMain>();
+    return forms().find<reading::frmMain>();
 }
 
 void ProgramTest::typeName(const QString& name)
 {
-    QTest::keyClicks(child<ui::MultiLineTextBox>(ui::Forms::find<reading::frmMain>(), "txtName"), name);
+    QTest::keyClicks(child<ui::MultiLineTextBox>(forms().find<reading::frmMain>(), "txtName"), name);
 }
 
 reading::frmDisplay* ProgramTest::askForReading()
 {
-    QTest::mouseClick(child<QPushButton>(ui::Forms::find<reading::frmMain>(), "cmdCalculate"),
-                      Qt::LeftButton);
-    return ui::Forms::find<reading::frmDisplay>();
+    QTest::mouseClick(child<QPushButton>(forms().find<reading::frmMain>(), "cmdCalculate"), Qt::LeftButton);
+    return forms().find<reading::frmDisplay>();
 }
 
 reading::frmDisplay* ProgramTest::openReading(const QString& name)

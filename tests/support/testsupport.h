@@ -83,7 +83,8 @@ private:
 };
 
 // Runs the program in this process with a state of its own: the start-up sequence, and counts
-// how often the program ended instead of ending the test. Unloads every window when it goes.
+// how often the program ended instead of ending the test. Unloads every window when it goes;
+// its windows live in a registry of their own.
 class ProgramRun {
 public:
     ProgramRun();
@@ -175,6 +176,8 @@ protected:
     reading::frmDisplay* askForReading();
     // Both: a reading for the name.
     reading::frmDisplay* openReading(const QString& name = QStringLiteral("ana"));
+    // The windows of this test's run.
+    ui::Forms& forms() { return run->state.forms; }
 
 protected slots:
     void init();
