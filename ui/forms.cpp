@@ -120,7 +120,21 @@ void Forms::showForm(Form& form)
     // A window shown afresh comes up in front anyway; one already shown may be buried.
     if (wasVisible)
         form.raise();
-    form.activateWindow();
+    // A step may show a window on its way and hide it again before it ends (Back passes through
+    // the refer-a-friend window). Asked for now, the activation would reach the window manager
+    // after the step and leave the keyboard with a hidden window; so only a window still shown
+    // once the step is over takes it, and none while a modal window has the keyboard.
+    if (form.activationPending)
+        return;
+    form.activationPending = true;
+    QMetaObject::invokeMethod(
+        &form,
+        [&form] {
+            form.activationPending = false;
+            if (form.isVisible() && !form.unloading && !QApplication::activeModalWidget())
+                form.activateWindow();
+        },
+        Qt::QueuedConnection);
 }
 
 void Forms::unload(Form* form)

@@ -43,6 +43,7 @@ private:
     Forms* forms = nullptr; // the registry that loaded it, if any
     bool unloading = false;
     bool placed = false;
+    bool activationPending = false;
 };
 
 // The program's windows, at most one of each type. The start-up root owns one for the run and
