@@ -95,6 +95,7 @@ frmNagScreen2::frmNagScreen2(modTellAFriend::LastReferral& last, platform::Rando
                           Check1->style()->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr, Check1) + 2;
     ui::condenseToFit(*Check1, Check1->text(), Check1->size() - QSize(indicator, 0));
     connect(Check1, &QCheckBox::clicked, this, ui::guarded(this, &frmNagScreen2::Check1_Click));
+    ui::ignoreDoubleClicks(*Check1);
 
     QPushButton* cmdClose =
         ui::addButton(client, "cmdClose", {6000, 2760, 1245, 375}, QStringLiteral("E&xit"), buttonLook());
@@ -109,6 +110,8 @@ frmNagScreen2::frmNagScreen2(modTellAFriend::LastReferral& last, platform::Rando
     QPushButton* cmdSubmit = ui::addButton(Frame2, "cmdSubmit", {1920, 1080, 3375, 285},
                                            QStringLiteral("Refer A Friend &Now"), buttonLook());
     connect(cmdSubmit, &QPushButton::clicked, this, ui::guarded(this, &frmNagScreen2::cmdSubmit_Click));
+    // The page opens in a browser, out of sight: a double click would send the referral twice.
+    ui::ignoreDoubleClicks(*cmdSubmit);
     // Below the frame's bottom edge, so the frame hides it; it still takes the focus in turn.
     txtMessage = new ui::MultiLineTextBox(Frame2);
     txtMessage->setObjectName(QStringLiteral("txtMessage"));

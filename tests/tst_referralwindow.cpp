@@ -1,6 +1,7 @@
 // The refer-a-friend window: its controls and texts, the tab order, the placeholders of the
 // five text boxes, the space filter of the two e-mail boxes, its two links and its creation.
 #include "referral/frmNagScreen2.h"
+#include "referral/modTellAFriend.h"
 #include "referral/promo.h"
 #include "services/links.h"
 #include "support/testsupport.h"
@@ -13,11 +14,13 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QStyle>
+#include <QStyleHints>
 
 #include <memory>
 
@@ -505,6 +508,64 @@ private slots:
         }
         QCOMPARE(forum, QStringLiteral("http://") + services::ForumHost());
         QVERIFY(form.isVisible());
+    }
+
+    // One deliberate press, one send: presses that follow the one that acted within the system's
+    // double-click interval do nothing; a press after it acts again. Times are the presses' own
+    // stamps, in milliseconds after the first.
+    void doubleClickActsOnce_data()
+    {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<QList<int>>("presses");
+        QTest::addColumn<int>("sends");
+        const int interval = QGuiApplication::styleHints()->mouseDoubleClickInterval();
+        for (const char* control : {"cmdSubmit", "Check1"}) {
+            QTest::addRow("%s, double click 80 ms apart", control) << control << QList<int>{0, 80} << 1;
+            QTest::addRow("%s, double click at the interval's end", control)
+                << control << QList<int>{0, interval - 1} << 1;
+            QTest::addRow("%s, triple click", control) << control << QList<int>{0, 80, 160} << 1;
+            QTest::addRow("%s, clicks a little over the interval apart", control)
+                << control << QList<int>{0, interval + 1} << 2;
+            QTest::addRow("%s, double click, then another", control)
+                << control << QList<int>{0, 80, interval + 100, interval + 180} << 2;
+        }
+    }
+
+    void doubleClickActsOnce()
+    {
+        QFETCH(QString, control);
+        QFETCH(QList<int>, presses);
+        QFETCH(int, sends);
+
+        frmNagScreen2& form = open();
+        testsupport::child<QLineEdit>(form, "txtName")->setText(QStringLiteral("Anna"));
+        testsupport::child<QLineEdit>(form, "txtEmail")->setText(QStringLiteral("anna@b.c"));
+        testsupport::child<QLineEdit>(form, "txtFriendName")->setText(QStringLiteral("Bo"));
+        testsupport::child<QLineEdit>(form, "txtFriendEmail")->setText(QStringLiteral("bo@e.f"));
+        auto* button = testsupport::child<QAbstractButton>(form, qPrintable(control));
+        const QPoint inside(8, button->height() / 2);
+        const int interval = QGuiApplication::styleHints()->mouseDoubleClickInterval();
+        // Stamped as the window system stamps them: a press that comes within the interval of
+        // the one before is followed by a double click event, as the system reports one.
+        const int start = QTest::lastMouseTimestamp + 10 * interval;
+        int previous = -interval;
+        for (int at : presses) {
+            QTest::lastMouseTimestamp = start + at - 1;
+            QTest::mousePress(button, Qt::LeftButton, {}, inside);
+            if (at - previous < interval) {
+                QTest::lastMouseTimestamp = start + at - 1;
+                QTest::mouseDClick(button, Qt::LeftButton, {}, inside);
+            }
+            QTest::lastMouseTimestamp = start + at;
+            QTest::mouseRelease(button, Qt::LeftButton, {}, inside);
+            previous = at;
+        }
+        QCOMPARE(browser->opened.size(), sends);
+        const QString page = control == u"Check1" ? services::linkAddress(services::LinkTarget::ForumHomePage)
+                                                  : run->state.referral.strReferralAddress;
+        QCOMPARE(browser->opened, QStringList(sends, page));
+        QVERIFY(!testsupport::child<QCheckBox>(form, "Check1")->isChecked());
+        QCOMPARE(boxes->count(), 0);
     }
 
     void goToHomeOpensTheCatalogue()

@@ -3,15 +3,73 @@
 #include "ui/look.h"
 #include "ui/twips.h"
 
+#include <QAbstractButton>
 #include <QFileInfo>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QPixmapCache>
 #include <QPushButton>
+#include <QStyleHints>
 #include <QWindow>
 
 namespace ui {
+
+namespace {
+
+// Kept by the button it watches. Times are the window system's own stamps on the events.
+class DoubleClickFilter final : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick: {
+            const auto* mouse = static_cast<const QMouseEvent*>(event);
+            if (mouse->button() != Qt::LeftButton)
+                break;
+            const quint64 at = mouse->timestamp();
+            const auto interval =
+                static_cast<quint64>(QGuiApplication::styleHints()->mouseDoubleClickInterval());
+            // The system's double click always follows a press within the interval; a press is
+            // measured from the one that acted, so a triple click acts once too.
+            swallowing = event->type() == QEvent::MouseButtonDblClick ||
+                         (acted && at >= actedAt && at - actedAt < interval);
+            if (swallowing)
+                return true;
+            acted = true;
+            actedAt = at;
+            break;
+        }
+        case QEvent::MouseButtonRelease:
+            if (swallowing && static_cast<const QMouseEvent*>(event)->button() == Qt::LeftButton) {
+                swallowing = false;
+                return true;
+            }
+            break;
+        default:
+            break;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    bool acted = false;
+    quint64 actedAt = 0;
+    bool swallowing = false;
+};
+
+} // namespace
+
+void ignoreDoubleClicks(QAbstractButton& button)
+{
+    button.installEventFilter(new DoubleClickFilter(&button));
+}
 
 QLabel* addLabel(QWidget* parent, const char* name, QRect twips, const QString& caption, const Look& look)
 {

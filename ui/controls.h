@@ -7,6 +7,7 @@
 #include <QRect>
 #include <QString>
 
+class QAbstractButton;
 class QGroupBox;
 class QMimeData;
 class QPushButton;
@@ -19,6 +20,10 @@ QPushButton* addButton(QWidget* parent, const char* name, QRect twips, const QSt
                        const Look& look);
 // A frame; an empty caption draws none.
 QGroupBox* addFrame(QWidget* parent, const char* name, QRect twips, const QString& caption, const Look& look);
+
+// A button that sends something out once per press: a second press within the system's
+// double-click interval of the press that acted does nothing, so a double click acts once.
+void ignoreDoubleClicks(QAbstractButton& button);
 
 // A sunken picture box whose picture is shown whole: the box grows around its centre for a
 // picture larger than its design size and returns to that size for a smaller one.
