@@ -1,6 +1,7 @@
 #include "services/links.h"
 
 #include "platform/browser.h"
+#include "services/product.h"
 
 namespace services {
 
@@ -43,7 +44,12 @@ QString linkAddress(LinkTarget target)
 
 void OpenInBrowser(const QString& address)
 {
-    platform::launchBrowser(address);
+    if (platform::launchBrowser(address))
+        return;
+    // What the user asked for (a page, a referral) would otherwise be lost without a word.
+    MsgBox(QStringLiteral("Tolvy Sarnavel could not start a web browser to open this page.") + u'\r' +
+               QStringLiteral("You can copy its address and open it in your browser yourself:"),
+           ui::MsgButtons::Ok, ui::MsgIcon::Error, address);
 }
 
 void OpenLink(LinkTarget target)

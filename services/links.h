@@ -23,7 +23,8 @@ QString ProductHost();
 
 QString linkAddress(LinkTarget target);
 
-// Opens an address in the default browser; the outcome is not reported.
+// Opens an address in the default browser. When no browser can be started at all, the user
+// gets the address to open it elsewhere; a browser that starts and fails later goes unseen.
 void OpenInBrowser(const QString& address);
 void OpenLink(LinkTarget target);
 

@@ -17,9 +17,9 @@ ui::Look linkLook(Qt::Alignment align)
     return {.bold = true, .underline = true, .fore = colours::lightBlue, .align = align};
 }
 
-ui::MsgAnswer MsgBox(const QString& text, ui::MsgButtons buttons, ui::MsgIcon icon)
+ui::MsgAnswer MsgBox(const QString& text, ui::MsgButtons buttons, ui::MsgIcon icon, const QString& address)
 {
-    return ui::MsgBox(appTitle(), text, buttons, icon);
+    return ui::MsgBox(appTitle(), text, buttons, icon, address);
 }
 
 QIcon applicationIcon()

@@ -35,7 +35,8 @@ inline const QColor yellow{255, 255, 0};
 // The link look shared by every link label of the program.
 ui::Look linkLook(Qt::Alignment align = Qt::AlignLeft | Qt::AlignTop);
 
-// A message box titled with the program's title.
-ui::MsgAnswer MsgBox(const QString& text, ui::MsgButtons buttons, ui::MsgIcon icon);
+// A message box titled with the program's title; an address, when given, to select and copy.
+ui::MsgAnswer MsgBox(const QString& text, ui::MsgButtons buttons, ui::MsgIcon icon,
+                     const QString& address = {});
 
 } // namespace services

@@ -18,7 +18,9 @@
 
 #include <QAccessible>
 #include <QAction>
+#include <QClipboard>
 #include <QIcon>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPointer>
@@ -522,6 +524,56 @@ private slots:
         QVERIFY2(textRead, "the message itself is not in the box's tree");
         QVERIFY2(iconNamed, "the box's picture does not say what kind of message it is");
         QCOMPARE(shownButtons, buttonNames);
+    }
+
+    // An address the program could not open stands in the box whole, for the user to select and
+    // copy by keyboard; a long one keeps the box on the screen.
+    void addressInAMessageCanBeCopied_data()
+    {
+        QTest::addColumn<QString>("address");
+        QTest::newRow("page") << QStringLiteral("http://help.example/tolvy-free-sarnavel-help.html");
+        QTest::newRow("long referral")
+            << QStringLiteral("http://forum.example/zenk-refer-a-friend.php?taf1=") + QString(20000, u'm');
+    }
+
+    void addressInAMessageCanBeCopied()
+    {
+        QFETCH(QString, address);
+        QString shown;
+        QString copied;
+        QString focusName;
+        bool readOnly = false;
+        bool onScreen = false;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box)
+                return;
+            if (!QTest::qWaitForWindowActive(box))
+                qWarning("the message box did not become active");
+            onScreen = box->screen()->availableGeometry().contains(box->frameGeometry());
+            if (auto* field = box->findChild<QLineEdit*>(QStringLiteral("address"))) {
+                shown = field->text();
+                readOnly = field->isReadOnly();
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+                focusName = QAccessible::queryAccessibleInterface(QApplication::focusWidget())
+                                ->text(QAccessible::Name);
+                QGuiApplication::clipboard()->clear();
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_C, Qt::ControlModifier);
+                copied = QGuiApplication::clipboard()->text();
+            }
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+            if (box->isVisible())
+                box->reject();
+        });
+        QCOMPARE(int(services::MsgBox(QStringLiteral("No browser"), ui::MsgButtons::Ok, ui::MsgIcon::Error,
+                                      address)),
+                 int(ui::MsgAnswer::Ok));
+        QCOMPARE(shown, address);
+        QVERIFY(readOnly);
+        QCOMPARE(focusName, QStringLiteral("address"));
+        QCOMPARE(copied, address);
+        QVERIFY(onScreen);
     }
 
     // A screen reader tells which window it is in; the captions all read the same.

@@ -2,9 +2,13 @@
 // page, once per click, or does exactly what its button does.
 #include "reading/frmDisplay.h"
 #include "reading/frmMain.h"
+#include "referral/frmNagScreen2.h"
+#include "services/dateformat.h"
 #include "services/frmAbout.h"
 #include "services/links.h"
 #include "services/menus.h"
+#include "services/settings.h"
+#include "services/updatereminder.h"
 #include "support/testsupport.h"
 #include "support/texts.h"
 #include "ui/controls.h"
@@ -12,8 +16,10 @@
 #include "ui/linklabel.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QFontDatabase>
 #include <QGroupBox>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
@@ -344,26 +350,93 @@ private slots:
         QCOMPARE(seenWhileOpen, (QStringList{kForum, kHelp + QStringLiteral("/fully-branded.html")}));
     }
 
-    void failedBrowserLaunchShowsNothing()
+    // When no browser can be started at all, the user is told and gets the address to copy;
+    // nothing else changes, and what the user typed stays.
+    void failedLaunchShowsTheAddress_data()
     {
-        browser->succeeds = false;
-        const QStringList before = testsupport::visibleWindows();
-        QTest::mouseClick(testsupport::child<ui::LinkLabel>(*main, "Label14"), Qt::LeftButton);
-        main->findChild<QAction*>(QStringLiteral("mnuDonate"))->trigger();
-        QCOMPARE(opened().size(), 2);
-        QCOMPARE(boxes->count(), 0);
-        QCOMPARE(testsupport::visibleWindows(), before);
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QString>("address");
+        QTest::newRow("name window, forum link") << "Label14" << kForum;
+        QTest::newRow("name window, Online Help")
+            << "mnuOnline" << kProduct + QStringLiteral("/tolvy-free-sarnavel-help.html");
+        QTest::newRow("reading window, Check for Software Update")
+            << "reading mnuUpdate" << kProduct + QStringLiteral("/download-tolvy-free-sarnavel.html");
+        QTest::newRow("refer-a-friend window, forum check box") << "Check1" << kForum;
+        QTest::newRow("refer-a-friend window, catalogue link")
+            << "lblGoToHome" << kForum + QStringLiteral("/veldranesoftwares");
+        QTest::newRow("refer-a-friend window, referral")
+            << "cmdSubmit"
+            << kForum +
+                   QStringLiteral("/zenk-refer-a-friend.php?taf1=Anna&taf2=anna@b.c&taf3=Hello&taf4=Bo"
+                                  "&taf5=bo@e.f&taf6=") +
+                   kProduct + u'/';
+        QTest::newRow("update question, Yes")
+            << "update Yes" << kProduct + QStringLiteral("/download-tolvy-free-sarnavel.html");
     }
 
-    void noBrowserAtAllShowsNothing()
+    void failedLaunchShowsTheAddress()
     {
-        // The real launcher with no browser launcher on the path: nothing shown, nothing changed.
+        QFETCH(QString, action);
+        QFETCH(QString, address);
+        browser->succeeds = false;
+        boxes->clear();
+        ui::Form* form = action.startsWith(u"reading") ? window(true) : main;
+        if (action == u"Check1" || action == u"lblGoToHome" || action == u"cmdSubmit") {
+            forms().show<referral::frmNagScreen2>();
+            form = forms().find<referral::frmNagScreen2>();
+            testsupport::child<QLineEdit>(form, "txtName")->setText(QStringLiteral("Anna"));
+            testsupport::child<QLineEdit>(form, "txtEmail")->setText(QStringLiteral("anna@b.c"));
+            testsupport::child<QLineEdit>(form, "txtFriendName")->setText(QStringLiteral("Bo"));
+            testsupport::child<QLineEdit>(form, "txtFriendEmail")->setText(QStringLiteral("bo@e.f"));
+            qobject_cast<referral::frmNagScreen2*>(form)->setMessageText(QStringLiteral("Hello"));
+        }
+        const QStringList windows = testsupport::visibleWindows();
+        if (action == u"update Yes") {
+            QVERIFY(services::SaveDuration(services::dateToSettingText(QDate::currentDate().addDays(-30))));
+            boxes->queueAnswer(ui::MsgAnswer::Yes);
+            services::RunUpdateReminder();
+            QCOMPARE(boxes->count(), 2);
+            boxes->shown.erase(boxes->shown.begin());
+            // Asked and answered: the next question waits its fifteen days as after any answer.
+            QCOMPARE(services::dateFromSettingText(services::GetDuration()), QDate::currentDate());
+        } else if (action.endsWith(u"mnuOnline") || action.endsWith(u"mnuUpdate")) {
+            form->findChild<QAction*>(action.section(u' ', -1))->trigger();
+        } else if (action == u"Check1") {
+            QTest::mouseClick(testsupport::child<QCheckBox>(form, "Check1"), Qt::LeftButton, {},
+                              QPoint(8, 10));
+        } else if (action == u"cmdSubmit") {
+            QTest::mouseClick(testsupport::child<QPushButton>(form, "cmdSubmit"), Qt::LeftButton);
+        } else {
+            QTest::mouseClick(testsupport::child<ui::LinkLabel>(form, qPrintable(action)), Qt::LeftButton);
+        }
+        QCOMPARE(opened(), QStringList{address});
+        QCOMPARE(boxes->count(), 1);
+        const ui::testing::MessageRequest& message = boxes->shown.front();
+        QCOMPARE(message.address, address);
+        QCOMPARE(message.text, QStringLiteral("Tolvy Sarnavel could not start a web browser to open this "
+                                              "page.\rYou can copy its address and open it in your browser "
+                                              "yourself:"));
+        QCOMPARE(int(message.icon), int(ui::MsgIcon::Error));
+        QCOMPARE(int(message.buttons), int(ui::MsgButtons::Ok));
+        QCOMPARE(testsupport::visibleWindows(), windows);
+        if (action == u"cmdSubmit" || action == u"Check1") {
+            QCOMPARE(testsupport::child<QLineEdit>(form, "txtName")->text(), QStringLiteral("Anna"));
+            QCOMPARE(testsupport::child<QLineEdit>(form, "txtFriendEmail")->text(), QStringLiteral("bo@e.f"));
+            QVERIFY(!testsupport::child<QCheckBox>(form, "Check1")->isChecked());
+        }
+    }
+
+    void noBrowserAtAllShowsTheAddress()
+    {
+        // The real launcher with no browser launcher on the path: the user gets the address.
         browser.reset();
+        boxes->clear();
         const QByteArray path = qgetenv("PATH");
         qputenv("PATH", "/nonexistent");
         QTest::mouseClick(testsupport::child<ui::LinkLabel>(*main, "Label14"), Qt::LeftButton);
         qputenv("PATH", path);
-        QCOMPARE(boxes->count(), 0);
+        QCOMPARE(boxes->count(), 1);
+        QCOMPARE(boxes->shown.front().address, kForum);
         QCOMPARE(testsupport::visibleWindows(), QStringList{QStringLiteral("frmMain")});
     }
 };
