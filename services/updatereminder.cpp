@@ -33,9 +33,9 @@ void RunUpdateReminder() noexcept
             MsgBox(QStringLiteral("There maybe an update to this software available") + u'\r' +
                        QStringLiteral("Do you want to check for an update?"),
                    ui::MsgButtons::YesNo, ui::MsgIcon::Information);
-        // The box may have stayed open past midnight.
-        if (!SaveDuration(dateToSettingText(platform::today())))
-            return;
+        // The box may have stayed open past midnight. A store that cannot be written asks again
+        // next time, but the page the user asked for opens all the same.
+        SaveDuration(dateToSettingText(platform::today()));
         if (answer == ui::MsgAnswer::Yes)
             OpenLink(LinkTarget::ProductDownloadPage);
     });

@@ -287,26 +287,43 @@ private slots:
         QVERIFY(stillBlocked(blocker));
     }
 
-    void readOnlyFileAfterTheQuestion()
+    // The store reads but cannot be written once the question is answered: the answer still
+    // counts, and Yes opens the page.
+    void unwritableAfterTheQuestion_data()
     {
+        QTest::addColumn<QString>("blocker");
+        QTest::addColumn<bool>("yes");
+        for (const char* blocker : {"read-only file", "lock held elsewhere"}) {
+            QTest::addRow("%s, Yes", blocker) << blocker << true;
+            QTest::addRow("%s, No", blocker) << blocker << false;
+        }
+    }
+
+    void unwritableAfterTheQuestion()
+    {
+        QFETCH(QString, blocker);
+        QFETCH(bool, yes);
         const StoreOfItsOwn own;
         QVERIFY(services::SaveDuration(services::dateToSettingText(today.addDays(-30))));
         const QByteArray before = fileContents();
-        QVERIFY(QFile::setPermissions(storeFile(), QFileDevice::ReadOwner));
-        QFile probe(storeFile());
-        const bool reallyReadOnly = !probe.open(QIODevice::ReadWrite);
-        probe.close();
-        messages->queueAnswer(ui::MsgAnswer::Yes);
+        bool reallyBlocked = true;
+        if (blocker == u"read-only file") {
+            QVERIFY(QFile::setPermissions(storeFile(), QFileDevice::ReadOwner));
+            QFile probe(storeFile());
+            // The super-user writes anyway.
+            reallyBlocked = !probe.open(QIODevice::ReadWrite);
+        } else {
+            QVERIFY(blockStore(blocker));
+        }
+        messages->queueAnswer(yes ? ui::MsgAnswer::Yes : ui::MsgAnswer::No);
         services::RunUpdateReminder();
         QFile::setPermissions(storeFile(), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
         QCOMPARE(messages->count(), 1);
-        // A failed write ends the reminder: the page is not opened. The super-user writes anyway.
-        if (reallyReadOnly) {
-            QCOMPARE(browser->opened, QStringList());
+        QCOMPARE(browser->opened,
+                 yes ? QStringList{services::linkAddress(services::LinkTarget::ProductDownloadPage)}
+                     : QStringList());
+        if (reallyBlocked)
             QCOMPARE(fileContents(), before);
-        } else {
-            QCOMPARE(browser->opened.size(), 1);
-        }
     }
 
     void otherExecutableNameIsAFirstStart()
