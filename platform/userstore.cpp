@@ -28,6 +28,32 @@ QString lockFileOf(const QString& storeFile)
 
 } // namespace
 
+void ignoreRelativeBaseFolders()
+{
+#ifndef Q_OS_WIN
+    for (const char* name :
+         {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "XDG_STATE_HOME", "XDG_RUNTIME_DIR"}) {
+        if (!qEnvironmentVariableIsEmpty(name) && !qgetenv(name).startsWith('/'))
+            qunsetenv(name);
+    }
+    // In the lists, only the relative entries go.
+    for (const char* name : {"XDG_CONFIG_DIRS", "XDG_DATA_DIRS"}) {
+        if (qEnvironmentVariableIsEmpty(name))
+            continue;
+        const QList<QByteArray> entries = qgetenv(name).split(':');
+        QList<QByteArray> kept;
+        for (const QByteArray& entry : entries) {
+            if (entry.startsWith('/'))
+                kept << entry;
+        }
+        if (kept.isEmpty())
+            qunsetenv(name);
+        else if (kept.size() != entries.size())
+            qputenv(name, kept.join(':'));
+    }
+#endif
+}
+
 std::unique_ptr<QSettings> openUserStore(const QString& organisation, const QString& application)
 {
 #ifdef TOLVY_STORE_IS_A_FILE

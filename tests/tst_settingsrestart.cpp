@@ -14,6 +14,7 @@
 #include <QTemporaryDir>
 
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -57,7 +58,10 @@ class SettingsRestartTest : public testsupport::TestCase {
         QCOMPARE(store.status(), QSettings::NoError);
     }
 
-    void launch()
+    // The configuration and runtime folders default to the sandbox's own; the program starts in
+    // the given folder, else in the test's.
+    void launch(const std::optional<QString>& configFolder = {},
+                const std::optional<QString>& runtimeFolder = {}, const QString& startFolder = {})
     {
         const QString runtime = home->path() + QStringLiteral("/runtime");
         QDir().mkpath(runtime);
@@ -65,8 +69,11 @@ class SettingsRestartTest : public testsupport::TestCase {
                               QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("HOME"), home->path());
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), home->path() + QStringLiteral("/config"));
-        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"),
+                   configFolder.value_or(home->path() + QStringLiteral("/config")));
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtimeFolder.value_or(runtime));
+        // Where the runtime folder falls back to: inside the sandbox too.
+        env.insert(QStringLiteral("TMPDIR"), home->path());
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         const QString posixLocale = localeName + QStringLiteral(".UTF-8");
         env.insert(QStringLiteral("LC_ALL"), posixLocale);
@@ -75,6 +82,8 @@ class SettingsRestartTest : public testsupport::TestCase {
         program = std::make_unique<QProcess>();
         program->setProcessEnvironment(env);
         program->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        if (!startFolder.isEmpty())
+            program->setWorkingDirectory(startFolder);
         program->start(executable, {});
         QVERIFY2(program->waitForStarted(10000), qPrintable(program->errorString()));
     }
@@ -170,6 +179,51 @@ private slots:
         stop();
         const QDate repaired = storedDate();
         QVERIFY(repaired == beforeRepair || repaired == QDate::currentDate());
+    }
+
+    // A configuration or runtime folder that is not absolute is no folder: the settings go to the
+    // default under the home folder, and nothing lands in the folder the program starts from.
+    void relativeFoldersAreIgnored_data()
+    {
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<QString>("storeUnder");
+        QTest::newRow("plain name") << "config"
+                                    << ".config";
+        QTest::newRow("dot") << "./config"
+                             << ".config";
+        QTest::newRow("parent") << "../start/config"
+                                << ".config";
+        QTest::newRow("tilde, which only a shell expands") << "~/config"
+                                                           << ".config";
+        QTest::newRow("empty") << ""
+                               << ".config";
+        QTest::newRow("absolute") << "HOME/config"
+                                  << "config";
+    }
+
+    void relativeFoldersAreIgnored()
+    {
+        QFETCH(QString, folder);
+        QFETCH(QString, storeUnder);
+        localeName = QStringLiteral("en_US");
+        folder.replace(QStringLiteral("HOME"), home->path());
+        const QString start = home->path() + QStringLiteral("/start");
+        QVERIFY(QDir().mkpath(start));
+        const QString name = QFileInfo(executable).fileName() + QStringLiteral(".conf");
+        const QString expected = home->path() + u'/' + storeUnder + QStringLiteral("/Veldrane/") + name;
+        // The runtime folder is given the same way, relative where the row's folder is.
+        const QString runtime =
+            folder.startsWith(u'/') || folder.isEmpty() ? folder : QStringLiteral("runtime");
+        launch(folder, runtime, start);
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(expected), 10000);
+        QCOMPARE(program->state(), QProcess::Running);
+        stop();
+        QCOMPARE(QDir(start).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
+                 QStringList());
+        QCOMPARE(
+            services::DecodeSetting(QSettings(expected, QSettings::IniFormat).value(storedKey()).toString())
+                .isEmpty(),
+            false);
     }
 };
 
