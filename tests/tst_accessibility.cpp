@@ -27,6 +27,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTimer>
+#include <QWindow>
 
 #include <functional>
 #include <memory>
@@ -524,6 +525,48 @@ private slots:
         QVERIFY2(textRead, "the message itself is not in the box's tree");
         QVERIFY2(iconNamed, "the box's picture does not say what kind of message it is");
         QCOMPARE(shownButtons, buttonNames);
+    }
+
+    // A message box opens in front: over the window it belongs to, or, with none of ours to open
+    // over (a refused second start), above every window kept on top.
+    void messageBoxesOpenInFront_data()
+    {
+        QTest::addColumn<QString>("over");
+        QTest::newRow("no window of ours") << "";
+        QTest::newRow("the name-entry window") << "frmMain";
+        QTest::newRow("the refer-a-friend window, kept on top") << "frmNagScreen2";
+    }
+
+    void messageBoxesOpenInFront()
+    {
+        QFETCH(QString, over);
+        QWidget* owner = nullptr;
+        if (over.isEmpty()) {
+            main->hide();
+            QTRY_VERIFY(!QApplication::activeWindow());
+        } else {
+            if (over == u"frmNagScreen2")
+                forms().show<frmNagScreen2>();
+            owner = over == u"frmMain" ? static_cast<QWidget*>(main) : forms().find<frmNagScreen2>();
+            QVERIFY(QTest::qWaitForWindowActive(owner));
+        }
+        QPointer<QWidget> parent;
+        QWindow* transientParent = nullptr;
+        bool onTop = false;
+        QTimer::singleShot(0, [&] {
+            QWidget* box = QApplication::activeModalWidget();
+            if (!box)
+                return;
+            parent = box->parentWidget();
+            transientParent = box->windowHandle()->transientParent();
+            onTop = box->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+            QTest::keyClick(box, Qt::Key_Return);
+        });
+        services::MsgBox(QStringLiteral("Application is already running"), ui::MsgButtons::Ok,
+                         ui::MsgIcon::Information);
+        QCOMPARE(parent.data(), owner);
+        QCOMPARE(transientParent, owner ? owner->windowHandle() : nullptr);
+        QCOMPARE(onTop, owner == nullptr);
     }
 
     // An address the program could not open stands in the box whole, for the user to select and

@@ -83,6 +83,10 @@ MsgAnswer MsgBox(const QString& title, const QString& text, MsgButtons buttons, 
         new QMessageBox(qIcon, title, shownText(text), qButtons, QApplication::activeWindow());
     box->setAttribute(Qt::WA_DeleteOnClose, false);
     box->setWindowModality(Qt::ApplicationModal);
+    // With no window of ours to open over (a refused second start, the question at start-up),
+    // it would open behind whatever is kept on top, our first instance's windows among them.
+    if (!box->parentWidget())
+        box->setWindowFlag(Qt::WindowStaysOnTopHint, true);
     box->setTextFormat(Qt::PlainText);
     // A screen reader says what kind of message it is, as the picture shows it.
     if (auto* picture = box->findChild<QLabel*>(QStringLiteral("qt_msgboxex_icon_label")))
