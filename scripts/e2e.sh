@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # End-to-end runs of the real program under a private Xvfb, driven with xdotool (tests/e2e): a
-# whole session, what a clumsy or hostile user does, and a session with the keyboard only.
+# whole session, what a clumsy or hostile user does, a session with the keyboard only, and focus,
+# stacking and lost actions; then the session, the keyboard and the windows runs again under a
+# real window manager (openbox), where focus and stacking work as on a user's desktop.
 # Builds the program first when it is missing or out of date.
 #
 # Usage: scripts/e2e.sh [build folder]
@@ -25,3 +27,11 @@ tolvy_say "Faults run"
 bash "$TOLVY_ROOT/tests/e2e/faults.sh" "$build/tolvy-sarnavel"
 tolvy_say "Keyboard-only run"
 bash "$TOLVY_ROOT/tests/e2e/keyboard.sh" "$build/tolvy-sarnavel"
+tolvy_say "Windows run"
+bash "$TOLVY_ROOT/tests/e2e/windows.sh" "$build/tolvy-sarnavel"
+# The faults run checks what the program does with keys and texts, which no window manager
+# changes; it stays out of the second round to keep the time down.
+for script in scenario keyboard windows; do
+    tolvy_say "Under openbox: $script"
+    TOLVY_E2E_WM=openbox bash "$TOLVY_ROOT/tests/e2e/$script.sh" "$build/tolvy-sarnavel"
+done

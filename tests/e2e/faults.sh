@@ -24,17 +24,6 @@ no_message_box()
 
 alive() { running "$1" || fail "the program died (code: $(wait "$1" 2>/dev/null; echo $?))"; }
 
-# field_text <window> <x> <y>: what a text field holds, read back through the X selection that a
-# triple click makes.
-field_text()
-{
-    geometry "$1" || fail "window $1 is gone"
-    xdotool mousemove "$((gx + $2))" "$((gy + $3))" click --repeat 3 --delay 60 1
-    xdotool mousemove 0 0
-    sleep 0.2
-    timeout 3 xclip -o -selection primary 2>/dev/null || true
-}
-
 echo "Faults run of $program"
 step "start a private X server, where nobody owns the clipboard or the selection"
 start_x_server 1280x1024

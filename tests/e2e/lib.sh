@@ -14,9 +14,13 @@ forumHost=${TOLVY_FORUM_HOST:-forum.veldrane.example}
 helpHost=${TOLVY_HELP_HOST:-help.veldrane.example}
 productHost=${TOLVY_PRODUCT_HOST:-sarnavel.veldrane.example}
 
-for tool in Xvfb xdotool xwininfo xmodmap xclip import convert python3; do
+# TOLVY_E2E_WM=openbox runs the program under that window manager; by default there is none.
+windowManager=${TOLVY_E2E_WM:-}
+[[ -z $windowManager || $windowManager == openbox ]] ||
+    { echo "TOLVY_E2E_WM may only be empty or 'openbox', not '$windowManager'." >&2; exit 2; }
+for tool in Xvfb xdotool xwininfo xprop xmodmap xclip import convert python3 $windowManager; do
     if ! command -v "$tool" >/dev/null; then
-        echo "The end-to-end run needs '$tool' (packages: xvfb xdotool x11-utils x11-xserver-utils xclip imagemagick python3)." >&2
+        echo "The end-to-end run needs '$tool' (packages: xvfb xdotool x11-utils x11-xserver-utils xclip imagemagick python3 openbox)." >&2
         exit 2
     fi
 done
@@ -32,6 +36,7 @@ browserLog="$work/browser.log"
 
 current="setting up"
 xserver=""
+manager=""
 launched=()
 passed=false
 started=$EPOCHREALTIME
@@ -52,10 +57,7 @@ cleanup()
         fi
         wait "$pid" 2>/dev/null
     done
-    if [[ -n $xserver ]]; then
-        kill -TERM "$xserver" 2>/dev/null
-        wait "$xserver" 2>/dev/null
-    fi
+    stop_x_server
     if [[ $passed == true && ${TOLVY_E2E_KEEP:-0} != 1 ]]; then
         rm -rf "$work"
     else
@@ -100,12 +102,15 @@ poll()
 
 # --- processes -------------------------------------------------------------------------------
 
-# launch <name>: starts the program in the sandbox; its pid in $pid.
+# launch <name> [VARIABLE=value...]: starts the program in the sandbox, the given variables
+# replacing the sandbox's own; its pid in $pid.
 launch()
 {
+    local name=$1
+    shift
     env HOME="$work/home" XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime" \
-        PATH="$work/bin:$PATH" QT_QPA_PLATFORM=xcb TOLVY_BROWSER_LOG="$browserLog" \
-        "$program" >"$work/program-$1.log" 2>&1 &
+        PATH="$work/bin:$PATH" QT_QPA_PLATFORM=xcb TOLVY_BROWSER_LOG="$browserLog" "$@" \
+        "$program" >"$work/program-$name.log" 2>&1 &
     pid=$!
     launched+=("$pid")
 }
@@ -130,19 +135,21 @@ wait_exit()
 
 # --- windows ---------------------------------------------------------------------------------
 
-# geometry <window>: sets gx, gy, gw, gh.
+# geometry <window>: sets gx, gy, gw, gh: the window's own area, without a window manager's frame
+# (xdotool counts a frame's offset twice).
 geometry()
 {
     local key value
     gx="" gy="" gw="" gh=""
-    while IFS='=' read -r key value; do
+    while IFS=: read -r key value; do
+        value=${value// /}
         case $key in
-        X) gx=$value ;;
-        Y) gy=$value ;;
-        WIDTH) gw=$value ;;
-        HEIGHT) gh=$value ;;
+        *"Absolute upper-left X") gx=$value ;;
+        *"Absolute upper-left Y") gy=$value ;;
+        *Width) gw=$value ;;
+        *Height) gh=$value ;;
         esac
-    done < <(xdotool getwindowgeometry --shell "$1" 2>/dev/null)
+    done < <(xwininfo -id "$1" 2>/dev/null)
     [[ -n $gw ]]
 }
 
@@ -183,12 +190,43 @@ wait_focus()
     poll 5 focused "$1" || fail "window $1 ($2) did not take the keyboard focus"
 }
 
-# There is no window manager on the private display: after a dialog closes, the focus goes back
-# to its window the way a window manager would give it back.
+# Without a window manager nobody gives the focus back to a window after a dialog closes: this
+# does, as a window manager would. With one, it only makes sure.
 give_focus()
 {
     timeout 5 xdotool windowfocus --sync "$1" 2>/dev/null || true
     poll 5 focused "$1" || fail "could not give the keyboard focus to window $1 ($2)"
+}
+
+# frame_of <window>: the child of the root window that holds the window (the window itself, or
+# the frame a window manager put around it), as a decimal id.
+frame_of()
+{
+    local id=$1 parent root
+    root=$(xwininfo -root 2>/dev/null | sed -n 's/^.*Window id: \(0x[0-9a-f]*\).*/\1/p')
+    while true; do
+        parent=$(xwininfo -id "$id" -tree 2>/dev/null | sed -n 's/^ *Parent window id: \(0x[0-9a-f]*\).*/\1/p')
+        [[ -n $parent && $parent != 0x0 ]] || return 1
+        if (($(printf '%d' "$parent") == $(printf '%d' "$root"))); then
+            printf '%d\n' "$id"
+            return 0
+        fi
+        id=$parent
+    done
+}
+
+# stacked_above <window> <other>: the window is in front of the other one. The root window lists
+# its children from the front to the back.
+stacked_above()
+{
+    local upper lower id
+    upper=$(frame_of "$1") && lower=$(frame_of "$2") || return 1
+    for id in $(xwininfo -root -children 2>/dev/null | sed -n 's/^ *\(0x[0-9a-f]*\) .*/\1/p'); do
+        id=$(printf '%d' "$id")
+        [[ $id == "$upper" ]] && return 0
+        [[ $id == "$lower" ]] && return 1
+    done
+    return 1
 }
 
 # menu_open <pid>: a drop-down menu of the process is on the screen; popups are the process's
@@ -218,6 +256,17 @@ click_at()
     geometry "$1" || fail "window $1 is gone"
     xdotool mousemove "$((gx + $2))" "$((gy + $3))" click 1
     xdotool mousemove 0 0
+}
+
+# field_text <window> <x> <y>: what a text field holds, read back through the X selection that a
+# triple click makes.
+field_text()
+{
+    geometry "$1" || fail "window $1 is gone"
+    xdotool mousemove "$((gx + $2))" "$((gy + $3))" click --repeat 3 --delay 60 1
+    xdotool mousemove 0 0
+    sleep 0.2
+    timeout 3 xclip -o -selection primary 2>/dev/null || true
 }
 
 shot()
@@ -277,6 +326,18 @@ start_x_server()
     unset WAYLAND_DISPLAY XDG_CURRENT_DESKTOP DESKTOP_SESSION BROWSER DEFAULT_BROWSER
     map_typed_letters
     xdotool mousemove 0 0
+    [[ -z $windowManager ]] || start_window_manager
+}
+
+# The window manager announces itself on the root window once it manages the screen.
+manager_ready() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
+
+start_window_manager()
+{
+    # Its own settings only: a home of its own keeps the user's configuration out.
+    HOME="$work/home" XDG_CONFIG_HOME="$work/config" openbox --sm-disable >"$work/openbox.log" 2>&1 &
+    manager=$!
+    poll 10 manager_ready || fail "openbox did not start: $(cat "$work/openbox.log")"
 }
 
 # For a letter missing from the keymap xdotool binds a spare key, presses it and unbinds it at
@@ -297,6 +358,11 @@ map_typed_letters()
 
 stop_x_server()
 {
+    if [[ -n $manager ]]; then
+        kill -TERM "$manager" 2>/dev/null || true
+        wait "$manager" 2>/dev/null || true
+        manager=""
+    fi
     if [[ -n $xserver ]]; then
         kill -TERM "$xserver" 2>/dev/null || true
         wait "$xserver" 2>/dev/null || true
