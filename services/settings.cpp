@@ -1,5 +1,6 @@
 #include "services/settings.h"
 
+#include "platform/codepage.h"
 #include "platform/userstore.h"
 
 #include <QCoreApplication>
@@ -42,7 +43,8 @@ std::unique_ptr<QSettings> openStore()
 
 bool storable(QChar c)
 {
-    return c.unicode() <= kLastStorableCode;
+    const auto code = platform::singleByteCode(c);
+    return code && *code <= kLastStorableCode;
 }
 
 QString EncodeSetting(const QString& text)
@@ -50,9 +52,11 @@ QString EncodeSetting(const QString& text)
     QString result;
     result.reserve(text.size());
     for (QChar c : text) {
-        // Above 255 a character has no single-byte code, and its shifted code would not fit anyway.
-        if (storable(c))
-            result += QChar(static_cast<char16_t>(c.unicode() + kSettingShift));
+        // A character without a code, or whose shifted code would not fit, is left out.
+        if (!storable(c))
+            continue;
+        if (const auto shifted = platform::fromSingleByteCode(*platform::singleByteCode(c) + kSettingShift))
+            result += *shifted;
     }
     return result;
 }
@@ -62,9 +66,11 @@ QString DecodeSetting(const QString& text)
     QString result;
     result.reserve(text.size());
     for (QChar c : text) {
-        const int code = c.unicode();
-        if (code >= kSettingShift && code <= 255)
-            result += QChar(static_cast<char16_t>(code - kSettingShift));
+        const auto code = platform::singleByteCode(c);
+        if (!code || *code < kSettingShift)
+            continue;
+        if (const auto plain = platform::fromSingleByteCode(*code - kSettingShift))
+            result += *plain;
     }
     return result;
 }
