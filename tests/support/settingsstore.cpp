@@ -4,14 +4,18 @@
 #include <QDir>
 #include <QFile>
 #include <QLockFile>
+#include <QStringDecoder>
+#include <QStringEncoder>
 #include <QTest>
 
 #include <array>
 #include <memory>
+#ifndef Q_OS_WIN
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
+#endif
 
 namespace testsupport::store {
 
@@ -22,11 +26,29 @@ QString configFolder()
 
 QString storeFile()
 {
+#ifdef Q_OS_WIN
+    return QStringLiteral("HKEY_CURRENT_USER\\Software\\Veldrane\\") + QCoreApplication::applicationName();
+#else
     return configFolder() + u'/' + QCoreApplication::applicationName() + QStringLiteral(".conf");
+#endif
+}
+
+std::unique_ptr<QSettings> freshStore()
+{
+#ifdef Q_OS_WIN
+    return std::make_unique<QSettings>(storeFile(), QSettings::NativeFormat);
+#else
+    return std::make_unique<QSettings>(storeFile(), QSettings::IniFormat);
+#endif
 }
 
 void clearStore()
 {
+#ifdef Q_OS_WIN
+    QSettings store(storeFile(), QSettings::NativeFormat);
+    store.clear();
+    store.sync();
+#endif
     QDir(configFolder()).removeRecursively();
     QFile::remove(configFolder());
 }
@@ -56,6 +78,35 @@ QString fromCodes(const QList<int>& codes)
     return text;
 }
 
+QList<int> codePageCodes(const QString& text)
+{
+    QList<int> list;
+    for (QChar c : text) {
+#ifdef Q_OS_WIN
+        // A character the code page lacks comes back as another one.
+        const QByteArray bytes = QStringEncoder(QStringConverter::System).encode(QString(c));
+        const bool kept =
+            bytes.size() == 1 && QStringDecoder(QStringConverter::System).decode(bytes) == QString(c);
+        list << (kept ? static_cast<unsigned char>(bytes.front()) : -1);
+#else
+        list << (c.unicode() <= 255 ? c.unicode() : -1);
+#endif
+    }
+    return list;
+}
+
+QString fromCodePage(const QList<int>& codes)
+{
+#ifdef Q_OS_WIN
+    QByteArray bytes;
+    for (int code : codes)
+        bytes += static_cast<char>(code);
+    return QStringDecoder(QStringConverter::System).decode(bytes);
+#else
+    return fromCodes(codes);
+#endif
+}
+
 namespace {
 
 const QStringList& blockers()
@@ -72,10 +123,12 @@ const QStringList& blockers()
     return names;
 }
 
+#ifndef Q_OS_WIN
 QString lockFile()
 {
     return storeFile() + QStringLiteral(".lock");
 }
+#endif
 
 // Held as a live process holds it: by a process that is running (this one).
 std::unique_ptr<QLockFile>& heldLock()
@@ -84,6 +137,7 @@ std::unique_ptr<QLockFile>& heldLock()
     return lock;
 }
 
+#ifndef Q_OS_WIN
 bool makeSocket(const QString& path)
 {
     const QByteArray name = QFile::encodeName(path);
@@ -111,6 +165,7 @@ mode_t typeAt(const QString& path)
     struct stat found {};
     return ::lstat(QFile::encodeName(path).constData(), &found) == 0 ? (found.st_mode & S_IFMT) : 0;
 }
+#endif
 
 } // namespace
 
@@ -123,6 +178,11 @@ void addBlockedStoreRows()
 
 bool blockStore(const QString& blocker)
 {
+#ifdef Q_OS_WIN
+    // The registry has no folders, FIFOs or sockets to put in the store's place.
+    Q_UNUSED(blocker);
+    return false;
+#else
     if (blocker == blockers().at(1))
         return QFile(configFolder()).open(QIODevice::WriteOnly);
     if (!QDir().mkpath(configFolder()))
@@ -140,10 +200,15 @@ bool blockStore(const QString& blocker)
         return makeFifo(lockFile());
     heldLock() = std::make_unique<QLockFile>(lockFile());
     return heldLock()->tryLock(0);
+#endif
 }
 
 bool stillBlocked(const QString& blocker)
 {
+#ifdef Q_OS_WIN
+    Q_UNUSED(blocker);
+    return false;
+#else
     const int index = static_cast<int>(blockers().indexOf(blocker));
     const std::array<std::pair<QString, mode_t>, 7> expected{{
         {storeFile(), S_IFDIR},
@@ -158,6 +223,7 @@ bool stillBlocked(const QString& blocker)
            typeAt(expected[static_cast<size_t>(index)].first) ==
                expected[static_cast<size_t>(index)].second &&
            (index != 6 || (heldLock() && heldLock()->isLocked()));
+#endif
 }
 
 StoreOfItsOwn::StoreOfItsOwn() : name(QCoreApplication::applicationName())

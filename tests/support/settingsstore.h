@@ -1,19 +1,30 @@
 #pragma once
 
-// The program's settings file as the tests see it, under the temporary XDG_CONFIG_HOME.
+// The program's settings store as the tests see it: a file under the temporary XDG_CONFIG_HOME,
+// or on Windows a key of the registry.
 #include <QByteArray>
 #include <QList>
+#include <QSettings>
 #include <QString>
+
+#include <memory>
 
 namespace testsupport::store {
 
 QString configFolder();
+// The file, or on Windows the registry key ("HKEY_CURRENT_USER\\Software\\...").
 QString storeFile();
+// The store read by a settings object of its own, in the store's own format.
+std::unique_ptr<QSettings> freshStore();
 void clearStore();
 QByteArray fileContents();
 // Replaces the whole file with the given bytes.
 void writeFile(const QByteArray& contents);
 QString fromCodes(const QList<int>& codes);
+// The codes of the text in the system's single-byte code page (Latin-1, or on Windows the ANSI
+// code page) as Qt's own converter gives them, -1 for a character that has none; and back.
+QList<int> codePageCodes(const QString& text);
+QString fromCodePage(const QList<int>& codes);
 
 // Ways of making the store unusable, as data rows in a column "blocker": a folder where the
 // file should be, a file where its folder should be, a FIFO, a socket or a link to a FIFO in the
