@@ -29,14 +29,21 @@ InstanceLock::~InstanceLock()
 
 #ifdef _WIN32
 
+QString InstanceLock::mutexName(const QString& path)
+{
+    // The session's namespace keeps the users of one machine apart. The path may be too long for
+    // a name, and Windows paths differ in case and separators only as spellings of one file.
+    const QByteArray digest =
+        QCryptographicHash::hash(QDir::cleanPath(path).toLower().toUtf8(), QCryptographicHash::Sha1).toHex();
+    return QStringLiteral("Local\\TolvySarnavel-") + QString::fromLatin1(digest);
+}
+
 InstanceLock::Outcome InstanceLock::take(const QString& path)
 {
     release();
-    // A named mutex lasts while a process holds a handle to it; the session's namespace keeps
-    // the users of one machine apart. The name stands for the path, which may be too long for one.
-    const QByteArray digest =
-        QCryptographicHash::hash(QDir::cleanPath(path).toLower().toUtf8(), QCryptographicHash::Sha1).toHex();
-    const std::wstring name = L"Local\\TolvySarnavel-" + QString::fromLatin1(digest).toStdWString();
+    // A named mutex lasts while a process holds a handle to it, and the system closes the
+    // handles of a process that ends, however it ends.
+    const std::wstring name = mutexName(path).toStdWString();
     HANDLE mutex = CreateMutexW(nullptr, FALSE, name.c_str());
     if (!mutex)
         return GetLastError() == ERROR_ACCESS_DENIED ? Outcome::HeldElsewhere : Outcome::Unavailable;

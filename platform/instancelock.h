@@ -24,6 +24,12 @@ public:
     Outcome take(const QString& path);
     void release();
 
+#ifdef _WIN32
+    // The lock on Windows is a named mutex in the user's session; the name stands for the path.
+    // Whoever wants to see whether a program holds it (a test, a tool) looks for this name.
+    static QString mutexName(const QString& path);
+#endif
+
 private:
     QString lockPath;
 #ifdef _WIN32
