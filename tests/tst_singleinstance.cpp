@@ -1,9 +1,11 @@
 // One instance per user: a launch while the program runs shows "Application is already running"
 // and ends, leaving the running instance alone; a lock left behind by a killed run does not keep
-// the user out. The running instance is always the real executable in a child process.
+// the user out. The running instance is always the real executable in a child process. On
+// Windows the lock is a named mutex rather than a file.
 #include "reading/frmMain.h"
 #include "support/testsupport.h"
 #include "ui/forms.h"
+#include "ui/instancelock.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -12,6 +14,7 @@
 #include <QLockFile>
 #include <QMap>
 #include <QProcess>
+#include <QSettings>
 #include <QStandardPaths>
 #include <QSysInfo>
 
@@ -22,12 +25,17 @@
 #include <csignal>
 #include <sys/prctl.h>
 #endif
+#ifdef Q_OS_WIN
+#include <qt_windows.h>
+#else
 #include <sys/stat.h>
+#endif
 
 namespace {
 
 constexpr int kStartTimeout = 20000; // generous: the sanitizer build starts slowly on a busy machine
 
+#ifndef Q_OS_WIN
 // The process named in the lock file, or 0 while there is none (or it is still being written).
 qint64 lockHolder(const QString& lockPath)
 {
@@ -40,9 +48,83 @@ qint64 lockHolder(const QString& lockPath)
     return QLockFile(lockPath).getLockInfo(&pid, &host, &appName) ? pid : 0;
 }
 
-// Every file below a folder with its size and time, to see whether anything was written.
+#endif
+
+#ifdef Q_OS_WIN
+// Whether some process holds the lock: the mutex exists only while a process has it open.
+bool mutexExists(const QString& lockPath)
+{
+    const std::wstring name = ui::InstanceLock::mutexName(lockPath).toStdWString();
+    HANDLE mutex = OpenMutexW(SYNCHRONIZE, FALSE, name.c_str());
+    if (!mutex)
+        return false;
+    CloseHandle(mutex);
+    return true;
+}
+
+// The visible top-level windows of a process, with their titles.
+QStringList visibleWindowTitles(qint64 pid)
+{
+    struct Search {
+        DWORD pid;
+        QList<HWND> windows;
+    } search{static_cast<DWORD>(pid), {}};
+    EnumWindows(
+        [](HWND window, LPARAM data) -> BOOL {
+            auto* found = reinterpret_cast<Search*>(data);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            if (owner == found->pid && IsWindowVisible(window))
+                found->windows << window;
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    QStringList titles;
+    for (HWND window : search.windows) {
+        wchar_t title[256] = {};
+        GetWindowTextW(window, title, 256);
+        titles << QString::fromWCharArray(title);
+    }
+    return titles;
+}
+
+HWND visibleWindow(qint64 pid, const QString& title)
+{
+    struct Search {
+        DWORD pid;
+        std::wstring title;
+        HWND window;
+    } search{static_cast<DWORD>(pid), title.toStdWString(), nullptr};
+    EnumWindows(
+        [](HWND window, LPARAM data) -> BOOL {
+            auto* found = reinterpret_cast<Search*>(data);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            wchar_t text[256] = {};
+            GetWindowTextW(window, text, 256);
+            if (owner == found->pid && IsWindowVisible(window) && found->title == text) {
+                found->window = window;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.window;
+}
+#endif
+
+// Every file below a folder with its size and time, to see whether anything was written. On
+// Windows the settings live in the registry: every value of ours there.
 QMap<QString, QString> filesBelow(const QString& folder)
 {
+#ifdef Q_OS_WIN
+    Q_UNUSED(folder);
+    QMap<QString, QString> values;
+    QSettings store(QStringLiteral("HKEY_CURRENT_USER\\Software\\Veldrane"), QSettings::NativeFormat);
+    for (const QString& key : store.allKeys())
+        values.insert(key, store.value(key).toString());
+    return values;
+#else
     QMap<QString, QString> files;
     QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
     while (it.hasNext()) {
@@ -52,6 +134,7 @@ QMap<QString, QString> filesBelow(const QString& folder)
             QStringLiteral("%1 %2").arg(info.size()).arg(info.lastModified().toString(Qt::ISODateWithMs)));
     }
     return files;
+#endif
 }
 
 } // namespace
@@ -79,6 +162,18 @@ class SingleInstanceTest : public testsupport::TestCase {
         env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtimeFolder);
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         return env;
+    }
+
+    // The process holding the lock. A mutex names no holder: on Windows, any process holding it
+    // counts as the one expected.
+    qint64 holder(qint64 expected) const
+    {
+#ifdef Q_OS_WIN
+        return mutexExists(lockPath) ? expected : 0;
+#else
+        Q_UNUSED(expected);
+        return lockHolder(lockPath);
+#endif
     }
 
     QProcess* launch(const QProcessEnvironment& env)
@@ -148,14 +243,25 @@ private slots:
         // The in-process start-up takes the lock under the application name, which for the
         // program is its executable's name; this process must present itself the same way.
         QCoreApplication::setApplicationName(QFileInfo(executable).completeBaseName());
+#ifdef Q_OS_WIN
+        // Windows has no runtime folder to point elsewhere: the lock's name comes from the one
+        // the program finds, as every process of the user does.
+        runtimeFolder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+        QVERIFY(!runtimeFolder.isEmpty());
+#else
         runtimeFolder = qEnvironmentVariable("XDG_RUNTIME_DIR");
         QVERIFY(!runtimeFolder.isEmpty());
         QCOMPARE(QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation), runtimeFolder);
+#endif
         lockPath = runtimeFolder + u'/' + QCoreApplication::applicationName() + QStringLiteral(".lock");
     }
 
     void init()
     {
+#ifdef Q_OS_WIN
+        // A killed child's handles close a moment after it has gone.
+        QTRY_VERIFY_WITH_TIMEOUT(!mutexExists(lockPath), 10000);
+#endif
         QVERIFY(!QFileInfo::exists(lockPath));
     }
 
@@ -190,6 +296,9 @@ private slots:
 
     void junkInTheLocksPlaceIsTakenOver()
     {
+#ifdef Q_OS_WIN
+        QSKIP("The lock is a named mutex on Windows: nothing of it lies in the folder");
+#endif
         QFETCH(QString, junk);
         const QByteArray thisProcess = QByteArray::number(QCoreApplication::applicationPid());
         const auto write = [this](const QByteArray& contents) {
@@ -211,8 +320,10 @@ private slots:
         else if (junk == u"folder with a file in it")
             QVERIFY(QDir().mkpath(lockPath) &&
                     QFile(lockPath + QStringLiteral("/keep")).open(QIODevice::WriteOnly));
+#ifndef Q_OS_WIN
         else if (junk == u"FIFO")
             QCOMPARE(::mkfifo(QFile::encodeName(lockPath).constData(), 0600), 0);
+#endif
         else if (junk == u"dangling link")
             QVERIFY(QFile::link(runtimeFolder + QStringLiteral("/nowhere"), lockPath));
         else
@@ -238,7 +349,11 @@ private slots:
     {
         QProcess* first = launch(childEnvironment());
         QVERIFY2(first->waitForStarted(), qPrintable(first->errorString()));
-        QTRY_COMPARE_WITH_TIMEOUT(lockHolder(lockPath), first->processId(), kStartTimeout);
+        QTRY_COMPARE_WITH_TIMEOUT(holder(first->processId()), first->processId(), kStartTimeout);
+#ifdef Q_OS_WIN
+        // The children share this process's registry: let the first one's first start be written.
+        QTRY_VERIFY_WITH_TIMEOUT(!filesBelow({}).isEmpty(), kStartTimeout);
+#endif
 
         const QString settingsFolder = qEnvironmentVariable("XDG_CONFIG_HOME");
         const auto settingsBefore = filesBelow(settingsFolder);
@@ -264,7 +379,7 @@ private slots:
 
         // The running instance keeps going and keeps its lock.
         QCOMPARE(first->state(), QProcess::Running);
-        QCOMPARE(lockHolder(lockPath), first->processId());
+        QCOMPARE(holder(first->processId()), first->processId());
     }
 
     void lockOfKilledRunDoesNotBlock_data()
@@ -279,13 +394,19 @@ private slots:
         QFETCH(bool, inProcess);
         QProcess* crashed = launch(childEnvironment());
         QVERIFY2(crashed->waitForStarted(), qPrintable(crashed->errorString()));
-        QTRY_COMPARE_WITH_TIMEOUT(lockHolder(lockPath), crashed->processId(), kStartTimeout);
+        QTRY_COMPARE_WITH_TIMEOUT(holder(crashed->processId()), crashed->processId(), kStartTimeout);
         const qint64 crashedPid = crashed->processId();
         crashed->kill();
         QVERIFY(crashed->waitForFinished(10000));
         QCOMPARE(crashed->exitStatus(), QProcess::CrashExit);
+#ifdef Q_OS_WIN
+        // The system closed the dead process's handle, and with it the mutex went.
+        Q_UNUSED(crashedPid);
+        QTRY_VERIFY_WITH_TIMEOUT(!mutexExists(lockPath), 10000);
+#else
         // Nothing cleaned up after it: the lock file still names the dead process.
         QCOMPARE(lockHolder(lockPath), crashedPid);
+#endif
 
         if (inProcess) {
             testsupport::MessageBoxes messages;
@@ -294,12 +415,13 @@ private slots:
             QCOMPARE(messages.texts(), QStringList());
             QCOMPARE(run.ends, 0);
             QVERIFY(testsupport::visibleWindows().contains(QStringLiteral("frmMain")));
-            QCOMPARE(lockHolder(lockPath), QCoreApplication::applicationPid());
+            QCOMPARE(holder(QCoreApplication::applicationPid()), QCoreApplication::applicationPid());
         } else {
             QProcess* relaunched = launch(childEnvironment());
             QVERIFY2(relaunched->waitForStarted(), qPrintable(relaunched->errorString()));
-            // A refused launch would leave the dead process's name in the file.
-            QTRY_COMPARE_WITH_TIMEOUT(lockHolder(lockPath), relaunched->processId(), kStartTimeout);
+            // A refused launch would leave the dead process's name in the file (on Windows, end).
+            QTRY_COMPARE_WITH_TIMEOUT(holder(relaunched->processId()), relaunched->processId(),
+                                      kStartTimeout);
             QCOMPARE(relaunched->state(), QProcess::Running);
         }
     }
@@ -308,6 +430,42 @@ private slots:
     // be seen, answered and its end observed.
     void secondProcessShowsOnlyItsMessageAndEnds()
     {
+#ifdef Q_OS_WIN
+        // On the windows platform (under Wine, on Wine's display) the refused launch's message
+        // box is a real window that can be seen and answered.
+        QProcessEnvironment env = childEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("windows"));
+        const QString mainTitle = QStringLiteral("Tolvy Sarnavel v1.0");
+        const QString boxTitle = QStringLiteral("Tolvy Sarnavel");
+
+        QProcess* first = launch(env);
+        QVERIFY2(first->waitForStarted(), qPrintable(first->errorString()));
+        QTRY_VERIFY_WITH_TIMEOUT(mutexExists(lockPath), kStartTimeout);
+        QTRY_VERIFY_WITH_TIMEOUT(visibleWindow(first->processId(), mainTitle), kStartTimeout);
+        const HWND firstWindow = visibleWindow(first->processId(), mainTitle);
+
+        QProcess* second = launch(env);
+        QVERIFY2(second->waitForStarted(), qPrintable(second->errorString()));
+        QTRY_VERIFY_WITH_TIMEOUT(visibleWindow(second->processId(), boxTitle), kStartTimeout);
+        const HWND box = visibleWindow(second->processId(), boxTitle);
+        QCOMPARE(visibleWindowTitles(second->processId()), QStringList{boxTitle});
+
+        // OK is the default button: Return closes the box.
+        bool ended = false;
+        for (int attempt = 0; attempt < 4 && !ended; ++attempt) {
+            PostMessageW(box, WM_KEYDOWN, VK_RETURN, 0x001c0001);
+            PostMessageW(box, WM_KEYUP, VK_RETURN, LPARAM(0xc01c0001));
+            ended = QTest::qWaitFor([second] { return second->state() == QProcess::NotRunning; }, 10000);
+        }
+        QVERIFY2(ended, "the refused launch did not end after its message was answered");
+        QCOMPARE(second->exitStatus(), QProcess::NormalExit);
+        QCOMPARE(second->exitCode(), 0);
+
+        QCOMPARE(first->state(), QProcess::Running);
+        QVERIFY(mutexExists(lockPath));
+        QCOMPARE(visibleWindow(first->processId(), mainTitle), firstWindow);
+        QCOMPARE(visibleWindowTitles(first->processId()), QStringList{mainTitle});
+#else
         if (QStandardPaths::findExecutable(QStringLiteral("Xvfb")).isEmpty() ||
             QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty())
             QSKIP("Needs Xvfb and xdotool (packages xvfb and xdotool) to show the refused launch's message");
@@ -364,6 +522,7 @@ private slots:
         QCOMPARE(first->state(), QProcess::Running);
         QCOMPARE(lockHolder(lockPath), first->processId());
         QCOMPARE(visibleWindowsOf(display, first->processId(), mainTitle), QStringList{firstWindow});
+#endif
     }
 };
 
