@@ -348,6 +348,17 @@ private slots:
         QTest::newRow("four times as long") << 3 * int(platform::longestAddress());
     }
 
+    // The figure the README gives for the system: the shell's documented longest address on
+    // Windows, one argument of a new process elsewhere.
+    void longestAddressIsTheSystems()
+    {
+#ifdef Q_OS_WIN
+        QCOMPARE(ui::longestAddress(), qsizetype(2083));
+#else
+        QCOMPARE(ui::longestAddress(), qsizetype(32 * 4096 - 1));
+#endif
+    }
+
     void tooLongReferralIsRefused()
     {
         QFETCH(int, over);
