@@ -1,0 +1,159 @@
+#!/usr/bin/env bash
+# The QtTest programs of a Windows build, run under Wine on the offscreen platform, one after the
+# other, in one Wine prefix. Tests that start the program start its .exe from the same folder.
+#
+# Usage: tests/wine/qtests.sh <build folder>
+#   The folder is a cross build with Qt for Windows and the tests on (tests/tst_*.exe next to
+#   tolvy-sarnavel.exe); the Qt it was configured with gives the DLLs and plug-ins.
+#   WINEPREFIX: a prefix to run in, already set up (shared with the caller's other Wine runs),
+#     with the caller's DISPLAY; without it, a fresh prefix and a private virtual display with a
+#     window manager, both gone afterwards.
+#   TOLVY_WINE_TEST_TIMEOUT: seconds one program may take (default 600).
+#   TOLVY_WINE_TESTS: the programs to run, by name (default: every one).
+# Prints a line per program and "N passed, N failed" at the end; exits non-zero when a program
+# failed. Each program's whole output is kept in <build folder>/wine-tests/.
+set -euo pipefail
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
+# shellcheck source=scripts/lib.sh
+source "$root/scripts/lib.sh"
+# shellcheck source=scripts/xvfb.sh
+source "$root/scripts/xvfb.sh"
+
+QTESTS_PACKAGES=(wine wine64 xvfb xauth openbox g++-mingw-w64-x86-64-posix)
+
+(($# == 1)) || { sed -n '2,/^set -e/p' "$0" | sed '$d' | sed 's/^# \{0,1\}//' >&2; exit 2; }
+build=$(realpath "$1")
+timeoutSeconds=${TOLVY_WINE_TEST_TIMEOUT:-600}
+started=$SECONDS
+
+tolvy_install_packages "${QTESTS_PACKAGES[@]}" >/dev/null
+
+# Debian keeps the 64-bit loader out of PATH.
+wineLoader=$(command -v wine64 || true)
+[[ -n $wineLoader || ! -x /usr/lib/wine/wine64 ]] || wineLoader=/usr/lib/wine/wine64
+wineServer=$(command -v wineserver || true)
+[[ -n $wineServer || ! -x /usr/lib/wine/wineserver ]] || wineServer=/usr/lib/wine/wineserver
+[[ -n $wineLoader && -n $wineServer ]] || { echo "Wine's 64-bit loader or server is missing." >&2; exit 1; }
+
+program="$build/tolvy-sarnavel.exe"
+mapfile -t tests < <(find "$build/tests" -maxdepth 1 -name 'tst_*.exe' -printf '%f\n' | sed 's/\.exe$//' | sort)
+if [[ -n ${TOLVY_WINE_TESTS:-} ]]; then
+    read -r -a tests <<<"$TOLVY_WINE_TESTS"
+fi
+((${#tests[@]} > 0)) || { echo "No tests/tst_*.exe in $build: configure it with the tests on." >&2; exit 1; }
+[[ -f $program ]] || { echo "No $program: build the program too." >&2; exit 1; }
+
+# The Qt the folder was configured with, and the compiler's runtime.
+qtDir=$(sed -n 's/^Qt6_DIR:[A-Z]*=//p' "$build/CMakeCache.txt")
+qtPrefix=$(realpath "$qtDir/../../..")
+[[ -f $qtPrefix/bin/Qt6Core.dll ]] || { echo "No Qt for Windows at $qtPrefix." >&2; exit 1; }
+runtimeDirs=()
+for dll in libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll; do
+    file=$(x86_64-w64-mingw32-g++-posix -print-file-name="$dll")
+    [[ -f $file ]] || { echo "The MinGW runtime lacks $dll." >&2; exit 1; }
+    runtimeDirs+=("$(dirname "$(realpath "$file")")")
+done
+
+# Wine sees the Unix root as drive Z:.
+windowsPath() { printf 'Z:%s' "${1//\//\\}"; }
+winePath="$(windowsPath "$qtPrefix/bin")"
+for dir in $(printf '%s\n' "${runtimeDirs[@]}" | sort -u); do
+    winePath+=";$(windowsPath "$dir")"
+done
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/tolvy-qtests.XXXXXX")
+mkdir -p "$work/bin" "$work/home" "$work/runtime" "$work/tmp"
+chmod 700 "$work/runtime"
+ownPrefix=false
+if [[ -z ${WINEPREFIX:-} ]]; then
+    ownPrefix=true
+    export WINEPREFIX="$work/prefix"
+    # Wine's server keeps its socket under TMPDIR: this one goes with the rest.
+    export TMPDIR="$work/tmp"
+fi
+windowManager=
+
+cleanup()
+{
+    local status=$?
+    set +e
+    if $ownPrefix && [[ -d $WINEPREFIX ]]; then
+        "$wineServer" -k 2>/dev/null
+        timeout 10 "$wineServer" -w 2>/dev/null
+    fi
+    [[ -z $windowManager ]] || kill "$windowManager" 2>/dev/null
+    tolvy_stop_xvfb
+    rm -rf "$work"
+    exit "$status"
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+if $ownPrefix; then
+    tolvy_start_xvfb "$work"
+    # A window manager, as users have: focus and activation of the windowed tests' windows.
+    openbox --sm-disable >"$work/openbox.log" 2>&1 &
+    windowManager=$!
+fi
+
+# Never a real browser: a stand-in records what would have been opened.
+cp "$root/tests/wine/xdg-open" "$work/bin/xdg-open"
+chmod +x "$work/bin/xdg-open"
+
+# A private home, no Mono or Gecko prompt, no menu entries, a crash ends the process instead of
+# waiting in a debugger; the locale fixes the ANSI code page at 1252.
+wine_env=(env HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_DATA_HOME="$work/home/.local/share"
+    XDG_CACHE_HOME="$work/home/.cache" XDG_RUNTIME_DIR="$work/runtime" PATH="$work/bin:$PATH"
+    LANG=en_US.UTF-8 LC_ALL=en_US.UTF-8 WINEDEBUG=-all WINEARCH=win64
+    WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe,winedbg.exe=d"
+    TOLVY_WINE_BROWSER_LOG="$work/browser.log")
+
+prefixSeconds=0
+if $ownPrefix; then
+    prefixStart=$SECONDS
+    if ! "${wine_env[@]}" timeout 120 "$wineLoader" wineboot.exe --init >"$work/prefix.log" 2>&1; then
+        echo "Wine could not set up a prefix:" >&2
+        tail -n 20 "$work/prefix.log" >&2
+        exit 1
+    fi
+    prefixSeconds=$((SECONDS - prefixStart))
+fi
+
+logs="$build/wine-tests"
+rm -rf "$logs"
+mkdir -p "$logs"
+passedPrograms=0
+failedPrograms=0
+printf '%-22s %-7s %s\n' "Program" "Result" "Functions and rows"
+for test in "${tests[@]}"; do
+    exe="$build/tests/$test.exe"
+    log="$logs/$test.txt"
+    testStart=$SECONDS
+    status=0
+    # Run from the tests' folder, as ctest does; waited for in the background so that an
+    # interrupt reaches the clean-up at once.
+    (
+        cd "$build/tests"
+        "${wine_env[@]}" WINEPATH="$winePath" QT_PLUGIN_PATH="$(windowsPath "$qtPrefix/plugins")" \
+            QT_QPA_PLATFORM=offscreen TOLVY_EXECUTABLE="$(windowsPath "$program")" \
+            timeout "$timeoutSeconds" "$wineLoader" "$exe" >"$log" 2>&1
+    ) &
+    wait $! || status=$?
+    totals=$(tr -d '\r' <"$log" | grep -a '^Totals:' | tail -n 1 | sed -e 's/^Totals: //' -e 's/, [0-9]* blacklisted//' -e 's/, [0-9]*ms$//')
+    if ((status == 0)) && [[ -n $totals ]]; then
+        result=ok
+        passedPrograms=$((passedPrograms + 1))
+    else
+        result=FAILED
+        failedPrograms=$((failedPrograms + 1))
+        ((status != 124)) || totals="${totals:+$totals, }stopped after ${timeoutSeconds}s"
+        [[ -n $totals ]] || totals="exit status $status, no totals"
+    fi
+    printf '%-22s %-7s %s (%ss)\n' "$test" "$result" "$totals" "$((SECONDS - testStart))"
+    if [[ $result != ok ]]; then
+        tr -d '\r' <"$log" | grep -a -A3 '^FAIL!' | cut -c1-300 | sed 's/^/    /' | head -n 40 || true
+    fi
+done
+echo "$passedPrograms passed, $failedPrograms failed (${#tests[@]} programs, $((SECONDS - started))s," \
+    "of which ${prefixSeconds}s for a fresh Wine prefix; output in $logs)"
+((failedPrograms == 0))
