@@ -3,6 +3,7 @@
 // the user out. The running instance is always the real executable in a child process. On
 // Windows the lock is a named mutex rather than a file.
 #include "reading/frmMain.h"
+#include "services/settings.h"
 #include "support/testsupport.h"
 #include "ui/forms.h"
 #include "ui/instancelock.h"
@@ -274,6 +275,13 @@ private slots:
             stop(*xServer);
             xServer.reset();
         }
+#ifdef Q_OS_WIN
+        // The children keep their first start in the registry they share with every later test.
+        QSettings(QStringLiteral("HKEY_CURRENT_USER\\Software\\Veldrane\\") +
+                      QCoreApplication::applicationName(),
+                  QSettings::NativeFormat)
+            .clear();
+#endif
         // Killed children leave their lock file behind; every case starts without one.
         QFile::remove(lockPath);
         const QFileInfoList aside =
@@ -352,7 +360,9 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(holder(first->processId()), first->processId(), kStartTimeout);
 #ifdef Q_OS_WIN
         // The children share this process's registry: let the first one's first start be written.
-        QTRY_VERIFY_WITH_TIMEOUT(!filesBelow({}).isEmpty(), kStartTimeout);
+        const QString storedDate = QCoreApplication::applicationName() + QStringLiteral("/Settings/") +
+                                   services::EncodeSetting(QStringLiteral("Duration"));
+        QTRY_VERIFY_WITH_TIMEOUT(filesBelow({}).contains(storedDate), kStartTimeout);
 #endif
 
         const QString settingsFolder = qEnvironmentVariable("XDG_CONFIG_HOME");

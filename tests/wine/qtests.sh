@@ -7,7 +7,9 @@
 #   tolvy-sarnavel.exe); the Qt it was configured with gives the DLLs and plug-ins.
 #   WINEPREFIX: a prefix to run in, already set up (shared with the caller's other Wine runs),
 #     with the caller's DISPLAY; without it, a fresh prefix and a private virtual display with a
-#     window manager, both gone afterwards.
+#     window manager, both gone afterwards. In a shared prefix, what the tests leave in the
+#     registry under HKCU\Software\Veldrane is removed afterwards, so that the program's next
+#     start there is a first start.
 #   TOLVY_WINE_TEST_TIMEOUT: seconds one program may take (default 600).
 #   TOLVY_WINE_TESTS: the programs to run, by name (default: every one).
 # Prints a line per program and "N passed, N failed" at the end; exits non-zero when a program
@@ -154,6 +156,9 @@ for test in "${tests[@]}"; do
         tr -d '\r' <"$log" | grep -a -A3 '^FAIL!' | cut -c1-300 | sed 's/^/    /' | head -n 40 || true
     fi
 done
+if ! $ownPrefix; then
+    "${wine_env[@]}" timeout 60 "$wineLoader" reg delete 'HKCU\Software\Veldrane' /f >/dev/null 2>&1 || true
+fi
 echo "$passedPrograms passed, $failedPrograms failed (${#tests[@]} programs, $((SECONDS - started))s," \
     "of which ${prefixSeconds}s for a fresh Wine prefix; output in $logs)"
 ((failedPrograms == 0))
