@@ -5,7 +5,9 @@
 #   a. every address the program builds reaches the opener byte for byte;
 #   b. an open that fails is reported as failed;
 #   c. a hidden window made topmost stays hidden, a visible one stays visible, both topmost;
-#   d. the ANSI conversion keeps the program's addresses (all ASCII) and loses raw non-ASCII text.
+#   d. the ANSI conversion keeps the program's addresses (all ASCII) and loses raw non-ASCII text;
+#   e. every byte of the ANSI code page (1252) stands for a character and comes back from it, as
+#      the settings store's shifted codes need.
 #
 # Usage: scripts/wine-check.sh [Linux build folder]
 # The build folder (default build-test/, configured as a Debug build when new) gets the
@@ -71,12 +73,14 @@ tolvy_say "Cross-compile the driver"
 driverDir="$build/wine"
 driver="$driverDir/driver.exe"
 compile=(x86_64-w64-mingw32-g++ -std=c++20 -O1 -static -Wall -Wextra -Wpedantic -Werror -I"$TOLVY_ROOT"
-    "$TOLVY_ROOT/platform/win32/shell.cpp" "$TOLVY_ROOT/tests/wine/driver.cpp" -lole32 -lshell32 -luser32)
+    "$TOLVY_ROOT/platform/win32/shell.cpp" "$TOLVY_ROOT/platform/win32/codepage.cpp" "$TOLVY_ROOT/tests/wine/driver.cpp"
+    -lole32 -lshell32 -luser32)
 # Rebuilt whenever the sources, the command or the compiler differ from the last build's.
 stamp=$({
     printf '%s\n' "${compile[@]}"
     x86_64-w64-mingw32-g++ --version
-    cat "$TOLVY_ROOT/platform/win32/shell.h" "$TOLVY_ROOT/platform/win32/shell.cpp" "$TOLVY_ROOT/tests/wine/driver.cpp"
+    cat "$TOLVY_ROOT/platform/win32/shell.h" "$TOLVY_ROOT/platform/win32/shell.cpp" "$TOLVY_ROOT/platform/win32/codepage.h" \
+        "$TOLVY_ROOT/platform/win32/codepage.cpp" "$TOLVY_ROOT/tests/wine/driver.cpp"
 } | sha256sum | cut -d' ' -f1)
 mkdir -p "$driverDir"
 if [[ -f $driver && $(cat "$driver.stamp" 2>/dev/null) == "$stamp" ]]; then
@@ -161,6 +165,7 @@ checks=(
     "b. failed open reported|$(driver_ok "failed open" && echo true || echo false)"
     "c. topmost windows|$(driver_ok "topmost (hidden)" "topmost (visible)" && echo true || echo false)"
     "d. ANSI conversion|$(driver_ok "conversion" "raw text" && echo true || echo false)"
+    "e. code page bytes|$(driver_ok "code page" && echo true || echo false)"
 )
 failed=false
 for check in "${checks[@]}"; do

@@ -1,9 +1,11 @@
 // Runs the program's Windows layer (platform/win32) under Wine: the addresses of the list through the
-// same conversion and shell call as the program, a failing open, the topmost windows, and what
-// the ANSI conversion does to text it cannot hold. One line per check, "ok" or "FAILED"; the
-// exit status is 1 when any check failed. Whether the addresses arrived is for the caller to see.
+// same conversion and shell call as the program, a failing open, the topmost windows, what the
+// ANSI conversion does to text it cannot hold, and the code page's single bytes. One line per
+// check, "ok" or "FAILED"; the exit status is 1 when any check failed. Whether the addresses
+// arrived is for the caller to see.
 //
 //   driver.exe <address list: UTF-8, one address a line>
+#include "platform/win32/codepage.h"
 #include "platform/win32/shell.h"
 
 #include <cstdio>
@@ -234,10 +236,43 @@ void checkRawText()
 
     // A look-alike must not become the delimiter it looks like.
     const std::string solidus = platform::win32::toAnsi(L"a\xFF0F"
-                                                  L"b\x2044"
-                                                  L"c");
+                                                        L"b\x2044"
+                                                        L"c");
     report(solidus == std::string("a") + substitute + "b" + substitute + "c", "raw text",
            "full-width solidus and fraction slash become " + hex(solidus) + ", not a '/'");
+}
+
+// The settings store's codes: every byte of the code page stands for one character and comes
+// back from it; in 1252 the shifted "D" (68 + 85) is the trade mark sign and the shifted digits
+// are 0x85 to 0x8E; a character the code page lacks has no code, not a look-alike's.
+void checkCodePage()
+{
+    int kept = 0;
+    std::string lost;
+    for (int byte = 0; byte < 256; ++byte) {
+        const int c = platform::win32::charOfAnsiByte(static_cast<unsigned char>(byte));
+        if (c >= 0 && platform::win32::ansiByteOf(static_cast<wchar_t>(c)) == byte)
+            ++kept;
+        else
+            lost += (lost.empty() ? "" : " ") + hex(std::string(1, static_cast<char>(byte)));
+    }
+    report(platform::win32::ansiIsSingleByte() && kept == 256, "code page",
+           std::to_string(kept) + " of 256 bytes stand for a character and come back" +
+               (lost.empty() ? std::string() : ", not: " + lost));
+
+    std::string digits;
+    for (char digit = '0'; digit <= '9'; ++digit)
+        digits += static_cast<char>(platform::win32::ansiByteOf(static_cast<wchar_t>(digit)) + 85);
+    const bool trademark = platform::win32::charOfAnsiByte('D' + 85) == 0x2122;
+    const bool noLookAlike =
+        platform::win32::ansiByteOf(L'\x0080') < 0 && platform::win32::ansiByteOf(L'\xFF0F') < 0 &&
+        platform::win32::ansiByteOf(L'\x65E5') < 0 && platform::win32::ansiByteOf(L'\xD83D') < 0;
+    report(GetACP() == 1252 && trademark && hex(digits) == "85 86 87 88 89 8A 8B 8C 8D 8E" && noLookAlike,
+           "code page",
+           std::string("shifted D ") + (trademark ? "is" : "is not") + " U+2122, shifted digits " +
+               hex(digits) +
+               (noLookAlike ? ", no code for U+0080, U+FF0F, U+65E5 or a lone surrogate"
+                            : ", a code for a character 1252 lacks"));
 }
 
 } // namespace
@@ -263,6 +298,7 @@ int main(int argc, char** argv)
     checkFailedOpen();
     checkTopmost();
     checkRawText();
+    checkCodePage();
     if (SUCCEEDED(ole))
         OleUninitialize();
     return allPassed ? 0 : 1;
