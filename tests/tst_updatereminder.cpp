@@ -59,7 +59,7 @@ qint64 lastWrite()
     const LONG read = RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
                                        nullptr, nullptr, nullptr, &time);
     RegCloseKey(key);
-    return read == ERROR_SUCCESS ? (qint64(time.dwHighDateTime) << 32 | time.dwLowDateTime) : -1;
+    return read == ERROR_SUCCESS ? ((qint64(time.dwHighDateTime) << 32) | time.dwLowDateTime) : -1;
 }
 
 qint64& stamped()
