@@ -17,6 +17,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QFile>
 #include <QFontDatabase>
 #include <QGroupBox>
 #include <QLineEdit>
@@ -372,6 +373,44 @@ private slots:
                    kProduct + u'/';
         QTest::newRow("update question, Yes")
             << "update Yes" << kProduct + QStringLiteral("/download-tolvy-free-sarnavel.html");
+    }
+
+    // Under Wine the real launch goes through the shell to a stand-in for the desktop's opener,
+    // which records the address it is given (tests/wine/qtests.sh sets it up).
+    void realLaunchReachesTheOpener_data()
+    {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<QString>("address");
+#ifndef Q_OS_WIN
+        QSKIP("The shell's launch is Windows's; the end-to-end run proves the desktop's opener here");
+#else
+        if (qEnvironmentVariableIsEmpty("TOLVY_WINE_BROWSER_LOG"))
+            QSKIP("Needs the stand-in opener of the Wine run (TOLVY_WINE_BROWSER_LOG)");
+        // Wine's launcher gives a bare host the "/" of its empty path.
+        QTest::newRow("forum home page") << "Label14" << kForum + u'/';
+        QTest::newRow("donation page") << "mnuDonate" << kHelp + QStringLiteral("/donate.html");
+#endif
+    }
+    void realLaunchReachesTheOpener()
+    {
+        QFETCH(QString, control);
+        QFETCH(QString, address);
+        recorder.reset();
+        // The stand-in runs outside Wine and names its record with a Unix path: drive Z: here.
+        QString log = qEnvironmentVariable("TOLVY_WINE_BROWSER_LOG");
+        if (log.startsWith(u'/'))
+            log.prepend(QStringLiteral("Z:"));
+        QFile::remove(log);
+        if (control.startsWith(u"mnu"))
+            main->findChild<QAction*>(control)->trigger();
+        else
+            QTest::mouseClick(testsupport::child<ui::LinkLabel>(*main, qPrintable(control)), Qt::LeftButton);
+        const auto recorded = [&log] {
+            QFile file(log);
+            return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+        };
+        QTRY_COMPARE_WITH_TIMEOUT(recorded(), address + u'\n', 20000);
+        QCOMPARE(messages.count(), 0);
     }
 
     void failedLaunchShowsTheAddress()
