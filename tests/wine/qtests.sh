@@ -6,7 +6,7 @@
 #   The folder is a cross build with Qt for Windows and the tests on (tests/tst_*.exe next to
 #   tolvy-sarnavel.exe); the Qt it was configured with gives the DLLs and plug-ins.
 #   WINEPREFIX: a prefix to run in, already set up (shared with the caller's other Wine runs),
-#     with the caller's DISPLAY; without it, a fresh prefix and a private virtual display with a
+#     with the caller's DISPLAY and TMPDIR (where its Wine server listens); without it, a fresh prefix and a private virtual display with a
 #     window manager, both gone afterwards. In a shared prefix, what the tests leave in the
 #     registry under HKCU\Software\Veldrane is removed afterwards, so that the program's next
 #     start there is a first start.
