@@ -353,9 +353,9 @@ private slots:
     void longestAddressIsTheSystems()
     {
 #ifdef Q_OS_WIN
-        QCOMPARE(ui::longestAddress(), qsizetype(2083));
+        QCOMPARE(platform::longestAddress(), qsizetype(2083));
 #else
-        QCOMPARE(ui::longestAddress(), qsizetype(32 * 4096 - 1));
+        QCOMPARE(platform::longestAddress(), qsizetype(32 * 4096 - 1));
 #endif
     }
 

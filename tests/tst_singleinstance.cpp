@@ -2,11 +2,11 @@
 // and ends, leaving the running instance alone; a lock left behind by a killed run does not keep
 // the user out. The running instance is always the real executable in a child process. On
 // Windows the lock is a named mutex rather than a file.
+#include "platform/instancelock.h"
 #include "reading/frmMain.h"
 #include "services/settings.h"
 #include "support/testsupport.h"
 #include "ui/forms.h"
-#include "ui/instancelock.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -55,7 +55,7 @@ qint64 lockHolder(const QString& lockPath)
 // Whether some process holds the lock: the mutex exists only while a process has it open.
 bool mutexExists(const QString& lockPath)
 {
-    const std::wstring name = ui::InstanceLock::mutexName(lockPath).toStdWString();
+    const std::wstring name = platform::InstanceLock::mutexName(lockPath).toStdWString();
     HANDLE mutex = OpenMutexW(SYNCHRONIZE, FALSE, name.c_str());
     if (!mutex)
         return false;
