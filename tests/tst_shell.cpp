@@ -395,7 +395,7 @@ private slots:
     {
         QFETCH(QString, control);
         QFETCH(QString, address);
-        recorder.reset();
+        browser.reset();
         // The stand-in runs outside Wine and names its record with a Unix path: drive Z: here.
         QString log = qEnvironmentVariable("TOLVY_WINE_BROWSER_LOG");
         if (log.startsWith(u'/'))
@@ -410,7 +410,7 @@ private slots:
             return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
         };
         QTRY_COMPARE_WITH_TIMEOUT(recorded(), address + u'\n', 20000);
-        QCOMPARE(messages.count(), 0);
+        QCOMPARE(boxes->count(), 0);
     }
 
     void failedLaunchShowsTheAddress()
