@@ -3,7 +3,7 @@
 # other, in one Wine prefix. Tests that start the program start its .exe from the same folder.
 #
 # Usage: tests/wine/qtests.sh <build folder>
-#   The folder is a cross build with Qt for Windows and the tests on (tests/tst_*.exe next to
+#   The folder is a cross build with Qt for Windows and the tests on (tst_*.exe next to
 #   tolvy-sarnavel.exe); the Qt it was configured with gives the DLLs and plug-ins.
 #   WINEPREFIX: a prefix to run in, already set up (shared with the caller's other Wine runs),
 #     with the caller's DISPLAY and TMPDIR (where its Wine server listens); without it, a fresh prefix and a private virtual display with a
@@ -38,11 +38,14 @@ wineServer=$(command -v wineserver || true)
 [[ -n $wineLoader && -n $wineServer ]] || { echo "Wine's 64-bit loader or server is missing." >&2; exit 1; }
 
 program="$build/tolvy-sarnavel.exe"
-mapfile -t tests < <(find "$build/tests" -maxdepth 1 -name 'tst_*.exe' -printf '%f\n' | sed 's/\.exe$//' | sort)
+# Qt's project setup puts a Windows build's executables together at the top of the folder.
+testDir="$build"
+[[ -n $(find "$testDir" -maxdepth 1 -name 'tst_*.exe' -print -quit) ]] || testDir="$build/tests"
+mapfile -t tests < <(find "$testDir" -maxdepth 1 -name 'tst_*.exe' -printf '%f\n' 2>/dev/null | sed 's/\.exe$//' | sort)
 if [[ -n ${TOLVY_WINE_TESTS:-} ]]; then
     read -r -a tests <<<"$TOLVY_WINE_TESTS"
 fi
-((${#tests[@]} > 0)) || { echo "No tests/tst_*.exe in $build: configure it with the tests on." >&2; exit 1; }
+((${#tests[@]} > 0)) || { echo "No tst_*.exe in $build: configure it with the tests on." >&2; exit 1; }
 [[ -f $program ]] || { echo "No $program: build the program too." >&2; exit 1; }
 
 # The Qt the folder was configured with, and the compiler's runtime.
@@ -132,20 +135,21 @@ passedPrograms=0
 failedPrograms=0
 printf '%-22s %-7s %s\n' "Program" "Result" "Functions and rows"
 for test in "${tests[@]}"; do
-    exe="$build/tests/$test.exe"
+    exe="$testDir/$test.exe"
     log="$logs/$test.txt"
     testStart=$SECONDS
     status=0
     # Run from the tests' folder, as ctest does; waited for in the background so that an
-    # interrupt reaches the clean-up at once.
+    # interrupt reaches the clean-up at once. What a test writes to its console does not come
+    # through Wine to a file reliably: the results go to a file of their own.
     (
-        cd "$build/tests"
+        cd "$testDir"
         "${wine_env[@]}" WINEPATH="$winePath" QT_PLUGIN_PATH="$(windowsPath "$qtPrefix/plugins")" \
             QT_QPA_PLATFORM=offscreen QT_QPA_FONTDIR="$fontDir" TOLVY_EXECUTABLE="$(windowsPath "$program")" \
-            timeout "$timeoutSeconds" "$wineLoader" "$exe" >"$log" 2>&1
+            timeout "$timeoutSeconds" "$wineLoader" "$exe" -o "$(windowsPath "$log"),txt" >"$log.console" 2>&1
     ) &
     wait $! || status=$?
-    totals=$(tr -d '\r' <"$log" | grep -a '^Totals:' | tail -n 1 | sed -e 's/^Totals: //' -e 's/, [0-9]* blacklisted//' -e 's/, [0-9]*ms$//')
+    totals=$(tr -d '\r' <"$log" | grep -a '^Totals:' | tail -n 1 | sed -e 's/^Totals: //' -e 's/, [0-9]* blacklisted//' -e 's/, [0-9]*ms$//' || true)
     if ((status == 0)) && [[ -n $totals ]]; then
         result=ok
         passedPrograms=$((passedPrograms + 1))
