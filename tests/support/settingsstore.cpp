@@ -98,10 +98,13 @@ QList<int> codePageCodes(const QString& text)
 QString fromCodePage(const QList<int>& codes)
 {
 #ifdef Q_OS_WIN
-    QByteArray bytes;
+    // One byte at a time: the converter ends the text at a zero byte.
+    QString text;
     for (int code : codes)
-        bytes += static_cast<char>(code);
-    return QStringDecoder(QStringConverter::System).decode(bytes);
+        text += code == 0
+                    ? QString(QChar(u'\0'))
+                    : QStringDecoder(QStringConverter::System).decode(QByteArray(1, static_cast<char>(code)));
+    return text;
 #else
     return fromCodes(codes);
 #endif
