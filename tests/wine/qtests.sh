@@ -21,7 +21,7 @@ source "$root/scripts/lib.sh"
 # shellcheck source=scripts/xvfb.sh
 source "$root/scripts/xvfb.sh"
 
-QTESTS_PACKAGES=(wine wine64 xvfb xauth openbox g++-mingw-w64-x86-64-posix fonts-dejavu-core)
+QTESTS_PACKAGES=(wine wine64 xvfb xauth openbox g++-mingw-w64-x86-64-posix)
 
 (($# == 1)) || { sed -n '2,/^set -e/p' "$0" | sed '$d' | sed 's/^# \{0,1\}//' >&2; exit 2; }
 build=$(realpath "$1")
@@ -65,10 +65,6 @@ winePath="$(windowsPath "$qtPrefix/bin")"
 for dir in $(printf '%s\n' "${runtimeDirs[@]}" | sort -u); do
     winePath+=";$(windowsPath "$dir")"
 done
-
-# The offscreen platform on Windows reads its fonts from one folder, none by default: the same
-# faces the Linux runs see (the windowed platform asks Wine, which finds them itself).
-fontDir="$(windowsPath /usr/share/fonts/truetype/dejavu)"
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/tolvy-qtests.XXXXXX")
 mkdir -p "$work/bin" "$work/home" "$work/runtime" "$work/tmp"
@@ -145,7 +141,7 @@ for test in "${tests[@]}"; do
     (
         cd "$testDir"
         "${wine_env[@]}" WINEPATH="$winePath" QT_PLUGIN_PATH="$(windowsPath "$qtPrefix/plugins")" \
-            QT_QPA_PLATFORM=offscreen QT_QPA_FONTDIR="$fontDir" TOLVY_EXECUTABLE="$(windowsPath "$program")" \
+            QT_QPA_PLATFORM=offscreen TOLVY_EXECUTABLE="$(windowsPath "$program")" \
             timeout "$timeoutSeconds" "$wineLoader" "$exe" -o "$(windowsPath "$log"),txt" >"$log.console" 2>&1
     ) &
     wait $! || status=$?
