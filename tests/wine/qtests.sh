@@ -21,7 +21,7 @@ source "$root/scripts/lib.sh"
 # shellcheck source=scripts/xvfb.sh
 source "$root/scripts/xvfb.sh"
 
-QTESTS_PACKAGES=(wine wine64 xvfb xauth openbox g++-mingw-w64-x86-64-posix)
+QTESTS_PACKAGES=(wine wine64 xvfb xauth openbox g++-mingw-w64-x86-64-posix fonts-dejavu-core)
 
 (($# == 1)) || { sed -n '2,/^set -e/p' "$0" | sed '$d' | sed 's/^# \{0,1\}//' >&2; exit 2; }
 build=$(realpath "$1")
@@ -78,10 +78,12 @@ if [[ -z ${WINEPREFIX:-} ]]; then
 fi
 windowManager=
 
+qtConf=
 cleanup()
 {
     local status=$?
     set +e
+    [[ -z $qtConf ]] || rm -f "$qtConf"
     if $ownPrefix && [[ -d $WINEPREFIX ]]; then
         "$wineServer" -k 2>/dev/null
         timeout 10 "$wineServer" -w 2>/dev/null
@@ -123,6 +125,15 @@ if $ownPrefix; then
     fi
     prefixSeconds=$((SECONDS - prefixStart))
 fi
+
+# The offscreen platform on Windows takes its fonts only from the fonts folder beside Qt's
+# libraries, which a Qt for Windows does not ship: a qt.conf beside the tests points the library
+# folder at one whose fonts are the faces the Linux runs have. Gone again afterwards.
+qtConf="$testDir/qt.conf"
+[[ ! -e $qtConf ]] || { echo "$qtConf is in the way." >&2; exit 1; }
+mkdir -p "$work/qtlib"
+ln -s /usr/share/fonts/truetype/dejavu "$work/qtlib/fonts"
+printf '[Paths]\nPrefix=%s\nLibraries=%s\n' "Z:$qtPrefix" "Z:$work/qtlib" >"$qtConf"
 
 logs="$build/wine-tests"
 rm -rf "$logs"
