@@ -148,11 +148,12 @@ for test in "${tests[@]}"; do
     status=0
     # Run from the tests' folder, as ctest does; waited for in the background so that an
     # interrupt reaches the clean-up at once. What a test writes to its console does not come
-    # through Wine to a file reliably: the results go to a file of their own.
+    # through Wine to a file reliably: the results go to a file of their own. A test function
+    # that hangs fails after a minute rather than QtTest's five.
     (
         cd "$testDir"
         "${wine_env[@]}" WINEPATH="$winePath" QT_PLUGIN_PATH="$(windowsPath "$qtPrefix/plugins")" \
-            QT_QPA_PLATFORM=offscreen TOLVY_EXECUTABLE="$(windowsPath "$program")" \
+            QTEST_FUNCTION_TIMEOUT=60000 QT_QPA_PLATFORM=offscreen TOLVY_EXECUTABLE="$(windowsPath "$program")" \
             timeout "$timeoutSeconds" "$wineLoader" "$exe" -o "$(windowsPath "$log"),txt" >"$log.console" 2>&1
     ) &
     wait $! || status=$?
