@@ -1,0 +1,242 @@
+#!/usr/bin/env bash
+# Builds the Windows program on Linux: Qt for Windows from Debian's source (once, then from the
+# user's cache), the program cross-compiled into build-windows/, the folder of everything it loads
+# at run time (build-windows/deploy/), its installer and a portable zip of that folder.
+#
+#   scripts/windows.sh [--check] [--screenshots]
+#
+# --check also runs the Windows checks under Wine, on a private display with a window manager and
+# in one fresh Wine prefix: the QtTest programs (tests/wine/qtests.sh) and a whole session of the
+# installed program (tests/wine/session.sh), which installs, drives and uninstalls it.
+# --screenshots takes that session's pictures of the four windows into docs/screenshots/windows/
+# (implies --check). Exits non-zero when any step fails.
+set -euo pipefail
+# shellcheck source=scripts/lib.sh
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+# shellcheck source=scripts/windows/qt.sh
+source "$TOLVY_ROOT/scripts/windows/qt.sh"
+
+check=false
+screenshots=false
+while (($# > 0)); do
+    case $1 in
+    --check) check=true ;;
+    --screenshots) check=true screenshots=true ;;
+    *)
+        echo "usage: $0 [--check] [--screenshots]" >&2
+        exit 2
+        ;;
+    esac
+    shift
+done
+
+build="$TOLVY_ROOT/build-windows"
+deploy="$build/deploy"
+triple=x86_64-w64-mingw32
+started=$SECONDS
+
+WINDOWS_PACKAGES=(nsis zip)
+WINDOWS_CHECK_PACKAGES=(wine wine64 xvfb xauth openbox xdotool x11-utils x11-xserver-utils xclip imagemagick python3)
+
+tolvy_say "Packages"
+packages=("${TOLVY_QT_WINDOWS_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}")
+! $check || packages+=("${WINDOWS_CHECK_PACKAGES[@]}")
+tolvy_install_packages "${packages[@]}"
+
+tolvy_say "Qt for Windows"
+tolvy_qt_windows
+
+tolvy_say "Cross-compile ($build)"
+buildStart=$SECONDS
+if [[ ! -f $build/CMakeCache.txt ]]; then
+    # The toolchain is named again so that the cache's Qt works wherever this clone lies.
+    "$TOLVY_QT_WINDOWS/bin/qt-cmake" -S "$TOLVY_ROOT" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+        -DQT_CHAINLOAD_TOOLCHAIN_FILE="$TOLVY_ROOT/scripts/windows/mingw.cmake" \
+        -DTOLVY_BUILD_TESTS=ON -DTOLVY_BUILD_BENCH=OFF
+fi
+tolvy_compile "$build"
+echo "Built in $((SECONDS - buildStart)) s."
+
+# --- deploy ---------------------------------------------------------------------------------
+
+tolvy_say "Deploy ($deploy)"
+# The plug-ins Qt loads by name rather than by import: the platform, the style Qt chooses on
+# Windows, and the JPEG reader for the pictures (without it every picture is a white box).
+plugins=(platforms/qwindows.dll styles/qwindowsvistastyle.dll imageformats/qjpeg.dll)
+# Where a DLL that is not Windows' own comes from: Qt, then the compiler's posix runtime.
+runtimeFolders=("$TOLVY_QT_WINDOWS/bin")
+for library in libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll; do
+    runtimeFolders+=("$(dirname "$(realpath "$("$triple-g++-posix" -print-file-name="$library")")")")
+done
+# Windows' own DLLs, as Wine provides them: imported, never shipped.
+wineSystem=/usr/lib/x86_64-linux-gnu/wine/x86_64-windows
+
+imports() { "$triple-objdump" -p "$1" | sed -n 's/^[[:space:]]*DLL Name: //p' | tr -d '\r'; }
+
+# find_runtime <name>: the file of a DLL we ship, matched without regard to case as Windows does.
+find_runtime()
+{
+    local folder found
+    for folder in "${runtimeFolders[@]}"; do
+        found=$(find "$folder" -maxdepth 1 -iname "$1" -print -quit)
+        [[ -z $found ]] || { printf '%s\n' "$found"; return 0; }
+    done
+    return 1
+}
+
+rm -rf "$deploy"
+mkdir -p "$deploy"
+cp "$build/tolvy-sarnavel.exe" "$deploy/"
+for plugin in "${plugins[@]}"; do
+    mkdir -p "$deploy/$(dirname "$plugin")"
+    cp "$TOLVY_QT_WINDOWS/plugins/$plugin" "$deploy/$plugin"
+done
+# Everything the executable and the plug-ins import, and what that imports in turn.
+declare -A shipped=()
+queue=("$deploy/tolvy-sarnavel.exe")
+for plugin in "${plugins[@]}"; do queue+=("$deploy/$plugin"); done
+while ((${#queue[@]} > 0)); do
+    file=${queue[0]}
+    queue=("${queue[@]:1}")
+    while read -r name; do
+        key=${name,,}
+        [[ -z ${shipped[$key]:-} ]] || continue
+        if source=$(find_runtime "$name"); then
+            shipped[$key]=$name
+            cp "$source" "$deploy/$(basename "$source")"
+            queue+=("$deploy/$(basename "$source")")
+        elif [[ -n $(find "$wineSystem" -maxdepth 1 -iname "$name" -print -quit) || ${key} == api-ms-win-* ]]; then
+            shipped[$key]=system
+        else
+            echo "$(basename "$file") imports $name, which is neither ours nor Windows' own." >&2
+            exit 1
+        fi
+    done < <(imports "$file")
+done
+find "$deploy" -name '*.dll' -exec "$triple-strip" --strip-unneeded {} +
+"$triple-strip" --strip-all "$deploy/tolvy-sarnavel.exe"
+(cd "$deploy" && find . -type f | sed 's#^\./##' | LC_ALL=C sort | while read -r file; do
+    printf '  %-40s %6d KiB\n' "$file" $(($(stat -c %s "$file") / 1024))
+done)
+echo "Deploy folder: $(du -sk "$deploy" | cut -f1) KiB in $(find "$deploy" -type f | wc -l) files."
+
+# --- installer and zip ----------------------------------------------------------------------
+
+cache_value() { sed -n "s/^$1:[A-Z]*=//p" "$build/CMakeCache.txt" | head -n1; }
+version=$(cache_value CMAKE_PROJECT_VERSION)
+productHost=$(cache_value TOLVY_PRODUCT_HOST)
+setup="$build/tolvy-sarnavel-$version-setup.exe"
+zipFile="$build/tolvy-sarnavel-$version-windows.zip"
+
+tolvy_say "Installer ($setup)"
+# The file lists of the installer and the uninstaller, from the deploy folder.
+files="$build/installer-files.nsh"
+{
+    echo '!macro TOLVY_INSTALL_FILES'
+    (cd "$deploy" && find . -type d | sed 's#^\./\?##' | LC_ALL=C sort) | while read -r folder; do
+        winFolder=${folder//\//\\}
+        echo "    SetOutPath \"\$INSTDIR${winFolder:+\\$winFolder}\""
+        find "$deploy/$folder" -mindepth 1 -maxdepth 1 -type f | LC_ALL=C sort | while read -r file; do
+            echo "    File \"$file\""
+        done
+    done
+    echo '!macroend'
+    echo '!macro TOLVY_REMOVE_FILES'
+    (cd "$deploy" && find . -type f | sed 's#^\./##' | LC_ALL=C sort) | while read -r file; do
+        echo "    Delete \"\$INSTDIR\\${file//\//\\}\""
+    done
+    (cd "$deploy" && find . -mindepth 1 -type d | sed 's#^\./##' | LC_ALL=C sort -r) | while read -r folder; do
+        echo "    RMDir \"\$INSTDIR\\${folder//\//\\}\""
+    done
+    echo '!macroend'
+} >"$files"
+rm -f "$setup"
+makensis -V2 -NOCD -DVERSION="$version" -DPRODUCT_HOST="$productHost" -DFILES="$files" \
+    -DICON="$TOLVY_ROOT/assets/tolvy-sarnavel.ico" -DOUTFILE="$setup" \
+    "$TOLVY_ROOT/packaging/windows/tolvy-sarnavel.nsi"
+chmod 755 "$setup"
+echo "Installer: $(($(stat -c %s "$setup") / 1024)) KiB."
+
+tolvy_say "Portable zip ($zipFile)"
+rm -f "$zipFile"
+# One folder inside, so that unpacking does not scatter the files.
+zipRoot="$build/zip/tolvy-sarnavel-$version"
+rm -rf "$build/zip"
+mkdir -p "$(dirname "$zipRoot")"
+cp -r "$deploy" "$zipRoot"
+(cd "$build/zip" && zip -q -r -X -9 "$zipFile" "tolvy-sarnavel-$version")
+rm -rf "$build/zip"
+echo "Zip: $(($(stat -c %s "$zipFile") / 1024)) KiB."
+
+if ! $check; then
+    echo "Done in $((SECONDS - started)) s."
+    exit 0
+fi
+
+# --- checks under Wine ----------------------------------------------------------------------
+
+# The addresses the checks expect use the hosts this build was configured with.
+for name in TOLVY_FORUM_HOST TOLVY_HELP_HOST TOLVY_PRODUCT_HOST; do
+    export "$name=$(cache_value "$name")"
+done
+
+# One display with a window manager and one fresh Wine prefix for all of them: making a prefix
+# takes about 20 s.
+# shellcheck source=scripts/xvfb.sh
+source "$TOLVY_ROOT/scripts/xvfb.sh"
+# shellcheck source=scripts/windows/wine.sh
+source "$TOLVY_ROOT/scripts/windows/wine.sh"
+wineWork=$(mktemp -d "${TMPDIR:-/tmp}/tolvy-windows.XXXXXX")
+windowManager=""
+stop_wine()
+{
+    tolvy_wine_stop
+    [[ -z $windowManager ]] || { kill "$windowManager" 2>/dev/null; wait "$windowManager" 2>/dev/null; }
+    tolvy_stop_xvfb
+    rm -rf "$wineWork"
+}
+trap 'stop_wine' EXIT
+trap 'exit 130' INT TERM
+tolvy_say "Display and Wine prefix"
+tolvy_start_xvfb "$wineWork"
+mkdir -p "$wineWork/wm-home"
+env HOME="$wineWork/wm-home" XDG_CONFIG_HOME="$wineWork/wm-home/.config" openbox --sm-disable \
+    >"$wineWork/openbox.log" 2>&1 &
+windowManager=$!
+for _ in {1..100}; do
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+    sleep 0.1
+done
+prefixStart=$SECONDS
+tolvy_wine_prefix "$wineWork"
+echo "Fresh prefix in $((SECONDS - prefixStart)) s."
+
+failed=()
+report=()
+check_step()
+{
+    local name=$1 start=$SECONDS status=0
+    shift
+    tolvy_say "$name"
+    "$@" || status=$?
+    local outcome=ok
+    ((status == 0)) || { outcome="FAILED ($status)"; failed+=("$name"); }
+    report+=("$(printf '%-34s %-12s %5ds' "$name" "$outcome" $((SECONDS - start)))")
+}
+
+if [[ -f $TOLVY_ROOT/tests/wine/qtests.sh ]]; then
+    # Its Wine server listens under the prefix's TMPDIR.
+    check_step "QtTest programs under Wine" env TMPDIR="$TOLVY_WINE_WORK/wine-tmp" \
+        bash "$TOLVY_ROOT/tests/wine/qtests.sh" "$build"
+fi
+shots=()
+! $screenshots || shots=(--shots "$TOLVY_ROOT/docs/screenshots/windows")
+check_step "Installed program under Wine" bash "$TOLVY_ROOT/tests/wine/session.sh" "${shots[@]}" "$setup" "$deploy"
+
+tolvy_say "Windows checks"
+printf '%s\n' "${report[@]}"
+echo "Total: $((SECONDS - started)) s."
+if ((${#failed[@]} > 0)); then
+    echo "FAILED: ${failed[*]}" >&2
+    exit 1
+fi

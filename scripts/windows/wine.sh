@@ -1,0 +1,78 @@
+# shellcheck shell=bash
+# Wine for the Windows checks: a fresh prefix in a work folder, private home and temporary folders,
+# and the stand-in opener at the end of Wine's way to the browser. Sourced after scripts/lib.sh.
+#
+#   tolvy_wine_find            sets TOLVY_WINE_LOADER and TOLVY_WINE_SERVER, or fails saying why
+#   tolvy_wine_prefix <work>   a fresh prefix in <work>/prefix, exported as WINEPREFIX (slow: ~20 s)
+#   tolvy_wine <args...>       runs Wine in that prefix; the exit code is the program's
+#   tolvy_wine_stop            ends every process of the prefix and waits for them
+#
+# The addresses Wine hands to the opener are appended to $TOLVY_WINE_BROWSER_LOG.
+
+tolvy_wine_find()
+{
+    # Debian keeps the 64-bit loader out of PATH.
+    TOLVY_WINE_LOADER=$(command -v wine64 || true)
+    [[ -n $TOLVY_WINE_LOADER || ! -x /usr/lib/wine/wine64 ]] || TOLVY_WINE_LOADER=/usr/lib/wine/wine64
+    TOLVY_WINE_SERVER=$(command -v wineserver || true)
+    [[ -n $TOLVY_WINE_SERVER || ! -x /usr/lib/wine/wineserver ]] || TOLVY_WINE_SERVER=/usr/lib/wine/wineserver
+    if [[ -z $TOLVY_WINE_LOADER || -z $TOLVY_WINE_SERVER ]]; then
+        echo "Wine's 64-bit loader or its server is missing (packages: wine wine64)." >&2
+        return 1
+    fi
+    export TOLVY_WINE_LOADER TOLVY_WINE_SERVER
+}
+
+tolvy_wine_prefix()
+{
+    local work=$1
+    tolvy_wine_find || return 1
+    TOLVY_WINE_WORK=$work
+    mkdir -p "$work/wine-home" "$work/wine-runtime" "$work/wine-tmp" "$work/wine-bin"
+    chmod 700 "$work/wine-runtime"
+    cp "$TOLVY_ROOT/tests/wine/xdg-open" "$work/wine-bin/xdg-open"
+    chmod +x "$work/wine-bin/xdg-open"
+    export TOLVY_WINE_WORK WINEPREFIX="$work/prefix"
+    export TOLVY_WINE_BROWSER_LOG=${TOLVY_WINE_BROWSER_LOG:-$work/browser.log}
+    : >>"$TOLVY_WINE_BROWSER_LOG"
+    if ! tolvy_wine wineboot.exe --init >"$work/prefix.log" 2>&1; then
+        echo "Wine could not set up a prefix:" >&2
+        tail -n 20 "$work/prefix.log" >&2
+        return 1
+    fi
+}
+
+# A private home, so that the prefix adds nothing to the user's menus or file types; no Mono or
+# Gecko prompt, no menu entries, and a crash ends the process instead of waiting in a debugger.
+# The locale fixes the ANSI code page at 1252. Waited for in the background, so that an interrupt
+# reaches the caller's clean-up at once.
+tolvy_wine()
+{
+    local work=${TOLVY_WINE_WORK:?tolvy_wine_prefix first}
+    # Wine's server keeps its socket in a folder of its own under TMPDIR: this one goes with the rest.
+    env HOME="$work/wine-home" XDG_CONFIG_HOME="$work/wine-home/.config" \
+        XDG_DATA_HOME="$work/wine-home/.local/share" XDG_CACHE_HOME="$work/wine-home/.cache" \
+        XDG_RUNTIME_DIR="$work/wine-runtime" TMPDIR="$work/wine-tmp" PATH="$work/wine-bin:$PATH" \
+        LANG=en_US.UTF-8 LC_ALL=en_US.UTF-8 WINEDEBUG=-all WINEARCH=win64 \
+        WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe,winedbg.exe=d" \
+        "$TOLVY_WINE_LOADER" "$@" &
+    wait $!
+}
+
+# tolvy_wineserver <seconds> <options...>: the prefix's server, found through the same TMPDIR.
+tolvy_wineserver()
+{
+    local seconds=$1
+    shift
+    TMPDIR="$TOLVY_WINE_WORK/wine-tmp" timeout "$seconds" "$TOLVY_WINE_SERVER" "$@" 2>/dev/null || true
+}
+
+tolvy_wine_stop()
+{
+    [[ -n ${TOLVY_WINE_WORK:-} && -d ${WINEPREFIX:-} ]] || return 0
+    tolvy_wineserver 10 -k
+    tolvy_wineserver 10 -w
+}
+
+# tolvy_windows_path <unix path>: the path as Wine's programs see it, on drive Z:.
+tolvy_windows_path() { local path; path=$(realpath "$1") && printf 'Z:%s\n' "${path//\//\\}"; }
