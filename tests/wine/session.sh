@@ -1,0 +1,333 @@
+#!/usr/bin/env bash
+# The installed Windows program under Wine, used as a user uses it: on a private X server with a
+# window manager (openbox) and a fresh Wine prefix, the installer runs silently, the program
+# starts from its Start-menu shortcut and is driven through the X server with xdotool (first
+# start, the name, a reading of three counts, About, Exit to the refer-a-friend window, a
+# referral, Exit), a second launch is refused while the first runs, every address opened is
+# checked byte for byte, the settings are read back from the registry with Wine's `reg`, and the
+# silent uninstall leaves nothing behind but those settings.
+#
+# Usage: tests/wine/session.sh [--shots FOLDER] <setup.exe> <deploy folder>
+# --shots keeps pictures of the four windows there. With TOLVY_WINE_WORK and WINEPREFIX set by
+# scripts/windows/wine.sh and DISPLAY managed by a window manager, the run shares that display
+# and prefix with the caller's other Wine runs, and leaves both to the caller. The build's hosts come from TOLVY_FORUM_HOST,
+# TOLVY_HELP_HOST and TOLVY_PRODUCT_HOST (scripts/windows.sh reads them from the build's CMake
+# cache). TOLVY_E2E_KEEP=1 keeps the work folder; a failed run always keeps it.
+set -euo pipefail
+shots=""
+if [[ ${1:-} == --shots ]]; then
+    shots=$2
+    shift 2
+fi
+setup=${1:?usage: $(basename "$0") [--shots FOLDER] <setup.exe> <deploy folder>}
+deploy=$(realpath "${2:?usage: $(basename "$0") [--shots FOLDER] <setup.exe> <deploy folder>}")
+wineHere="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+TOLVY_ROOT="$(cd "$wineHere/../.." && pwd)"
+# shellcheck source=tests/e2e/lib.sh
+source "$wineHere/../e2e/lib.sh" "$setup"
+# shellcheck source=scripts/windows/wine.sh
+source "$TOLVY_ROOT/scripts/windows/wine.sh"
+command -v openbox >/dev/null || { echo "The session needs a window manager (package: openbox)." >&2; exit 2; }
+
+shared=false
+[[ -n ${TOLVY_WINE_WORK:-} && -d ${WINEPREFIX:-} && -n ${DISPLAY:-} ]] && shared=true
+windowManager=""
+session_cleanup()
+{
+    local status=$?
+    set +e
+    $shared || tolvy_wine_stop
+    if [[ -n $windowManager ]]; then
+        kill -TERM "$windowManager" 2>/dev/null
+        wait "$windowManager" 2>/dev/null
+    fi
+    (exit "$status")
+    cleanup
+}
+trap session_cleanup EXIT
+
+installDir='C:\Program Files\Tolvy Sarnavel'
+unixInstallDir() { printf '%s\n' "$WINEPREFIX/drive_c/Program Files/Tolvy Sarnavel"; }
+shortcut='C:\ProgramData\Microsoft\Windows\Start Menu\Programs\Tolvy Sarnavel.lnk'
+uninstallKey='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\tolvy-sarnavel'
+settingsKey='HKCU\Software\Veldrane\tolvy-sarnavel'
+
+# Wine's windows belong to Wine's processes rather than to the ones started here: on the private
+# display every window is the program's, so they are found by title alone.
+wfind()
+{
+    local id
+    found=""
+    for id in $(xdotool search --all --onlyvisible --name "$1" 2>/dev/null); do
+        if [[ -n ${2:-} ]]; then
+            geometry "$id" || continue
+            [[ $gw == "$2" ]] || continue
+        fi
+        found=$id
+        return 0
+    done
+    return 1
+}
+wnone() { ! wfind "$@"; }
+wwait() { poll 20 wfind "$1" "$2" || fail "no window: $3"; }
+wgone() { poll 10 wnone "$1" "$2" || fail "still visible: $3"; }
+
+# A popup on the screen: the program's menus are the only windows that bypass the window manager.
+popup_open()
+{
+    local id
+    for id in $(xdotool search --onlyvisible --class '^tolvy-sarnavel' 2>/dev/null); do
+        xwininfo -id "$id" 2>/dev/null | grep -q 'Override Redirect State: yes' && return 0
+    done
+    return 1
+}
+
+# wmenu <key of the menu> <key of the item>
+wmenu()
+{
+    xdotool key "alt+$1"
+    poll 5 popup_open || fail "Alt+${1^^} opened no menu"
+    xdotool key "$2"
+    poll 5 eval '! popup_open' || fail "the menu stayed open after '$2'"
+}
+
+# wfocus <window> <what>: the window manager has given the window the keyboard focus.
+wfocus() { poll 10 focused "$1" || fail "window $1 ($2) did not get the keyboard focus"; }
+
+window_shot()
+{
+    [[ -n $shots ]] || return 0
+    mkdir -p "$shots"
+    xdotool mousemove 0 0
+    sleep 0.5
+    import -window "$1" "$work/raw.png"
+    # No time stamps: the same picture gives the same file.
+    convert "$work/raw.png" -strip -define png:exclude-chunks=date,time "$shots/$2.png"
+    echo "    $shots/$2.png: $(identify -format '%wx%h' "$shots/$2.png")"
+}
+
+# reg_value <key> <value name>: the value as `reg query` prints it; fails when there is none.
+reg_value()
+{
+    tolvy_wine reg query "$1" /v "$2" >"$work/reg.out" 2>/dev/null || return 1
+    tr -d '\r' <"$work/reg.out" | sed -n "s/^ *$2 *REG_[A-Z_]* *//p" | head -n1
+}
+
+echo "Session of the installed program under Wine: $setup"
+export TOLVY_WINE_BROWSER_LOG=$browserLog
+wm_ready() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
+if $shared; then
+    step "the caller's display and Wine prefix"
+    wm_ready || fail "no window manager on $DISPLAY"
+    xdotool mousemove 0 0
+else
+    step "start a private X server with a window manager"
+    start_x_server 1280x1024
+    env HOME="$work/home" XDG_CONFIG_HOME="$work/config" openbox --sm-disable >"$work/openbox.log" 2>&1 &
+    windowManager=$!
+    poll 10 wm_ready || fail "openbox did not start: $(cat "$work/openbox.log")"
+
+    step "a fresh Wine prefix"
+    prefixStart=$SECONDS
+    tolvy_wine_prefix "$work" || fail "no Wine prefix"
+    echo "    in $((SECONDS - prefixStart)) s"
+fi
+
+step "install silently: the deploy folder under Program Files, the shortcut, the uninstaller"
+tolvy_wine "$(tolvy_windows_path "$setup")" /S >"$work/program-setup.log" 2>&1 || fail "the installer ended with $?"
+installed=$(unixInstallDir)
+[[ -d $installed ]] || fail "nothing under $installDir"
+diff -r "$deploy" "$installed" -x uninstall.exe >"$work/install.diff" ||
+    fail "the installed files differ from the deploy folder: $(head -n 5 "$work/install.diff")"
+[[ -f $installed/uninstall.exe ]] || fail "no uninstaller"
+[[ -f $WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start\ Menu/Programs/Tolvy\ Sarnavel.lnk ]] ||
+    fail "no Start-menu shortcut"
+# The version Explorer shows, from the executable's version resource.
+python3 - "$installed/tolvy-sarnavel.exe" <<'PY' || fail "the executable carries no version 1.0"
+import re, sys
+data = open(sys.argv[1], "rb").read()
+# The key, its closing zero and, aligned to four bytes, the value.
+utf16 = lambda text: re.escape(text.encode("utf-16-le"))
+sys.exit(0 if re.search(utf16("ProductVersion\0") + b"(?:\0\0)?" + utf16("1.0\0"), data) else 1)
+PY
+
+step "Add/Remove Programs knows it: name, version, publisher, icon, size, silent uninstall"
+declare -A wanted=(
+    [DisplayName]="Tolvy Sarnavel"
+    [DisplayVersion]="1.0"
+    [Publisher]="Veldrane Softwares"
+    [DisplayIcon]="$installDir\\tolvy-sarnavel.exe,0"
+    [UninstallString]="\"$installDir\\uninstall.exe\""
+    [QuietUninstallString]="\"$installDir\\uninstall.exe\" /S"
+    [InstallLocation]="$installDir"
+)
+for name in "${!wanted[@]}"; do
+    value=$(reg_value "$uninstallKey" "$name") || fail "no $name under $uninstallKey"
+    [[ $value == "${wanted[$name]}" ]] || fail "$name is '$value' instead of '${wanted[$name]}'"
+done
+size=$(reg_value "$uninstallKey" EstimatedSize) || fail "no EstimatedSize"
+deployKiB=$(du -sk --apparent-size "$deploy" | cut -f1)
+((size > deployKiB / 2 && size < deployKiB * 2)) || fail "EstimatedSize $size KiB for a program of $deployKiB KiB"
+echo "    size $((size)) KiB"
+
+step "start from the Start-menu shortcut: the name-entry window comes up, no message box"
+# The shell starts the program and returns: the program's process is the one that owns the window.
+tolvy_wine start "$shortcut" >"$work/program-first.log" 2>&1 || fail "the shortcut did not start the program"
+wwait "$title" "$mainWidth" "name-entry window"
+main=$found
+first=$(xprop -id "$main" _NET_WM_PID | sed -n 's/.* = //p')
+[[ -n $first ]] || fail "the name-entry window names no process"
+wfocus "$main" "name-entry window"
+sleep 1
+! wfind '^Tolvy Sarnavel$' || fail "a message box came up on the first start"
+
+step "a second launch says \"Application is already running\" and ends with code 0"
+tolvy_wine "$installDir\\tolvy-sarnavel.exe" >"$work/program-second.log" 2>&1 &
+second=$!
+launched+=("$second")
+wwait '^Tolvy Sarnavel$' "" "the second launch's message box"
+box=$found
+wfocus "$box" "the second launch's message box"
+xdotool key Return
+wait_exit "$second" "the second launch"
+((code == 0)) || fail "the second launch ended with code $code"
+running "$first" || fail "the first instance ended"
+wfind "$title" "$mainWidth" || fail "the first instance's window is gone"
+
+step "type the name"
+xdotool windowactivate --sync "$main" 2>/dev/null || true
+wfocus "$main" "name-entry window"
+xdotool type --delay 60 asha
+window_shot "$main" main
+
+step "Donate on the menu bar opens the donation page"
+xdotool key alt+d
+expect_opened "http://$helpHost/donate.html"
+
+step "Help > About Software opens the About window"
+wfocus "$main" "name-entry window"
+wmenu h a
+wwait "$title" "$aboutWidth" "About window"
+about=$found
+wfocus "$about" "About window"
+window_shot "$about" about
+xdotool key Escape
+wgone "$title" "$aboutWidth" "About window"
+
+step "File > Get My Sarnavel Reading opens the reading window"
+wfocus "$main" "name-entry window"
+wmenu f s
+wwait "$title" "$readingWidth" "reading window"
+reading=$found
+wfocus "$reading" "reading window"
+wnone "$title" "$mainWidth" || fail "the name-entry window stayed visible"
+poll 5 bead_signatures "$reading" || fail "cannot read the reading window's picture"
+questionMark=${beads[0]}
+[[ ${beads[1]} == "$questionMark" && ${beads[2]} == "$questionMark" ]] ||
+    fail "the three bead boxes do not start with the same picture"
+
+step "count the beads three times: each count shows its beads (the JPEG plug-in is there)"
+xdotool key Tab Tab
+for count in 1 2 3; do
+    xdotool key space
+    poll 5 beads_are "$reading" "$count" || fail "count $count did not show its beads"
+done
+window_shot "$reading" reading
+
+step "File > Exit shows the refer-a-friend window"
+wmenu f x
+wgone "$title" "$readingWidth" "reading window"
+wwait "$title" "$referralWidth" "refer-a-friend window"
+referral=$found
+wfocus "$referral" "refer-a-friend window"
+running "$first" || fail "the program ended instead of showing the refer-a-friend window"
+window_shot "$referral" refer-a-friend
+
+step "the forum check box opens the forum (Tab, Space)"
+xdotool key Tab space
+# Wine's browser launcher gives a bare host the "/" of its empty path: the same page.
+expect_opened "http://$forumHost/"
+
+step "fill in the referral form and press Refer A Friend Now (Alt+N)"
+yourName='  Asha & Jo  '
+yourEmail='asha+jo@mail.example'
+friendEmail='ana.bjork@mail.example'
+friendName='Ana B. & Co'
+xdotool key Tab # txtName: its placeholder clears
+xdotool type --delay 40 "$yourName"
+xdotool key Tab Tab # the submit button, then txtEmail
+xdotool type --delay 40 "$yourEmail"
+xdotool key Tab # txtFriendEmail
+xdotool type --delay 40 "$friendEmail"
+xdotool key Tab # txtFriendName
+xdotool type --delay 40 "$friendName"
+xdotool key alt+n
+referralAddress=$(python3 - "$forumHost" "$productHost" "Asha & Jo" "$yourEmail" $'Your Message\r\n' \
+    "$friendName" "$friendEmail" <<'PY'
+import sys
+from urllib.parse import quote
+SAFE = "!$'()*,;:@/?"
+forum, product, *values = sys.argv[1:]
+# Typed values: only what would change the address, or may not stand in it, is encoded.
+query = "&".join(f"taf{i}={quote(v, safe=SAFE)}" for i, v in enumerate(values, 1))
+print(f"http://{forum}/zenk-refer-a-friend.php?{query}&taf6=http://{product}/")
+PY
+)
+expect_opened "$referralAddress"
+wfind "$title" "$referralWidth" || fail "the refer-a-friend window closed on sending"
+
+step "E&xit of the refer-a-friend window (Alt+X) ends the program"
+xdotool key alt+x
+poll 10 ended "$first" || fail "the program still runs 10 s after its Exit"
+
+step "every address the session opened, in order, and no more"
+expect_all_opened
+
+step "the registry holds the first start's date, encoded in code page 1252"
+tolvy_wine reg query "$settingsKey\\Settings" >/dev/null 2>&1 || fail "no $settingsKey\\Settings"
+settingsFile="$work/settings.reg"
+tolvy_wine reg export "$settingsKey" "$(tolvy_windows_path "$settingsFile")" /y >/dev/null 2>&1 ||
+    fail "reg export of $settingsKey failed"
+today=$(date +%-m/%-d/%Y)
+python3 - "$settingsFile" "$today" <<'PY' || fail "the stored setting is not today's date, encoded (above)"
+import re, sys
+text = open(sys.argv[1], "rb").read().decode("utf-16")
+today = sys.argv[2]
+def char1252(code):
+    # Windows gives the five codes code page 1252 leaves free the characters of the same number.
+    try:
+        return bytes([code]).decode("cp1252")
+    except UnicodeDecodeError:
+        return chr(code)
+def encode(plain):
+    # Each character's code in code page 1252, plus 85, as the character of code page 1252.
+    return "".join(char1252(b + 85) for b in plain.encode("cp1252"))
+section = re.search(r"^\[HKEY_CURRENT_USER\\Software\\Veldrane\\tolvy-sarnavel\\Settings\]\r?\n((?:\".*\r?\n)*)", text, re.M)
+values = dict(re.findall(r'^"((?:[^"\\]|\\.)*)"="((?:[^"\\]|\\.)*)"', section.group(1), re.M)) if section else {}
+want = {encode("Duration"): encode(today)}
+show = lambda d: {k.encode("unicode_escape").decode(): v.encode("unicode_escape").decode() for k, v in d.items()}
+if values != want:
+    print("settings:", show(values), "expected:", show(want), file=sys.stderr)
+    sys.exit(1)
+print(f"    Duration = {today}, stored as", show(values))
+PY
+cp "$settingsFile" "$work/settings-before-uninstall.reg"
+
+step "uninstall silently: files, shortcut and registration go, the settings stay"
+tolvy_wine "$installDir\\uninstall.exe" /S >"$work/program-uninstall.log" 2>&1 || fail "the uninstaller ended with $?"
+# The uninstaller runs from a copy of itself in the temporary folder, so that it can remove the
+# original: it is done when the folder is gone.
+install_gone() { [[ ! -e $installed ]]; }
+poll 30 install_gone || fail "still installed: $(find "$installed" | head -n 5)"
+[[ ! -e $WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start\ Menu/Programs/Tolvy\ Sarnavel.lnk ]] ||
+    fail "the Start-menu shortcut is left"
+if tolvy_wine reg query "$uninstallKey" >/dev/null 2>&1; then
+    fail "the program is still registered in Add/Remove Programs"
+fi
+tolvy_wine reg export "$settingsKey" "$(tolvy_windows_path "$settingsFile")" /y >/dev/null 2>&1 ||
+    fail "the settings went with the program"
+cmp -s "$settingsFile" "$work/settings-before-uninstall.reg" || fail "the uninstaller changed the settings"
+
+passed=true
+elapsed=$((($(now_us) - ${started/./}) / 1000))
+echo "Session under Wine passed: ${#expected[@]} addresses checked, in $((elapsed / 1000)) s."
