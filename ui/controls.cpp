@@ -81,6 +81,7 @@ QLabel* addLabel(QWidget* parent, const char* name, QRect twips, const QString& 
     label->setAlignment(look.align);
     applyLook(*label, look);
     fitSingleLine(*label);
+    fitWrapped(*label);
     return label;
 }
 

@@ -155,6 +155,7 @@ LinkLabel* addLinkLabel(QWidget* parent, const char* name, QRect twips, const QS
     label->setGeometry(twipsRect(twips));
     label->setAlignment(look.align);
     applyLook(*label, look);
+    fitWrapped(*label);
     return label;
 }
 

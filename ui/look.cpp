@@ -90,6 +90,20 @@ QFont titleFont()
     return font;
 }
 
+namespace {
+
+// Wrapped, the text takes no more lines than the box holds, at least one.
+bool fitsWrapped(const QFont& font, const QString& text, QSize box)
+{
+    const QFontMetrics metrics(font);
+    const int lines = std::max(1, box.height() / metrics.lineSpacing());
+    const QRect needed = metrics.boundingRect(QRect(0, 0, box.width(), (lines + 2) * metrics.lineSpacing()),
+                                              Qt::TextWordWrap, text);
+    return needed.width() <= box.width() && needed.height() < (2 * lines + 1) * metrics.lineSpacing() / 2;
+}
+
+} // namespace
+
 // Verdana's stand-in runs wider than Verdana; a caption that would overrun its control is set
 // a little narrower rather than cut off. The control takes as many lines as its height holds,
 // at least one.
@@ -98,14 +112,17 @@ void condenseToFit(QWidget& widget, const QString& text, QSize box)
     QFont font = widget.font();
     for (int stretch = 100; stretch >= 70; stretch -= 2) {
         font.setStretch(stretch);
-        const QFontMetrics metrics(font);
-        const int lines = std::max(1, box.height() / metrics.lineSpacing());
-        const QRect needed = metrics.boundingRect(
-            QRect(0, 0, box.width(), (lines + 2) * metrics.lineSpacing()), Qt::TextWordWrap, text);
-        if (needed.width() <= box.width() && needed.height() < (2 * lines + 1) * metrics.lineSpacing() / 2)
+        if (fitsWrapped(font, text, box))
             break;
     }
     widget.setFont(font);
+}
+
+void fitWrapped(QLabel& label)
+{
+    const QSize box = label.contentsRect().size() - QSize(2 * label.margin(), 2 * label.margin());
+    if (label.wordWrap() && !fitsWrapped(label.font(), label.text(), box))
+        condenseToFit(label, label.text(), box);
 }
 
 QString displayedCaption(const QString& caption)

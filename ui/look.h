@@ -39,6 +39,10 @@ QFont titleFont();
 // at least one.
 void condenseToFit(QWidget& widget, const QString& text, QSize box);
 
+// Condenses a wrapping label whose text would need more lines than it holds. Windows' font
+// engine puts glyphs on whole pixels, so the same face runs wider there than on Linux.
+void fitWrapped(QLabel& label);
+
 // Captions mark an access key with "&" and write a literal ampersand as "&&".
 // Buttons and menus understand that; labels show the text this returns.
 QString displayedCaption(const QString& caption);
