@@ -8,11 +8,12 @@
 # silent uninstall leaves nothing behind but those settings.
 #
 # Usage: tests/wine/session.sh [--shots FOLDER] <setup.exe> <deploy folder>
-# --shots keeps pictures of the four windows there. With TOLVY_WINE_WORK and WINEPREFIX set by
-# scripts/windows/wine.sh and DISPLAY managed by a window manager, the run shares that display
-# and prefix with the caller's other Wine runs, and leaves both to the caller. The build's hosts come from TOLVY_FORUM_HOST,
-# TOLVY_HELP_HOST and TOLVY_PRODUCT_HOST (scripts/windows.sh reads them from the build's CMake
-# cache). TOLVY_E2E_KEEP=1 keeps the work folder; a failed run always keeps it.
+# --shots keeps pictures of the four windows and of a message box there. With TOLVY_WINE_WORK
+# and WINEPREFIX set by scripts/windows/wine.sh and DISPLAY managed by a window manager, the run
+# shares that display and prefix with the caller's other Wine runs, and leaves both to the
+# caller. The build's hosts come from TOLVY_FORUM_HOST, TOLVY_HELP_HOST and TOLVY_PRODUCT_HOST
+# (scripts/windows.sh reads them from the build's CMake cache). TOLVY_E2E_KEEP=1 keeps the work
+# folder; a failed run always keeps it.
 set -euo pipefail
 shots=""
 if [[ ${1:-} == --shots ]]; then
@@ -188,6 +189,7 @@ launched+=("$second")
 wwait '^Tolvy Sarnavel$' "" "the second launch's message box"
 box=$found
 wfocus "$box" "the second launch's message box"
+window_shot "$box" already-running
 xdotool key Return
 wait_exit "$second" "the second launch"
 ((code == 0)) || fail "the second launch ended with code $code"
