@@ -36,7 +36,7 @@ triple=x86_64-w64-mingw32
 started=$SECONDS
 
 WINDOWS_PACKAGES=(nsis zip)
-WINDOWS_CHECK_PACKAGES=(wine wine64 xvfb xauth openbox xdotool x11-utils x11-xserver-utils xclip imagemagick python3)
+WINDOWS_CHECK_PACKAGES=(wine wine64 fonts-wine xvfb xauth openbox xdotool x11-utils x11-xserver-utils xclip imagemagick python3)
 
 tolvy_say "Packages"
 packages=("${TOLVY_QT_WINDOWS_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}")
@@ -203,10 +203,13 @@ mkdir -p "$wineWork/wm-home"
 env HOME="$wineWork/wm-home" XDG_CONFIG_HOME="$wineWork/wm-home/.config" openbox --sm-disable \
     >"$wineWork/openbox.log" 2>&1 &
 windowManager=$!
-for _ in {1..100}; do
-    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+wmReady=false
+for _ in {1..300}; do
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && { wmReady=true; break; }
+    kill -0 "$windowManager" 2>/dev/null || break
     sleep 0.1
 done
+$wmReady || { echo "openbox did not start:" >&2; cat "$wineWork/openbox.log" >&2; exit 1; }
 prefixStart=$SECONDS
 tolvy_wine_prefix "$wineWork"
 echo "Fresh prefix in $((SECONDS - prefixStart)) s."
