@@ -5,7 +5,7 @@ TOLVY_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 # Two cores: never more than two compile jobs.
 TOLVY_JOBS=2
 
-TOLVY_BUILD_PACKAGES=(build-essential cmake ninja-build qt6-base-dev qt6-base-dev-tools fonts-dejavu-core)
+TOLVY_BUILD_PACKAGES=(build-essential cmake ninja-build ccache qt6-base-dev qt6-base-dev-tools fonts-dejavu-core)
 TOLVY_TEST_PACKAGES=(xvfb xauth x11-utils x11-xserver-utils xdotool xclip imagemagick clang-format python3 libxcb-damage0-dev
     openbox)
 
