@@ -39,8 +39,11 @@ void makeTopmost(QWidget& window)
     // Qt re-applies the flag whenever it recreates the native window.
     window.setWindowFlag(Qt::WindowStaysOnTopHint, true);
 #ifdef _WIN32
-    // Shown or hidden as Qt has it: the call leaves visibility alone.
-    platform::win32::makeTopmost(reinterpret_cast<HWND>(window.winId()));
+    // Only the windows platform's ids are window handles: another platform's (offscreen, say)
+    // are counters that may name some other process's window. Shown or hidden as Qt has it: the
+    // call leaves visibility alone.
+    if (QGuiApplication::platformName() == u"windows")
+        platform::win32::makeTopmost(reinterpret_cast<HWND>(window.winId()));
 #endif
     // Changing a window flag hides a visible window; bring it back as it was.
     if (visible)
