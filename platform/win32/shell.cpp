@@ -1,14 +1,8 @@
 #include "platform/win32/shell.h"
 
-#include <climits>
+#include "platform/win32/api.h"
 
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <windows.h>
+#include <climits>
 // The shell's header builds on the one above.
 #include <shellapi.h>
 

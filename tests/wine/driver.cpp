@@ -5,6 +5,7 @@
 // arrived is for the caller to see.
 //
 //   driver.exe <address list: UTF-8, one address a line>
+#include "platform/win32/api.h"
 #include "platform/win32/codepage.h"
 #include "platform/win32/shell.h"
 
@@ -12,11 +13,6 @@
 #include <fstream>
 #include <string>
 #include <vector>
-
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
 // OLE's header builds on the one above.
 #include <ole2.h>
 
