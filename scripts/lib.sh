@@ -73,15 +73,44 @@ tolvy_cache_value()
 }
 
 # tolvy_scratch_session <folder>: what one scripted run of the program needs under the folder:
-# home/, config/ and runtime/ (private, as the runtime folder must be) to point HOME,
-# XDG_CONFIG_HOME and XDG_RUNTIME_DIR at, and bin/ with the stand-in opener (scripts/xdg-open),
-# to put first on PATH.
+# home/, config/, data/, cache/ and runtime/ (private, as the runtime folder must be), and bin/
+# with the stand-in opener (scripts/xdg-open). Sets TOLVY_SESSION_ENV to the assignments that
+# point a program at them, bin/ first on PATH: env "${TOLVY_SESSION_ENV[@]}" program.
 tolvy_scratch_session()
 {
-    mkdir -p "$1/home" "$1/config" "$1/runtime" "$1/bin"
+    mkdir -p "$1/home" "$1/config" "$1/data" "$1/cache" "$1/runtime" "$1/bin"
     chmod 700 "$1/runtime"
     cp "$TOLVY_ROOT/scripts/xdg-open" "$1/bin/xdg-open"
     chmod +x "$1/bin/xdg-open"
+    tolvy_session_env "$1" TOLVY_SESSION_ENV
+}
+
+# tolvy_session_env <folder> <array>: the assignments for a scratch session in the folder, into
+# the named array.
+tolvy_session_env()
+{
+    local -n assignments=$2
+    assignments=(HOME="$1/home" XDG_CONFIG_HOME="$1/config" XDG_DATA_HOME="$1/data"
+        XDG_CACHE_HOME="$1/cache" XDG_RUNTIME_DIR="$1/runtime" PATH="$1/bin:$PATH")
+}
+
+# tolvy_on_exit <command>: runs the command (through eval) when the script ends, the latest
+# first, keeping the script's exit status; an interrupt ends the script, and so runs them too.
+TOLVY_EXIT_STEPS=()
+tolvy_on_exit()
+{
+    TOLVY_EXIT_STEPS+=("$1")
+    trap tolvy_run_exit_steps EXIT
+    trap 'exit 130' INT TERM
+}
+tolvy_run_exit_steps()
+{
+    local status=$? i
+    set +e
+    for ((i = ${#TOLVY_EXIT_STEPS[@]} - 1; i >= 0; i--)); do
+        eval "${TOLVY_EXIT_STEPS[i]}"
+    done
+    exit "$status"
 }
 
 # tolvy_compile <build folder> [targets...]

@@ -113,12 +113,10 @@ contents=$(dpkg-deb --contents "$deb")
 start_and_end() {
     local program=$1 home=$2
     rm -rf "$home"
-    mkdir -p "$home/config" "$home/runtime" "$home/data"
-    chmod 700 "$home/runtime"
+    tolvy_scratch_session "$home"
     tolvy_start_xvfb "$home" || return 1
     # shellcheck disable=SC2016 # expanded by the inner shell
-    HOME="$home" XDG_CONFIG_HOME="$home/config" XDG_RUNTIME_DIR="$home/runtime" XDG_DATA_HOME="$home/data" \
-        QT_QPA_PLATFORM=xcb PROGRAM="$program" \
+    env "${TOLVY_SESSION_ENV[@]}" QT_QPA_PLATFORM=xcb PROGRAM="$program" \
         timeout 120 bash -c '
             set -u
             "$PROGRAM" >"$HOME/program.log" 2>&1 &
@@ -151,10 +149,7 @@ start_and_end() {
             echo "Refer-a-friend window $shown is up; pressing its Exit."
             xdotool windowfocus --sync "$shown"
             xdotool key --clearmodifiers Return
-            for _ in $(seq 100); do
-                kill -0 "$pid" 2>/dev/null || break
-                sleep 0.1
-            done
+            timeout 10 tail --pid="$pid" -s 0.1 -f /dev/null || true
             if kill -0 "$pid" 2>/dev/null; then
                 echo "The program did not end through its Exit." >&2
                 kill "$pid"; exit 1

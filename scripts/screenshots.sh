@@ -125,8 +125,7 @@ DRIVE
 
 tolvy_say "Screenshots at scale $scale into $out"
 tolvy_start_xvfb "$scratch"
-HOME="$scratch/home" XDG_CONFIG_HOME="$scratch/config" XDG_RUNTIME_DIR="$scratch/runtime" PATH="$scratch/bin:$PATH" \
-    SCALE="$scale" OUT="$out" SCRATCH="$scratch" PROGRAM="$build/tolvy-sarnavel" \
+env "${TOLVY_SESSION_ENV[@]}" SCALE="$scale" OUT="$out" SCRATCH="$scratch" PROGRAM="$build/tolvy-sarnavel" \
     timeout 180 bash "$scratch/drive.sh" || {
     echo "FAILED: taking the screenshots; the program said:" >&2
     cat "$scratch/program.log" >&2 2>/dev/null || true

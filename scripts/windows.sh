@@ -122,9 +122,8 @@ echo "Deploy folder: $(du -sk "$deploy" | cut -f1) KiB in $(find "$deploy" -type
 
 # --- installer and zip ----------------------------------------------------------------------
 
-cache_value() { sed -n "s/^$1:[A-Z]*=//p" "$build/CMakeCache.txt" | head -n1; }
-version=$(cache_value CMAKE_PROJECT_VERSION)
-productHost=$(cache_value TOLVY_PRODUCT_HOST)
+version=$(tolvy_cache_value "$build" CMAKE_PROJECT_VERSION)
+productHost=$(tolvy_cache_value "$build" TOLVY_PRODUCT_HOST)
 setup="$build/tolvy-sarnavel-$version-setup.exe"
 zipFile="$build/tolvy-sarnavel-$version-windows.zip"
 
@@ -177,7 +176,7 @@ fi
 
 # The addresses the checks expect use the hosts this build was configured with.
 for name in TOLVY_FORUM_HOST TOLVY_HELP_HOST TOLVY_PRODUCT_HOST; do
-    export "$name=$(cache_value "$name")"
+    export "$name=$(tolvy_cache_value "$build" "$name")"
 done
 
 # One display with a window manager and one fresh Wine prefix for all of them: making a prefix
@@ -187,11 +186,9 @@ source "$TOLVY_ROOT/scripts/xvfb.sh"
 # shellcheck source=scripts/windows/wine.sh
 source "$TOLVY_ROOT/scripts/windows/wine.sh"
 wineWork=$(mktemp -d "${TMPDIR:-/tmp}/tolvy-windows.XXXXXX")
-windowManager=""
 stop_wine()
 {
     tolvy_wine_stop
-    [[ -z $windowManager ]] || { kill "$windowManager" 2>/dev/null; wait "$windowManager" 2>/dev/null; }
     tolvy_stop_xvfb
     rm -rf "$wineWork"
 }
@@ -199,17 +196,7 @@ trap 'stop_wine' EXIT
 trap 'exit 130' INT TERM
 tolvy_say "Display and Wine prefix"
 tolvy_start_xvfb "$wineWork"
-mkdir -p "$wineWork/wm-home"
-env HOME="$wineWork/wm-home" XDG_CONFIG_HOME="$wineWork/wm-home/.config" openbox --sm-disable \
-    >"$wineWork/openbox.log" 2>&1 &
-windowManager=$!
-wmReady=false
-for _ in {1..300}; do
-    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && { wmReady=true; break; }
-    kill -0 "$windowManager" 2>/dev/null || break
-    sleep 0.1
-done
-$wmReady || { echo "openbox did not start:" >&2; cat "$wineWork/openbox.log" >&2; exit 1; }
+tolvy_start_window_manager "$wineWork"
 prefixStart=$SECONDS
 tolvy_wine_prefix "$wineWork"
 echo "Fresh prefix in $((SECONDS - prefixStart)) s."
@@ -228,9 +215,7 @@ check_step()
 }
 
 if [[ -f $TOLVY_ROOT/tests/wine/qtests.sh ]]; then
-    # Its Wine server listens under the prefix's TMPDIR.
-    check_step "QtTest programs under Wine" env TMPDIR="$TOLVY_WINE_WORK/wine-tmp" \
-        bash "$TOLVY_ROOT/tests/wine/qtests.sh" "$build"
+    check_step "QtTest programs under Wine" bash "$TOLVY_ROOT/tests/wine/qtests.sh" "$build"
 fi
 shots=()
 ! $screenshots || shots=(--shots "$TOLVY_ROOT/docs/screenshots/windows")

@@ -19,6 +19,8 @@ set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 # shellcheck source=scripts/xvfb.sh
 source "$TOLVY_ROOT/scripts/xvfb.sh"
+# shellcheck source=scripts/windows/wine.sh
+source "$TOLVY_ROOT/scripts/windows/wine.sh"
 
 WINE_PACKAGES=(g++-mingw-w64-x86-64 wine wine64 xvfb xauth)
 build=${1:-$TOLVY_ROOT/build-test}
@@ -27,40 +29,16 @@ started=$SECONDS
 tolvy_say "Packages"
 tolvy_install_packages "${TOLVY_BUILD_PACKAGES[@]}" "${WINE_PACKAGES[@]}"
 
-# Debian keeps the 64-bit loader out of PATH.
-wineLoader=$(command -v wine64 || true)
-[[ -n $wineLoader || ! -x /usr/lib/wine/wine64 ]] || wineLoader=/usr/lib/wine/wine64
-wineServer=$(command -v wineserver || true)
-[[ -n $wineServer || ! -x /usr/lib/wine/wineserver ]] || wineServer=/usr/lib/wine/wineserver
-if [[ -z $wineLoader || -z $wineServer ]]; then
-    echo "Wine's 64-bit loader or its server is missing (packages: wine wine64)." >&2
-    exit 1
-fi
+tolvy_wine_find || exit 1
 
 tolvy_build_target "$build" tolvy-addresses
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/tolvy-wine.XXXXXX")
-mkdir -p "$work/bin" "$work/home" "$work/runtime" "$work/tmp"
-chmod 700 "$work/runtime"
-export WINEPREFIX="$work/prefix"
-# Wine's server keeps its socket in a folder of its own under TMPDIR: this one goes with the rest.
-export TMPDIR="$work/tmp"
-
-cleanup()
-{
-    local status=$?
-    set +e
-    # The server takes every process of the prefix with it; only then can the prefix go.
-    if [[ -d $WINEPREFIX ]]; then
-        "$wineServer" -k 2>/dev/null
-        timeout 10 "$wineServer" -w 2>/dev/null
-    fi
-    tolvy_stop_xvfb
-    rm -rf "$work"
-    exit "$status"
-}
-trap cleanup EXIT
-trap 'exit 130' INT TERM
+# shellcheck disable=SC2016 # expanded when the script ends
+tolvy_on_exit 'rm -rf "$work"'
+tolvy_on_exit tolvy_stop_xvfb
+# The server takes every process of the prefix with it; only then can the prefix go.
+tolvy_on_exit tolvy_wine_stop
 
 tolvy_say "Addresses as the program builds them"
 addresses="$work/addresses.txt"
@@ -79,7 +57,7 @@ compile=(x86_64-w64-mingw32-g++ -std=c++20 -O1 -static -Wall -Wextra -Wpedantic 
 stamp=$({
     printf '%s\n' "${compile[@]}"
     x86_64-w64-mingw32-g++ --version
-    cat "$TOLVY_ROOT/platform/win32/shell.h" "$TOLVY_ROOT/platform/win32/shell.cpp" "$TOLVY_ROOT/platform/win32/codepage.h" \
+    cat "$TOLVY_ROOT/platform/win32/api.h" "$TOLVY_ROOT/platform/win32/shell.h" "$TOLVY_ROOT/platform/win32/shell.cpp" "$TOLVY_ROOT/platform/win32/codepage.h" \
         "$TOLVY_ROOT/platform/win32/codepage.cpp" "$TOLVY_ROOT/tests/wine/driver.cpp"
 } | sha256sum | cut -d' ' -f1)
 mkdir -p "$driverDir"
@@ -95,35 +73,15 @@ fi
 
 tolvy_say "Wine on a private display"
 tolvy_start_xvfb "$work"
-cp "$TOLVY_ROOT/tests/wine/xdg-open" "$work/bin/xdg-open"
-chmod +x "$work/bin/xdg-open"
-browserLog="$work/browser.log"
-: >"$browserLog"
-# A private home, so that a fresh prefix adds nothing to the user's menus or file types; no Mono
-# or Gecko prompt, no menu entries, and a crash ends the process instead of waiting in a debugger.
-# The locale fixes the ANSI code page at 1252. Waited for in the background, so that an interrupt
-# goes to the clean-up at once.
-wine_run()
-{
-    env HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_DATA_HOME="$work/home/.local/share" \
-        XDG_CACHE_HOME="$work/home/.cache" XDG_RUNTIME_DIR="$work/runtime" PATH="$work/bin:$PATH" \
-        LANG=en_US.UTF-8 LC_ALL=en_US.UTF-8 WINEDEBUG=-all WINEARCH=win64 \
-        WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe,winedbg.exe=d" \
-        TOLVY_WINE_BROWSER_LOG="$browserLog" timeout 120 "$wineLoader" "$@" &
-    wait $!
-}
+export TOLVY_BROWSER_LOG="$work/browser.log" TOLVY_WINE_TIMEOUT=120
+browserLog=$TOLVY_BROWSER_LOG
 prefixStart=$SECONDS
-if ! wine_run wineboot.exe --init >"$work/prefix.log" 2>&1; then
-    echo "Wine could not set up a prefix:" >&2
-    tail -n 20 "$work/prefix.log" >&2
-    exit 1
-fi
+tolvy_wine_prefix "$work"
 prefixSeconds=$((SECONDS - prefixStart))
 echo "Fresh prefix in ${prefixSeconds}s."
 
-# Wine opens Windows paths; the root of the Unix file system is drive Z:.
 driverStatus=0
-wine_run "$driver" "Z:${addresses//\//\\}" >"$work/driver.out" 2>>"$work/wine.log" || driverStatus=$?
+tolvy_wine "$driver" "$(tolvy_windows_path "$addresses")" >"$work/driver.out" 2>>"$work/wine.log" || driverStatus=$?
 cat "$work/driver.out"
 
 # Each address goes on its own way through the shell and the browser launcher: wait for all.

@@ -13,6 +13,8 @@
 set -euo pipefail
 # shellcheck source=scripts/lib.sh
 source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/lib.sh"
+# shellcheck source=scripts/xvfb.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/xvfb.sh"
 
 check=false
 build=""
@@ -56,14 +58,10 @@ baseline="$build/bench/startup/tolvy-baseline"
 timer="$build/bench/startup/tolvy-frametimer"
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/tolvy-startup.XXXXXX")
-xserver=""
 cleanup()
 {
     local status=$?
-    if [[ -n $xserver ]]; then
-        kill -TERM "$xserver" 2>/dev/null || true
-        wait "$xserver" 2>/dev/null || true
-    fi
+    tolvy_stop_xvfb
     rm -rf "$work"
     exit "$status"
 }
@@ -71,15 +69,8 @@ trap cleanup EXIT
 trap 'exit 130' INT TERM
 
 tolvy_say "Private X server"
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$work/display" >"$work/xvfb.log" 2>&1 &
-xserver=$!
-for _ in {1..200}; do
-    [[ -s $work/display ]] && break
-    sleep 0.05
-done
-[[ -s $work/display ]] || { echo "Xvfb did not start: $(cat "$work/xvfb.log")" >&2; exit 2; }
-display=":$(head -n1 "$work/display")"
-echo "Display $display"
+tolvy_start_xvfb "$work" 1280x1024 || exit 2
+echo "Display $DISPLAY"
 
 launchNumber=0
 # measure <series> <executable> [settings folder to start from]: one launch in a fresh home,
@@ -88,12 +79,10 @@ measure()
 {
     local series=$1 executable=$2 seed=${3:-}
     local home="$work/run$((++launchNumber))"
-    mkdir -p "$home/home" "$home/config" "$home/runtime"
-    chmod 700 "$home/runtime"
+    tolvy_scratch_session "$home"
     [[ -z $seed ]] || cp -R "$seed/." "$home/config/"
     local line
-    line=$(env -i PATH="/usr/bin:/bin" DISPLAY="$display" LANG=C.UTF-8 QT_QPA_PLATFORM=xcb \
-        HOME="$home/home" XDG_CONFIG_HOME="$home/config" XDG_RUNTIME_DIR="$home/runtime" \
+    line=$(env -i DISPLAY="$DISPLAY" LANG=C.UTF-8 QT_QPA_PLATFORM=xcb "${TOLVY_SESSION_ENV[@]}" \
         "$timer" --settle "$settle" -- "$executable") || { echo "Launch of $executable failed" >&2; exit 2; }
     [[ $series == warmup ]] || printf '%s %s\n' "$series" "$line" >>"$work/results"
     rm -rf "$home"
@@ -103,14 +92,12 @@ tolvy_say "Launches: $runs per series, alternating"
 # A first start leaves the settings file behind; the second-start series starts from a copy.
 measure warmup "$program"
 measure warmup "$baseline"
-mkdir -p "$work/seed"
-seedHome="$work/seedrun"
-mkdir -p "$seedHome/runtime" && chmod 700 "$seedHome/runtime"
-env -i PATH="/usr/bin:/bin" DISPLAY="$display" LANG=C.UTF-8 QT_QPA_PLATFORM=xcb \
-    HOME="$seedHome" XDG_CONFIG_HOME="$work/seed" XDG_RUNTIME_DIR="$seedHome/runtime" \
+tolvy_scratch_session "$work/seedrun"
+seed="$work/seedrun/config"
+env -i DISPLAY="$DISPLAY" LANG=C.UTF-8 QT_QPA_PLATFORM=xcb "${TOLVY_SESSION_ENV[@]}" \
     "$timer" --settle "$settle" -- "$program" >/dev/null
 secondStart=true
-if [[ -z $(find "$work/seed" -type f -name '*.conf') ]]; then
+if [[ -z $(find "$seed" -type f -name '*.conf') ]]; then
     echo "Note: the first start wrote no settings file; the second-start series is left out." >&2
     secondStart=false
 fi
@@ -119,9 +106,9 @@ for ((i = 1; i <= runs; i++)); do
     if ((i % 2)); then
         measure baseline "$baseline"
         measure first "$program"
-        ! $secondStart || measure second "$program" "$work/seed"
+        ! $secondStart || measure second "$program" "$seed"
     else
-        ! $secondStart || measure second "$program" "$work/seed"
+        ! $secondStart || measure second "$program" "$seed"
         measure first "$program"
         measure baseline "$baseline"
     fi

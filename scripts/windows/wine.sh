@@ -7,7 +7,8 @@
 #   tolvy_wine <args...>       runs Wine in that prefix; the exit code is the program's
 #   tolvy_wine_stop            ends every process of the prefix and waits for them
 #
-# The addresses Wine hands to the opener are appended to $TOLVY_WINE_BROWSER_LOG.
+# The addresses Wine hands to the opener (scripts/xdg-open) are appended to $TOLVY_BROWSER_LOG,
+# <work>/browser.log unless set. TOLVY_WINE_TIMEOUT: seconds one tolvy_wine may take (default 600).
 
 tolvy_wine_find()
 {
@@ -28,13 +29,13 @@ tolvy_wine_prefix()
     local work=$1
     tolvy_wine_find || return 1
     TOLVY_WINE_WORK=$work
-    mkdir -p "$work/wine-home" "$work/wine-runtime" "$work/wine-tmp" "$work/wine-bin"
-    chmod 700 "$work/wine-runtime"
-    cp "$TOLVY_ROOT/tests/wine/xdg-open" "$work/wine-bin/xdg-open"
-    chmod +x "$work/wine-bin/xdg-open"
+    local -a ownSession=("${TOLVY_SESSION_ENV[@]}")
+    tolvy_scratch_session "$work/wine"
+    TOLVY_SESSION_ENV=("${ownSession[@]}")
+    mkdir -p "$work/wine-tmp"
     export TOLVY_WINE_WORK WINEPREFIX="$work/prefix"
-    export TOLVY_WINE_BROWSER_LOG=${TOLVY_WINE_BROWSER_LOG:-$work/browser.log}
-    : >>"$TOLVY_WINE_BROWSER_LOG"
+    export TOLVY_BROWSER_LOG=${TOLVY_BROWSER_LOG:-$work/browser.log}
+    : >>"$TOLVY_BROWSER_LOG"
     if ! tolvy_wine wineboot.exe --init >"$work/prefix.log" 2>&1; then
         echo "Wine could not set up a prefix:" >&2
         tail -n 20 "$work/prefix.log" >&2
@@ -49,13 +50,12 @@ tolvy_wine_prefix()
 tolvy_wine()
 {
     local work=${TOLVY_WINE_WORK:?tolvy_wine_prefix first}
+    local -a session
+    tolvy_session_env "$work/wine" session
     # Wine's server keeps its socket in a folder of its own under TMPDIR: this one goes with the rest.
-    env HOME="$work/wine-home" XDG_CONFIG_HOME="$work/wine-home/.config" \
-        XDG_DATA_HOME="$work/wine-home/.local/share" XDG_CACHE_HOME="$work/wine-home/.cache" \
-        XDG_RUNTIME_DIR="$work/wine-runtime" TMPDIR="$work/wine-tmp" PATH="$work/wine-bin:$PATH" \
-        LANG=en_US.UTF-8 LC_ALL=en_US.UTF-8 WINEDEBUG=-all WINEARCH=win64 \
+    env "${session[@]}" TMPDIR="$work/wine-tmp" LANG=en_US.UTF-8 LC_ALL=en_US.UTF-8 WINEDEBUG=-all WINEARCH=win64 \
         WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe,winedbg.exe=d" \
-        "$TOLVY_WINE_LOADER" "$@" &
+        timeout "${TOLVY_WINE_TIMEOUT:-600}" "$TOLVY_WINE_LOADER" "$@" &
     wait $!
 }
 

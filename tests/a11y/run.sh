@@ -85,10 +85,7 @@ run_program()
     local program=$!
     TOLVY_PID=$program TOLVY_XDOTOOL=1 "$PYTHON" "$CHECK" "$@" || status=$?
     # The check ends the program through its own Exit; give it a moment, then make sure.
-    for _ in $(seq 50); do
-        kill -0 "$program" 2>/dev/null || break
-        sleep 0.1
-    done
+    timeout 5 tail --pid="$program" -s 0.1 -f /dev/null || true
     if kill -0 "$program" 2>/dev/null; then
         echo "FAILED: the program is still running after its Exit was pressed." >&2
         kill "$program"
@@ -122,8 +119,7 @@ SESSION
 tolvy_say "Accessibility check of $program"
 tolvy_start_xvfb "$scratch" || skip_or_fail "no virtual display"
 status=0
-HOME="$scratch/home" XDG_CONFIG_HOME="$scratch/config" XDG_RUNTIME_DIR="$scratch/runtime" \
-    PATH="$scratch/bin:$PATH" TOLVY_BROWSER_LOG="$scratch/browser.log" TOLVY_FORUM_HOST="${forum:-forum.veldrane.example}" \
+env "${TOLVY_SESSION_ENV[@]}" TOLVY_BROWSER_LOG="$scratch/browser.log" TOLVY_FORUM_HOST="${forum:-forum.veldrane.example}" \
     LAUNCHER="$launcher" PROGRAM="$program" PYTHON="$python" CHECK="$here/check.py" SCRATCH="$scratch" \
     NO_AT_BRIDGE=0 \
     timeout 300 dbus-run-session -- bash "$scratch/session.sh" || status=$?

@@ -9,6 +9,8 @@ program=$(realpath "$program")
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 # shellcheck source=scripts/lib.sh
 source "$here/../../scripts/lib.sh"
+# shellcheck source=scripts/xvfb.sh
+source "$here/../../scripts/xvfb.sh"
 
 forumHost=${TOLVY_FORUM_HOST:-forum.veldrane.example}
 helpHost=${TOLVY_HELP_HOST:-help.veldrane.example}
@@ -35,8 +37,6 @@ browserLog="$work/browser.log"
 : >"$browserLog"
 
 current="setting up"
-xserver=""
-manager=""
 launched=()
 passed=false
 started=$EPOCHREALTIME
@@ -108,8 +108,7 @@ launch()
 {
     local name=$1
     shift
-    env HOME="$work/home" XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime" \
-        PATH="$work/bin:$PATH" QT_QPA_PLATFORM=xcb TOLVY_BROWSER_LOG="$browserLog" "$@" \
+    env "${TOLVY_SESSION_ENV[@]}" QT_QPA_PLATFORM=xcb TOLVY_BROWSER_LOG="$browserLog" "$@" \
         "$program" >"$work/program-$name.log" 2>&1 &
     pid=$!
     launched+=("$pid")
@@ -153,12 +152,30 @@ geometry()
     [[ -n $gw ]]
 }
 
-# find_window <pid> <title regex> [width]: the first visible window that matches, in $found.
+# How long a window may take to come, to go, or to take the focus, in seconds.
+waitSeconds=10
+focusSeconds=5
+
+# visible_windows <pid or "any"> [xdotool search options...]: the process's visible windows; with
+# "any", every process's (Wine's windows belong to Wine's processes, not to the one started).
+visible_windows()
+{
+    local owner=$1
+    shift
+    if [[ $owner == any ]]; then
+        xdotool search --all --onlyvisible "$@" 2>/dev/null
+    else
+        xdotool search --all --onlyvisible --pid "$owner" "$@" 2>/dev/null
+    fi
+}
+
+# find_window <pid or "any"> <title regex> [width]: the first visible window that matches, in
+# $found.
 find_window()
 {
     local id
     found=""
-    for id in $(xdotool search --all --onlyvisible --pid "$1" --name "$2" 2>/dev/null); do
+    for id in $(visible_windows "$1" --name "$2"); do
         if [[ -n ${3:-} ]]; then
             geometry "$id" || continue
             [[ $gw == "$3" ]] || continue
@@ -174,12 +191,12 @@ no_window() { ! find_window "$@"; }
 # wait_window <pid> <title regex> <width or ""> <what>: the window's id in $found.
 wait_window()
 {
-    poll 10 find_window "$1" "$2" "$3" || fail "no window: $4"
+    poll "$waitSeconds" find_window "$1" "$2" "$3" || fail "no window: $4"
 }
 
 wait_gone()
 {
-    poll 10 no_window "$1" "$2" "$3" || fail "still visible: $4"
+    poll "$waitSeconds" no_window "$1" "$2" "$3" || fail "still visible: $4"
 }
 
 focused() { [[ $(xdotool getwindowfocus 2>/dev/null) == "$1" ]]; }
@@ -187,7 +204,7 @@ focused() { [[ $(xdotool getwindowfocus 2>/dev/null) == "$1" ]]; }
 # A window the program opens takes the keyboard focus by itself.
 wait_focus()
 {
-    poll 5 focused "$1" || fail "window $1 ($2) did not take the keyboard focus"
+    poll "$focusSeconds" focused "$1" || fail "window $1 ($2) did not take the keyboard focus"
 }
 
 # Without a window manager nobody gives the focus back to a window after a dialog closes: this
@@ -229,18 +246,20 @@ stacked_above()
     return 1
 }
 
-# menu_open <pid>: a drop-down menu of the process is on the screen; popups are the process's
-# only windows that bypass the window manager.
+# menu_open <pid or "any">: a drop-down menu of the program is on the screen; popups are its only
+# windows that bypass the window manager.
 menu_open()
 {
     local id
-    for id in $(xdotool search --onlyvisible --pid "$1" 2>/dev/null); do
+    local -a ours=()
+    [[ $1 != any ]] || ours=(--class '^tolvy-sarnavel')
+    for id in $(visible_windows "$1" "${ours[@]}"); do
         xwininfo -id "$id" 2>/dev/null | grep -q 'Override Redirect State: yes' && return 0
     done
     return 1
 }
 
-# menu <pid> <key of the menu> <key of the item>
+# menu <pid or "any"> <key of the menu> <key of the item>
 menu()
 {
     xdotool key "alt+$2"
@@ -312,32 +331,15 @@ expect_opened()
 
 # --- the X server ----------------------------------------------------------------------------
 
-# start_x_server <width>x<height>: a private X server of that screen size, as DISPLAY.
+# start_x_server <width>x<height>: a private X server of that screen size, as DISPLAY, with the
+# window manager if one was asked for.
 start_x_server()
 {
-    stop_x_server
-    rm -f "$work/display"
-    Xvfb -displayfd 3 -screen 0 "$1x24" -nolisten tcp -noreset 3>"$work/display" >"$work/xvfb.log" 2>&1 &
-    xserver=$!
-    display_ready() { [[ -s $work/display ]]; }
-    poll 10 display_ready || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
-    DISPLAY=":$(head -n1 "$work/display")"
-    export DISPLAY
+    tolvy_start_xvfb "$work" "$1" || fail "Xvfb did not start"
     unset WAYLAND_DISPLAY XDG_CURRENT_DESKTOP DESKTOP_SESSION BROWSER DEFAULT_BROWSER
     map_typed_letters
     xdotool mousemove 0 0
-    [[ -z $windowManager ]] || start_window_manager
-}
-
-# The window manager announces itself on the root window once it manages the screen.
-manager_ready() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
-
-start_window_manager()
-{
-    # Its own settings only: a home of its own keeps the user's configuration out.
-    HOME="$work/home" XDG_CONFIG_HOME="$work/config" openbox --sm-disable >"$work/openbox.log" 2>&1 &
-    manager=$!
-    poll 10 manager_ready || fail "openbox did not start: $(cat "$work/openbox.log")"
+    [[ -z $windowManager ]] || tolvy_start_window_manager "$work" || fail "openbox did not start"
 }
 
 # For a letter missing from the keymap xdotool binds a spare key, presses it and unbinds it at
@@ -356,19 +358,7 @@ map_typed_letters()
     done
 }
 
-stop_x_server()
-{
-    if [[ -n $manager ]]; then
-        kill -TERM "$manager" 2>/dev/null || true
-        wait "$manager" 2>/dev/null || true
-        manager=""
-    fi
-    if [[ -n $xserver ]]; then
-        kill -TERM "$xserver" 2>/dev/null || true
-        wait "$xserver" 2>/dev/null || true
-        xserver=""
-    fi
-}
+stop_x_server() { tolvy_stop_xvfb; }
 
 # The program's windows, by the widths of their client areas in twips.
 mainWidth=$((8205 / 15))
@@ -376,6 +366,61 @@ readingWidth=$((11655 / 15))
 aboutWidth=$((7080 / 15))
 referralWidth=$((11115 / 15))
 title='^Tolvy Sarnavel v1\.0$'
+
+# open_reading <pid or "any">: File > Get My Sarnavel Reading brings the reading window (in
+# $reading) in place of the name-entry window, its three bead boxes alike.
+open_reading()
+{
+    menu "$1" f s
+    wait_window "$1" "$title" "$readingWidth" "reading window"
+    reading=$found
+    wait_focus "$reading" "reading window"
+    no_window "$1" "$title" "$mainWidth" || fail "the name-entry window stayed visible"
+    poll 5 bead_signatures "$reading" || fail "cannot read the reading window's picture"
+    questionMark=${beads[0]}
+    [[ ${beads[1]} == "$questionMark" && ${beads[2]} == "$questionMark" ]] ||
+        fail "the three bead boxes do not start with the same picture"
+}
+
+# count_three_times: from the reading's first field, Tab twice to the count button, then Space
+# three times; each count shows its beads.
+count_three_times()
+{
+    xdotool key Tab Tab
+    local count
+    for count in 1 2 3; do
+        xdotool key space
+        poll 5 beads_are "$reading" "$count" || fail "count $count did not show its beads"
+    done
+}
+
+# fill_referral <delay ms> <your name> <your email> <friend's email> <friend's name>: from the
+# forum check box of the refer-a-friend window, types the four texts into their fields.
+fill_referral()
+{
+    xdotool key Tab # txtName: its placeholder clears
+    xdotool type --delay "$1" "$2"
+    xdotool key Tab Tab # the submit button, then txtEmail
+    xdotool type --delay "$1" "$3"
+    xdotool key Tab # txtFriendEmail
+    xdotool type --delay "$1" "$4"
+    xdotool key Tab # txtFriendName
+    xdotool type --delay "$1" "$5"
+}
+
+# referral_address <texts taf1..taf5...>: the address a referral of these texts opens.
+referral_address()
+{
+    python3 - "$forumHost" "$productHost" "$@" <<'PY'
+import sys
+from urllib.parse import quote
+SAFE = "!$'()*,;:@/?"
+forum, product, *values = sys.argv[1:]
+# Typed values: only what would change the address, or may not stand in it, is encoded.
+query = "&".join(f"taf{i}={quote(v, safe=SAFE)}" for i, v in enumerate(values, 1))
+print(f"http://{forum}/zenk-refer-a-friend.php?{query}&taf6=http://{product}/")
+PY
+}
 
 # expect_all_opened: the record holds exactly the expected addresses, in order, and no more.
 expect_all_opened()

@@ -15,15 +15,20 @@ echo "End-to-end run of $program"
 step "start a private X server"
 start_x_server 1280x1024
 
+# start_quietly <name> <what>: launches the program, whose name-entry window comes up with the
+# focus and no message box; sets pid and main.
+start_quietly()
+{
+    launch "$1"
+    wait_window "$pid" "$title" "$mainWidth" "name-entry window $2"
+    main=$found
+    wait_focus "$main" "name-entry window"
+    ! find_window "$pid" '^Tolvy Sarnavel$' || fail "a message box came up $2"
+}
+
 step "start the program: the name-entry window comes up with the focus"
-launch first
+start_quietly first "on the first start"
 first=$pid
-wait_window "$first" "$title" "$mainWidth" "name-entry window"
-main=$found
-wait_focus "$main" "name-entry window"
-if find_window "$first" '^Tolvy Sarnavel$'; then
-    fail "a message box came up on the first start"
-fi
 shot 01-started
 
 step "a second instance says \"Application is already running\" and ends with code 0"
@@ -65,22 +70,10 @@ xdotool key alt+d
 expect_opened "http://$helpHost/donate.html"
 
 step "File > Get My Sarnavel Reading opens the reading window"
-menu "$first" f s
-wait_window "$first" "$title" "$readingWidth" "reading window"
-reading=$found
-wait_focus "$reading" "reading window"
-no_window "$first" "$title" "$mainWidth" || fail "the name-entry window stayed visible"
-poll 5 bead_signatures "$reading" || fail "cannot read the reading window's picture"
-questionMark=${beads[0]}
-[[ ${beads[1]} == "$questionMark" && ${beads[2]} == "$questionMark" ]] ||
-    fail "the three bead boxes do not start with the same picture"
+open_reading "$first"
 
 step "count the beads three times (Tab twice to the count button, then Space)"
-xdotool key Tab Tab
-for count in 1 2 3; do
-    xdotool key space
-    poll 5 beads_are "$reading" "$count" || fail "count $count did not show its beads"
-done
+count_three_times
 shot 04-three-counts
 
 step "File > Back returns to the name-entry window"
@@ -140,27 +133,10 @@ yourName='  Zoë & Jo Tara  '
 yourEmail='tara+jo@mail.example'
 friendEmail='ana.bjork@mail.example'
 friendName='Ana Björk & Co'
-xdotool key Tab # txtName: its placeholder clears
-xdotool type --delay 15 "$yourName"
-xdotool key Tab Tab # the submit button, then txtEmail
-xdotool type --delay 15 "$yourEmail"
-xdotool key Tab # txtFriendEmail
-xdotool type --delay 15 "$friendEmail"
-xdotool key Tab # txtFriendName
-xdotool type --delay 15 "$friendName"
+fill_referral 15 "$yourName" "$yourEmail" "$friendEmail" "$friendName"
 shot 06-referral-form
 xdotool key alt+n
-referralAddress=$(python3 - "$forumHost" "$productHost" "Zoë & Jo Tara" "$yourEmail" $'Your Message\r\n' \
-    "$friendName" "$friendEmail" <<'PY'
-import sys
-from urllib.parse import quote
-SAFE = "!$'()*,;:@/?"
-forum, product, *values = sys.argv[1:]
-# Typed values: only what would change the address, or may not stand in it, is encoded.
-query = "&".join(f"taf{i}={quote(v, safe=SAFE)}" for i, v in enumerate(values, 1))
-print(f"http://{forum}/zenk-refer-a-friend.php?{query}&taf6=http://{product}/")
-PY
-)
+referralAddress=$(referral_address "Zoë & Jo Tara" "$yourEmail" $'Your Message\r\n' "$friendName" "$friendEmail")
 expected+=("$referralAddress")
 poll 5 log_count "${#expected[@]}" || fail "the referral was not sent to the browser"
 sent=$(sed -n "${#expected[@]}p" "$browserLog")
@@ -203,14 +179,8 @@ killed=$pid
 wait_window "$killed" "$title" "$mainWidth" "name-entry window of the run to be killed"
 kill -KILL "$killed"
 wait_exit "$killed" "the killed run"
-launch restarted
+start_quietly restarted "after a killed run"
 restarted=$pid
-wait_window "$restarted" "$title" "$mainWidth" "name-entry window after a killed run"
-main=$found
-wait_focus "$main" "name-entry window"
-if find_window "$restarted" '^Tolvy Sarnavel$'; then
-    fail "the start after a killed run showed a message box"
-fi
 shot 07-restarted
 
 step "File > Exit, then the Exit button of the refer-a-friend window: code 0"

@@ -5,9 +5,9 @@
 # Usage: tests/wine/qtests.sh <build folder>
 #   The folder is a cross build with Qt for Windows and the tests on (tst_*.exe next to
 #   tolvy-sarnavel.exe); the Qt it was configured with gives the DLLs and plug-ins.
-#   WINEPREFIX: a prefix to run in, already set up (shared with the caller's other Wine runs),
-#     with the caller's DISPLAY and TMPDIR (where its Wine server listens); without it, a fresh prefix and a private virtual display with a
-#     window manager, both gone afterwards. In a shared prefix, what the tests leave in the
+#   TOLVY_WINE_WORK and WINEPREFIX, as scripts/windows/wine.sh sets them: a prefix to run in,
+#     shared with the caller's other Wine runs, on the caller's DISPLAY; without them, a fresh
+#     prefix and a private virtual display with a window manager, both gone afterwards. In a shared prefix, what the tests leave in the
 #     registry under HKCU\Software\Veldrane is removed afterwards, so that the program's next
 #     start there is a first start.
 #   TOLVY_WINE_TEST_TIMEOUT: seconds one program may take (default 600).
@@ -20,6 +20,8 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 source "$root/scripts/lib.sh"
 # shellcheck source=scripts/xvfb.sh
 source "$root/scripts/xvfb.sh"
+# shellcheck source=scripts/windows/wine.sh
+source "$root/scripts/windows/wine.sh"
 
 QTESTS_PACKAGES=(wine wine64 xvfb xauth openbox g++-mingw-w64-x86-64-posix fonts-dejavu-core)
 
@@ -30,12 +32,7 @@ started=$SECONDS
 
 tolvy_install_packages "${QTESTS_PACKAGES[@]}" >/dev/null
 
-# Debian keeps the 64-bit loader out of PATH.
-wineLoader=$(command -v wine64 || true)
-[[ -n $wineLoader || ! -x /usr/lib/wine/wine64 ]] || wineLoader=/usr/lib/wine/wine64
-wineServer=$(command -v wineserver || true)
-[[ -n $wineServer || ! -x /usr/lib/wine/wineserver ]] || wineServer=/usr/lib/wine/wineserver
-[[ -n $wineLoader && -n $wineServer ]] || { echo "Wine's 64-bit loader or server is missing." >&2; exit 1; }
+tolvy_wine_find || exit 1
 
 program="$build/tolvy-sarnavel.exe"
 # Qt's project setup puts a Windows build's executables together at the top of the folder.
@@ -49,7 +46,7 @@ fi
 [[ -f $program ]] || { echo "No $program: build the program too." >&2; exit 1; }
 
 # The Qt the folder was configured with, and the compiler's runtime.
-qtDir=$(sed -n 's/^Qt6_DIR:[A-Z]*=//p' "$build/CMakeCache.txt")
+qtDir=$(tolvy_cache_value "$build" Qt6_DIR)
 qtPrefix=$(realpath "$qtDir/../../..")
 [[ -f $qtPrefix/bin/Qt6Core.dll ]] || { echo "No Qt for Windows at $qtPrefix." >&2; exit 1; }
 runtimeDirs=()
@@ -59,70 +56,26 @@ for dll in libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll; do
     runtimeDirs+=("$(dirname "$(realpath "$file")")")
 done
 
-# Wine sees the Unix root as drive Z:.
-windowsPath() { printf 'Z:%s' "${1//\//\\}"; }
-winePath="$(windowsPath "$qtPrefix/bin")"
+winePath="$(tolvy_windows_path "$qtPrefix/bin")"
 for dir in $(printf '%s\n' "${runtimeDirs[@]}" | sort -u); do
-    winePath+=";$(windowsPath "$dir")"
+    winePath+=";$(tolvy_windows_path "$dir")"
 done
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/tolvy-qtests.XXXXXX")
-mkdir -p "$work/bin" "$work/home" "$work/runtime" "$work/tmp"
-chmod 700 "$work/runtime"
-ownPrefix=false
-if [[ -z ${WINEPREFIX:-} ]]; then
-    ownPrefix=true
-    export WINEPREFIX="$work/prefix"
-    # Wine's server keeps its socket under TMPDIR: this one goes with the rest.
-    export TMPDIR="$work/tmp"
-fi
-windowManager=
+ownPrefix=true
+[[ -n ${TOLVY_WINE_WORK:-} && -d ${WINEPREFIX:-} ]] && ownPrefix=false
 
-qtConf=
-cleanup()
-{
-    local status=$?
-    set +e
-    [[ -z $qtConf ]] || rm -f "$qtConf"
-    if $ownPrefix && [[ -d $WINEPREFIX ]]; then
-        "$wineServer" -k 2>/dev/null
-        timeout 10 "$wineServer" -w 2>/dev/null
-    fi
-    [[ -z $windowManager ]] || kill "$windowManager" 2>/dev/null
-    tolvy_stop_xvfb
-    rm -rf "$work"
-    exit "$status"
-}
-trap cleanup EXIT
-trap 'exit 130' INT TERM
-
-if $ownPrefix; then
-    tolvy_start_xvfb "$work"
-    # A window manager, as users have: focus and activation of the windowed tests' windows.
-    openbox --sm-disable >"$work/openbox.log" 2>&1 &
-    windowManager=$!
-fi
-
-# Never a real browser: a stand-in records what would have been opened.
-cp "$root/tests/wine/xdg-open" "$work/bin/xdg-open"
-chmod +x "$work/bin/xdg-open"
-
-# A private home, no Mono or Gecko prompt, no menu entries, a crash ends the process instead of
-# waiting in a debugger; the locale fixes the ANSI code page at 1252.
-wine_env=(env HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_DATA_HOME="$work/home/.local/share"
-    XDG_CACHE_HOME="$work/home/.cache" XDG_RUNTIME_DIR="$work/runtime" PATH="$work/bin:$PATH"
-    LANG=en_US.UTF-8 LC_ALL=en_US.UTF-8 WINEDEBUG=-all WINEARCH=win64
-    WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe,winedbg.exe=d"
-    TOLVY_WINE_BROWSER_LOG="$work/browser.log")
-
+# shellcheck disable=SC2016 # expanded when the script ends
+tolvy_on_exit 'rm -rf "$work"'
 prefixSeconds=0
 if $ownPrefix; then
+    tolvy_on_exit tolvy_stop_xvfb
+    tolvy_on_exit tolvy_wine_stop
+    tolvy_start_xvfb "$work"
+    # A window manager, as users have: focus and activation of the windowed tests' windows.
+    tolvy_start_window_manager "$work"
     prefixStart=$SECONDS
-    if ! "${wine_env[@]}" timeout 120 "$wineLoader" wineboot.exe --init >"$work/prefix.log" 2>&1; then
-        echo "Wine could not set up a prefix:" >&2
-        tail -n 20 "$work/prefix.log" >&2
-        exit 1
-    fi
+    tolvy_wine_prefix "$work"
     prefixSeconds=$((SECONDS - prefixStart))
 fi
 
@@ -131,6 +84,8 @@ fi
 # folder at one whose fonts are the faces the Linux runs have. Gone again afterwards.
 qtConf="$testDir/qt.conf"
 [[ ! -e $qtConf ]] || { echo "$qtConf is in the way." >&2; exit 1; }
+# shellcheck disable=SC2016 # expanded when the script ends
+tolvy_on_exit 'rm -f "$qtConf"'
 mkdir -p "$work/qtlib"
 ln -s /usr/share/fonts/truetype/dejavu "$work/qtlib/fonts"
 printf '[Paths]\nPrefix=%s\nLibraries=%s\n' "Z:$qtPrefix" "Z:$work/qtlib" >"$qtConf"
@@ -152,9 +107,11 @@ for test in "${tests[@]}"; do
     # that hangs fails after a minute rather than QtTest's five.
     (
         cd "$testDir"
-        "${wine_env[@]}" WINEPATH="$winePath" QT_PLUGIN_PATH="$(windowsPath "$qtPrefix/plugins")" \
-            QTEST_FUNCTION_TIMEOUT=60000 QT_QPA_PLATFORM=offscreen TOLVY_EXECUTABLE="$(windowsPath "$program")" \
-            timeout "$timeoutSeconds" "$wineLoader" "$exe" -o "$(windowsPath "$log"),txt" >"$log.console" 2>&1
+        export WINEPATH="$winePath" QT_PLUGIN_PATH="$(tolvy_windows_path "$qtPrefix/plugins")" \
+            QTEST_FUNCTION_TIMEOUT=60000 QT_QPA_PLATFORM=offscreen TOLVY_EXECUTABLE="$(tolvy_windows_path "$program")" \
+            TOLVY_WINE_TIMEOUT="$timeoutSeconds"
+        : >"$log"
+        tolvy_wine "$exe" -o "$(tolvy_windows_path "$log"),txt" >"$log.console" 2>&1
     ) &
     wait $! || status=$?
     totals=$(tr -d '\r' <"$log" | grep -a '^Totals:' | tail -n 1 | sed -e 's/^Totals: //' -e 's/, [0-9]* blacklisted//' -e 's/, [0-9]*ms$//' || true)
@@ -173,7 +130,7 @@ for test in "${tests[@]}"; do
     fi
 done
 if ! $ownPrefix; then
-    "${wine_env[@]}" timeout 60 "$wineLoader" reg delete 'HKCU\Software\Veldrane' /f >/dev/null 2>&1 || true
+    TOLVY_WINE_TIMEOUT=60 tolvy_wine reg delete 'HKCU\Software\Veldrane' /f >/dev/null 2>&1 || true
 fi
 echo "$passedPrograms passed, $failedPrograms failed (${#tests[@]} programs, $((SECONDS - started))s," \
     "of which ${prefixSeconds}s for a fresh Wine prefix; output in $logs)"

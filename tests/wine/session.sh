@@ -53,47 +53,9 @@ shortcut='C:\ProgramData\Microsoft\Windows\Start Menu\Programs\Tolvy Sarnavel.ln
 uninstallKey='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\tolvy-sarnavel'
 settingsKey='HKCU\Software\Veldrane\tolvy-sarnavel'
 
-# Wine's windows belong to Wine's processes rather than to the ones started here: on the private
-# display every window is the program's, so they are found by title alone.
-wfind()
-{
-    local id
-    found=""
-    for id in $(xdotool search --all --onlyvisible --name "$1" 2>/dev/null); do
-        if [[ -n ${2:-} ]]; then
-            geometry "$id" || continue
-            [[ $gw == "$2" ]] || continue
-        fi
-        found=$id
-        return 0
-    done
-    return 1
-}
-wnone() { ! wfind "$@"; }
-wwait() { poll 20 wfind "$1" "$2" || fail "no window: $3"; }
-wgone() { poll 10 wnone "$1" "$2" || fail "still visible: $3"; }
-
-# A popup on the screen: the program's menus are the only windows that bypass the window manager.
-popup_open()
-{
-    local id
-    for id in $(xdotool search --onlyvisible --class '^tolvy-sarnavel' 2>/dev/null); do
-        xwininfo -id "$id" 2>/dev/null | grep -q 'Override Redirect State: yes' && return 0
-    done
-    return 1
-}
-
-# wmenu <key of the menu> <key of the item>
-wmenu()
-{
-    xdotool key "alt+$1"
-    poll 5 popup_open || fail "Alt+${1^^} opened no menu"
-    xdotool key "$2"
-    poll 5 eval '! popup_open' || fail "the menu stayed open after '$2'"
-}
-
-# wfocus <window> <what>: the window manager has given the window the keyboard focus.
-wfocus() { poll 10 focused "$1" || fail "window $1 ($2) did not get the keyboard focus"; }
+# Wine is slower to show a window than the Linux program; the window manager gives the focus.
+waitSeconds=20
+focusSeconds=10
 
 window_shot()
 {
@@ -115,7 +77,7 @@ reg_value()
 }
 
 echo "Session of the installed program under Wine: $setup"
-export TOLVY_WINE_BROWSER_LOG=$browserLog
+export TOLVY_BROWSER_LOG=$browserLog
 wm_ready() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
 if $shared; then
     step "the caller's display and Wine prefix"
@@ -174,31 +136,31 @@ echo "    size $((size)) KiB"
 step "start from the Start-menu shortcut: the name-entry window comes up, no message box"
 # The shell starts the program and returns: the program's process is the one that owns the window.
 tolvy_wine start "$shortcut" >"$work/program-first.log" 2>&1 || fail "the shortcut did not start the program"
-wwait "$title" "$mainWidth" "name-entry window"
+wait_window any "$title" "$mainWidth" "name-entry window"
 main=$found
 first=$(xprop -id "$main" _NET_WM_PID | sed -n 's/.* = //p')
 [[ -n $first ]] || fail "the name-entry window names no process"
-wfocus "$main" "name-entry window"
+wait_focus "$main" "name-entry window"
 sleep 1
-! wfind '^Tolvy Sarnavel$' || fail "a message box came up on the first start"
+! find_window any '^Tolvy Sarnavel$' || fail "a message box came up on the first start"
 
 step "a second launch says \"Application is already running\" and ends with code 0"
 tolvy_wine "$installDir\\tolvy-sarnavel.exe" >"$work/program-second.log" 2>&1 &
 second=$!
 launched+=("$second")
-wwait '^Tolvy Sarnavel$' "" "the second launch's message box"
+wait_window any '^Tolvy Sarnavel$' "" "the second launch's message box"
 box=$found
-wfocus "$box" "the second launch's message box"
+wait_focus "$box" "the second launch's message box"
 window_shot "$box" already-running
 xdotool key Return
 wait_exit "$second" "the second launch"
 ((code == 0)) || fail "the second launch ended with code $code"
 running "$first" || fail "the first instance ended"
-wfind "$title" "$mainWidth" || fail "the first instance's window is gone"
+find_window any "$title" "$mainWidth" || fail "the first instance's window is gone"
 
 step "type the name"
 xdotool windowactivate --sync "$main" 2>/dev/null || true
-wfocus "$main" "name-entry window"
+wait_focus "$main" "name-entry window"
 xdotool type --delay 60 asha
 window_shot "$main" main
 
@@ -207,41 +169,29 @@ xdotool key alt+d
 expect_opened "http://$helpHost/donate.html"
 
 step "Help > About Software opens the About window"
-wfocus "$main" "name-entry window"
-wmenu h a
-wwait "$title" "$aboutWidth" "About window"
+wait_focus "$main" "name-entry window"
+menu any h a
+wait_window any "$title" "$aboutWidth" "About window"
 about=$found
-wfocus "$about" "About window"
+wait_focus "$about" "About window"
 window_shot "$about" about
 xdotool key Escape
-wgone "$title" "$aboutWidth" "About window"
+wait_gone any "$title" "$aboutWidth" "About window"
 
 step "File > Get My Sarnavel Reading opens the reading window"
-wfocus "$main" "name-entry window"
-wmenu f s
-wwait "$title" "$readingWidth" "reading window"
-reading=$found
-wfocus "$reading" "reading window"
-wnone "$title" "$mainWidth" || fail "the name-entry window stayed visible"
-poll 5 bead_signatures "$reading" || fail "cannot read the reading window's picture"
-questionMark=${beads[0]}
-[[ ${beads[1]} == "$questionMark" && ${beads[2]} == "$questionMark" ]] ||
-    fail "the three bead boxes do not start with the same picture"
+wait_focus "$main" "name-entry window"
+open_reading any
 
 step "count the beads three times: each count shows its beads (the JPEG plug-in is there)"
-xdotool key Tab Tab
-for count in 1 2 3; do
-    xdotool key space
-    poll 5 beads_are "$reading" "$count" || fail "count $count did not show its beads"
-done
+count_three_times
 window_shot "$reading" reading
 
 step "File > Exit shows the refer-a-friend window"
-wmenu f x
-wgone "$title" "$readingWidth" "reading window"
-wwait "$title" "$referralWidth" "refer-a-friend window"
+menu any f x
+wait_gone any "$title" "$readingWidth" "reading window"
+wait_window any "$title" "$referralWidth" "refer-a-friend window"
 referral=$found
-wfocus "$referral" "refer-a-friend window"
+wait_focus "$referral" "refer-a-friend window"
 running "$first" || fail "the program ended instead of showing the refer-a-friend window"
 window_shot "$referral" refer-a-friend
 
@@ -255,28 +205,11 @@ yourName='  Asha & Jo  '
 yourEmail='asha+jo@mail.example'
 friendEmail='ana.bjork@mail.example'
 friendName='Ana B. & Co'
-xdotool key Tab # txtName: its placeholder clears
-xdotool type --delay 40 "$yourName"
-xdotool key Tab Tab # the submit button, then txtEmail
-xdotool type --delay 40 "$yourEmail"
-xdotool key Tab # txtFriendEmail
-xdotool type --delay 40 "$friendEmail"
-xdotool key Tab # txtFriendName
-xdotool type --delay 40 "$friendName"
+fill_referral 40 "$yourName" "$yourEmail" "$friendEmail" "$friendName"
 xdotool key alt+n
-referralAddress=$(python3 - "$forumHost" "$productHost" "Asha & Jo" "$yourEmail" $'Your Message\r\n' \
-    "$friendName" "$friendEmail" <<'PY'
-import sys
-from urllib.parse import quote
-SAFE = "!$'()*,;:@/?"
-forum, product, *values = sys.argv[1:]
-# Typed values: only what would change the address, or may not stand in it, is encoded.
-query = "&".join(f"taf{i}={quote(v, safe=SAFE)}" for i, v in enumerate(values, 1))
-print(f"http://{forum}/zenk-refer-a-friend.php?{query}&taf6=http://{product}/")
-PY
-)
+referralAddress=$(referral_address "Asha & Jo" "$yourEmail" $'Your Message\r\n' "$friendName" "$friendEmail")
 expect_opened "$referralAddress"
-wfind "$title" "$referralWidth" || fail "the refer-a-friend window closed on sending"
+find_window any "$title" "$referralWidth" || fail "the refer-a-friend window closed on sending"
 
 step "E&xit of the refer-a-friend window (Alt+X) ends the program"
 xdotool key alt+x
