@@ -8,6 +8,7 @@
 #include "services/links.h"
 #include "ui/messagebox.h"
 
+#include <QRegularExpression>
 #include <QStringList>
 #include <QUrl>
 #include <QUrlQuery>
@@ -24,15 +25,11 @@ namespace {
 QStringList messages;
 QStringList opened;
 
-QString trimmedOfSpaces(const QString& text)
+// The rule said another way than the program says it: spaces only, at either end, nothing else.
+QString trimmedOfSpaces(QString text)
 {
-    qsizetype first = 0;
-    qsizetype last = text.size();
-    while (first < last && text.at(first) == u' ')
-        ++first;
-    while (last > first && text.at(last - 1) == u' ')
-        --last;
-    return text.mid(first, last - first);
+    static const QRegularExpression ends(QStringLiteral("^ +| +$"));
+    return text.remove(ends);
 }
 
 tell::ReferralTexts textsOf(const std::array<QString, 5>& f)

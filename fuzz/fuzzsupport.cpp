@@ -1,7 +1,8 @@
 #include "fuzzsupport.h"
 
+#include "userfolders.h"
+
 #include <QApplication>
-#include <QDir>
 #include <QStringDecoder>
 #include <QTemporaryDir>
 
@@ -19,13 +20,7 @@ void startApplication(const char* programName)
     if (application)
         return;
     sandbox = std::make_unique<QTemporaryDir>();
-    const QString root = sandbox->path();
-    const QString runtime = root + QStringLiteral("/runtime");
-    QDir().mkpath(runtime);
-    QFile::setPermissions(runtime, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    qputenv("HOME", root.toLocal8Bit());
-    qputenv("XDG_CONFIG_HOME", (root + QStringLiteral("/config")).toLocal8Bit());
-    qputenv("XDG_RUNTIME_DIR", runtime.toLocal8Bit());
+    testsupport::pointUserFoldersAt(sandbox->path());
     qputenv("QT_QPA_PLATFORM", "offscreen");
     // libFuzzer's own flags are no business of Qt's.
     static int argc = 1;

@@ -40,9 +40,6 @@ using referral::frmNagScreen2;
 
 namespace {
 
-const QString& kForum = testsupport::kForumRoot;
-const QString& kHelp = testsupport::kHelpRoot;
-
 // The roles a user acts on or must be told about; each needs a name.
 bool needsName(QAccessible::Role role)
 {
@@ -281,21 +278,21 @@ private slots:
         QTest::addColumn<QString>("control");
         QTest::addColumn<QString>("address");
         QTest::newRow("frmMain forum") << "frmMain"
-                                       << "Label14" << kForum;
+                                       << "Label14" << texts::kForumRoot;
         QTest::newRow("frmMain full brand") << "frmMain"
-                                            << "lblFullBrand" << kHelp + "/fully-branded.html";
+                                            << "lblFullBrand" << texts::kHelpRoot + "/fully-branded.html";
         QTest::newRow("frmMain co-brand") << "frmMain"
-                                          << "lblCobrand" << kHelp + "/co-brand.html";
+                                          << "lblCobrand" << texts::kHelpRoot + "/co-brand.html";
         QTest::newRow("frmDisplay forum") << "frmDisplay"
-                                          << "Label14" << kForum;
+                                          << "Label14" << texts::kForumRoot;
         QTest::newRow("frmDisplay co-brand") << "frmDisplay"
-                                             << "lblCobrand" << kHelp + "/co-brand.html";
+                                             << "lblCobrand" << texts::kHelpRoot + "/co-brand.html";
         QTest::newRow("frmNagScreen2 catalogue") << "frmNagScreen2"
-                                                 << "lblGoToHome" << kForum + "/veldranesoftwares";
+                                                 << "lblGoToHome" << texts::kForumRoot + "/veldranesoftwares";
         QTest::newRow("frmAbout home page") << "frmAbout"
-                                            << "lblHomePage" << kForum;
+                                            << "lblHomePage" << texts::kForumRoot;
         QTest::newRow("frmAbout co-brand") << "frmAbout"
-                                           << "lblCoBrand" << kHelp + "/fully-branded.html";
+                                           << "lblCoBrand" << texts::kHelpRoot + "/fully-branded.html";
     }
 
     void linkLabelsPress()

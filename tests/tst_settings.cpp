@@ -360,9 +360,7 @@ private slots:
     }
     void damagedStore()
     {
-#ifdef Q_OS_WIN
-        QSKIP("The registry is the store on Windows: it has no file to damage");
-#endif
+        SKIP_ON_REGISTRY("it has no file to damage");
         QFETCH(QByteArray, contents);
         QFETCH(QString, readsAs);
         writeFile(contents);
@@ -380,9 +378,7 @@ private slots:
     }
     void unwritableStore()
     {
-#ifdef Q_OS_WIN
-        QSKIP("The registry is the store on Windows: no folder, FIFO or socket can take its place");
-#endif
+        SKIP_ON_REGISTRY("no folder, FIFO or socket can take its place");
         QFETCH(QString, blocker);
         const StoreOfItsOwn own;
         QVERIFY(blockStore(blocker));
@@ -393,9 +389,7 @@ private slots:
 
     void readOnlyFile()
     {
-#ifdef Q_OS_WIN
-        QSKIP("The registry is the store on Windows: it has no file permissions");
-#endif
+        SKIP_ON_REGISTRY("it has no file permissions");
         const StoreOfItsOwn own;
         QVERIFY(services::SaveDuration(QStringLiteral("1/2/2026")));
         const QByteArray before = fileContents();

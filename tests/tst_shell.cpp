@@ -37,10 +37,6 @@ using services::LinkTarget;
 
 namespace {
 
-const QString& kForum = testsupport::kForumRoot;
-const QString& kHelp = testsupport::kHelpRoot;
-const QString& kProduct = testsupport::kProductRoot;
-
 QStringList menuEntries(QMenu* menu)
 {
     QStringList entries;
@@ -77,19 +73,23 @@ private slots:
     {
         QTest::addColumn<int>("target");
         QTest::addColumn<QString>("address");
-        QTest::newRow("forum home, no trailing slash") << int(LinkTarget::ForumHomePage) << kForum;
+        QTest::newRow("forum home, no trailing slash") << int(LinkTarget::ForumHomePage) << texts::kForumRoot;
         QTest::newRow("catalogue") << int(LinkTarget::SoftwareCatalogPage)
-                                   << kForum + QStringLiteral("/veldranesoftwares");
-        QTest::newRow("donate") << int(LinkTarget::DonatePage) << kHelp + QStringLiteral("/donate.html");
+                                   << texts::kForumRoot + QStringLiteral("/veldranesoftwares");
+        QTest::newRow("donate") << int(LinkTarget::DonatePage)
+                                << texts::kHelpRoot + QStringLiteral("/donate.html");
         QTest::newRow("fully branded")
-            << int(LinkTarget::FullyBrandedPage) << kHelp + QStringLiteral("/fully-branded.html");
-        QTest::newRow("co-brand") << int(LinkTarget::CoBrandPage) << kHelp + QStringLiteral("/co-brand.html");
+            << int(LinkTarget::FullyBrandedPage) << texts::kHelpRoot + QStringLiteral("/fully-branded.html");
+        QTest::newRow("co-brand") << int(LinkTarget::CoBrandPage)
+                                  << texts::kHelpRoot + QStringLiteral("/co-brand.html");
         QTest::newRow("online help") << int(LinkTarget::OnlineHelpPage)
-                                     << kProduct + QStringLiteral("/tolvy-free-sarnavel-help.html");
+                                     << texts::kProductRoot +
+                                            QStringLiteral("/tolvy-free-sarnavel-help.html");
         QTest::newRow("download") << int(LinkTarget::ProductDownloadPage)
-                                  << kProduct + QStringLiteral("/download-tolvy-free-sarnavel.html");
-        QTest::newRow("referral endpoint")
-            << int(LinkTarget::ReferralEndpoint) << kForum + QStringLiteral("/zenk-refer-a-friend.php");
+                                  << texts::kProductRoot +
+                                         QStringLiteral("/download-tolvy-free-sarnavel.html");
+        QTest::newRow("referral endpoint") << int(LinkTarget::ReferralEndpoint)
+                                           << texts::kForumRoot + QStringLiteral("/zenk-refer-a-friend.php");
     }
 
     void fixedAddresses()
@@ -110,15 +110,17 @@ private slots:
         QTest::addColumn<QString>("address");
         for (bool reading : {false, true}) {
             const char* w = reading ? "frmDisplay" : "frmMain";
-            QTest::addRow("%s online help", w) << reading << QStringLiteral("mnuOnline")
-                                               << kProduct + QStringLiteral("/tolvy-free-sarnavel-help.html");
-            QTest::addRow("%s visit", w) << reading << QStringLiteral("mnuVisit") << kForum;
-            QTest::addRow("%s update", w) << reading << QStringLiteral("mnuUpdate")
-                                          << kProduct + QStringLiteral("/download-tolvy-free-sarnavel.html");
-            QTest::addRow("%s donate", w)
-                << reading << QStringLiteral("mnuDonate") << kHelp + QStringLiteral("/donate.html");
-            QTest::addRow("%s make money", w)
-                << reading << QStringLiteral("mnuMakeMoney") << kHelp + QStringLiteral("/fully-branded.html");
+            QTest::addRow("%s online help", w)
+                << reading << QStringLiteral("mnuOnline")
+                << texts::kProductRoot + QStringLiteral("/tolvy-free-sarnavel-help.html");
+            QTest::addRow("%s visit", w) << reading << QStringLiteral("mnuVisit") << texts::kForumRoot;
+            QTest::addRow("%s update", w)
+                << reading << QStringLiteral("mnuUpdate")
+                << texts::kProductRoot + QStringLiteral("/download-tolvy-free-sarnavel.html");
+            QTest::addRow("%s donate", w) << reading << QStringLiteral("mnuDonate")
+                                          << texts::kHelpRoot + QStringLiteral("/donate.html");
+            QTest::addRow("%s make money", w) << reading << QStringLiteral("mnuMakeMoney")
+                                              << texts::kHelpRoot + QStringLiteral("/fully-branded.html");
         }
     }
 
@@ -141,10 +143,10 @@ private slots:
         QTest::addColumn<bool>("reading");
         QTest::addColumn<QString>("label");
         QTest::addColumn<QString>("address");
-        QTest::newRow("frmMain forum") << false << QStringLiteral("Label14") << kForum;
-        QTest::newRow("frmDisplay forum") << true << QStringLiteral("Label14") << kForum;
+        QTest::newRow("frmMain forum") << false << QStringLiteral("Label14") << texts::kForumRoot;
+        QTest::newRow("frmDisplay forum") << true << QStringLiteral("Label14") << texts::kForumRoot;
         QTest::newRow("frmDisplay co-brand in front")
-            << true << QStringLiteral("lblCobrand") << kHelp + QStringLiteral("/co-brand.html");
+            << true << QStringLiteral("lblCobrand") << texts::kHelpRoot + QStringLiteral("/co-brand.html");
     }
 
     void linkLabelsOpenOncePerClick()
@@ -191,8 +193,9 @@ private slots:
                           ? static_cast<QWidget*>(testsupport::child<ui::LinkLabel>(*main, "lblCobrand"))
                           : testsupport::child<ui::LinkLabel>(*main, "lblFullBrand"));
         QTest::mouseClick(hit, Qt::LeftButton);
-        QCOMPARE(opened(), QStringList{kHelp + (coBrandInFront ? QStringLiteral("/co-brand.html")
-                                                               : QStringLiteral("/fully-branded.html"))});
+        QCOMPARE(opened(),
+                 QStringList{texts::kHelpRoot + (coBrandInFront ? QStringLiteral("/co-brand.html")
+                                                                : QStringLiteral("/fully-branded.html"))});
     }
 
     void menuBarsAreExact_data()
@@ -348,7 +351,8 @@ private slots:
             QTest::keyClick(about, Qt::Key_Escape);
         });
         main->findChild<QAction*>(QStringLiteral("mnuAbout"))->trigger();
-        QCOMPARE(seenWhileOpen, (QStringList{kForum, kHelp + QStringLiteral("/fully-branded.html")}));
+        QCOMPARE(seenWhileOpen,
+                 (QStringList{texts::kForumRoot, texts::kHelpRoot + QStringLiteral("/fully-branded.html")}));
     }
 
     // When no browser can be started at all, the user is told and gets the address to copy;
@@ -357,22 +361,23 @@ private slots:
     {
         QTest::addColumn<QString>("action");
         QTest::addColumn<QString>("address");
-        QTest::newRow("name window, forum link") << "Label14" << kForum;
+        QTest::newRow("name window, forum link") << "Label14" << texts::kForumRoot;
         QTest::newRow("name window, Online Help")
-            << "mnuOnline" << kProduct + QStringLiteral("/tolvy-free-sarnavel-help.html");
+            << "mnuOnline" << texts::kProductRoot + QStringLiteral("/tolvy-free-sarnavel-help.html");
         QTest::newRow("reading window, Check for Software Update")
-            << "reading mnuUpdate" << kProduct + QStringLiteral("/download-tolvy-free-sarnavel.html");
-        QTest::newRow("refer-a-friend window, forum check box") << "Check1" << kForum;
+            << "reading mnuUpdate"
+            << texts::kProductRoot + QStringLiteral("/download-tolvy-free-sarnavel.html");
+        QTest::newRow("refer-a-friend window, forum check box") << "Check1" << texts::kForumRoot;
         QTest::newRow("refer-a-friend window, catalogue link")
-            << "lblGoToHome" << kForum + QStringLiteral("/veldranesoftwares");
+            << "lblGoToHome" << texts::kForumRoot + QStringLiteral("/veldranesoftwares");
         QTest::newRow("refer-a-friend window, referral")
             << "cmdSubmit"
-            << kForum +
+            << texts::kForumRoot +
                    QStringLiteral("/zenk-refer-a-friend.php?taf1=Anna&taf2=anna@b.c&taf3=Hello&taf4=Bo"
                                   "&taf5=bo@e.f&taf6=") +
-                   kProduct + u'/';
+                   texts::kProductRoot + u'/';
         QTest::newRow("update question, Yes")
-            << "update Yes" << kProduct + QStringLiteral("/download-tolvy-free-sarnavel.html");
+            << "update Yes" << texts::kProductRoot + QStringLiteral("/download-tolvy-free-sarnavel.html");
     }
 
     // Under Wine the real launch goes through the shell to a stand-in for the desktop's opener,
@@ -387,8 +392,8 @@ private slots:
         if (qEnvironmentVariableIsEmpty("TOLVY_WINE_BROWSER_LOG"))
             QSKIP("Needs the stand-in opener of the Wine run (TOLVY_WINE_BROWSER_LOG)");
         // Wine's launcher gives a bare host the "/" of its empty path.
-        QTest::newRow("forum home page") << "Label14" << kForum + u'/';
-        QTest::newRow("donation page") << "mnuDonate" << kHelp + QStringLiteral("/donate.html");
+        QTest::newRow("forum home page") << "Label14" << texts::kForumRoot + u'/';
+        QTest::newRow("donation page") << "mnuDonate" << texts::kHelpRoot + QStringLiteral("/donate.html");
 #endif
     }
     void realLaunchReachesTheOpener()
@@ -475,7 +480,7 @@ private slots:
         QTest::mouseClick(testsupport::child<ui::LinkLabel>(*main, "Label14"), Qt::LeftButton);
         qputenv("PATH", path);
         QCOMPARE(boxes->count(), 1);
-        QCOMPARE(boxes->shown.front().address, kForum);
+        QCOMPARE(boxes->shown.front().address, texts::kForumRoot);
         QCOMPARE(testsupport::visibleWindows(), QStringList{QStringLiteral("frmMain")});
     }
 };

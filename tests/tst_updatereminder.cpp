@@ -287,9 +287,7 @@ private slots:
     }
     void damagedFileStartsAfresh()
     {
-#ifdef Q_OS_WIN
-        QSKIP("The registry is the store on Windows: it has no file to damage");
-#endif
+        SKIP_ON_REGISTRY("it has no file to damage");
         QFETCH(QByteArray, contents);
         writeFile(contents);
         services::RunUpdateReminder();
@@ -301,9 +299,7 @@ private slots:
     // A line the file format does not know elsewhere in the file leaves the date readable.
     void strayLineDoesNotLoseTheAnswer()
     {
-#ifdef Q_OS_WIN
-        QSKIP("The registry is the store on Windows: it has no lines");
-#endif
+        SKIP_ON_REGISTRY("it has no lines");
         const QByteArray key = "%99%CA%C7%B6%C9%BE%C4%C3";
         const QByteArray value =
             services::EncodeSetting(services::dateToSettingText(today.addDays(-30))).toUtf8();
@@ -321,15 +317,10 @@ private slots:
                  QStringList{services::linkAddress(services::LinkTarget::ProductDownloadPage)});
     }
 
-    void unwritableStoreIsSilent_data()
-    {
-        addBlockedStoreRows();
-    }
+    void unwritableStoreIsSilent_data() { addBlockedStoreRows(); }
     void unwritableStoreIsSilent()
     {
-#ifdef Q_OS_WIN
-        QSKIP("The registry is the store on Windows: no folder, FIFO or socket can take its place");
-#endif
+        SKIP_ON_REGISTRY("no folder, FIFO or socket can take its place");
         QFETCH(QString, blocker);
         const StoreOfItsOwn own;
         QVERIFY(blockStore(blocker));
@@ -353,9 +344,7 @@ private slots:
 
     void unwritableAfterTheQuestion()
     {
-#ifdef Q_OS_WIN
-        QSKIP("The registry is the store on Windows: it has no file permissions");
-#endif
+        SKIP_ON_REGISTRY("it has no file permissions");
         QFETCH(QString, blocker);
         QFETCH(bool, yes);
         const StoreOfItsOwn own;
@@ -408,9 +397,7 @@ private slots:
             QVERIFY(services::SaveDuration(services::dateToSettingText(today.addDays(-30))));
             messages->queueAnswer(ui::MsgAnswer::Yes);
         } else {
-#ifdef Q_OS_WIN
-            QSKIP("The registry is the store on Windows: nothing can take its folder's place");
-#endif
+            SKIP_ON_REGISTRY("nothing can take its folder's place");
             QVERIFY(blockStore(QStringLiteral("file where the folder should be")));
         }
         QStringList windowsWhenOpened{QStringLiteral("none yet")};

@@ -9,6 +9,14 @@
 
 #include <memory>
 
+// Ends a test about the settings file on Windows, where the registry holds the settings, saying
+// what the registry lacks.
+#ifdef Q_OS_WIN
+#define SKIP_ON_REGISTRY(lacks) QSKIP("The registry is the store on Windows: " lacks)
+#else
+#define SKIP_ON_REGISTRY(lacks) static_cast<void>(0)
+#endif
+
 namespace testsupport::store {
 
 QString configFolder();

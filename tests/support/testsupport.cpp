@@ -7,10 +7,9 @@
 #include "reading/frmMain.h"
 #include "ui/controls.h"
 #include "ui/forms.h"
+#include "userfolders.h"
 
 #include <QCoreApplication>
-#include <QDir>
-#include <QFile>
 #include <QLabel>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -40,13 +39,7 @@ void prepareEnvironment()
         });
     auto& dir = sandbox();
     dir = std::make_unique<QTemporaryDir>();
-    const QString root = dir->path();
-    const QString runtime = root + QStringLiteral("/runtime");
-    QDir().mkpath(runtime);
-    QFile::setPermissions(runtime, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    qputenv("HOME", root.toLocal8Bit());
-    qputenv("XDG_CONFIG_HOME", (root + QStringLiteral("/config")).toLocal8Bit());
-    qputenv("XDG_RUNTIME_DIR", runtime.toLocal8Bit());
+    pointUserFoldersAt(dir->path());
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     // The temporary folder goes when the test process ends.

@@ -24,12 +24,6 @@ class frmMain;
 
 namespace testsupport {
 
-// The roots of the three sites this build was configured with, written out independently of
-// the program's link table.
-inline const QString kForumRoot = QStringLiteral("http://" TOLVY_TEST_FORUM_HOST);
-inline const QString kHelpRoot = QStringLiteral("http://" TOLVY_TEST_HELP_HOST);
-inline const QString kProductRoot = QStringLiteral("http://" TOLVY_TEST_PRODUCT_HOST);
-
 // Points HOME, the settings folder and the runtime folder at a fresh temporary folder for the
 // whole test process, before anything reads them.
 void prepareEnvironment();

@@ -6,6 +6,11 @@
 // program's own definitions.
 namespace testsupport::texts {
 
+// The roots of the three sites this build was configured with.
+inline const QString kForumRoot = QStringLiteral("http://" TOLVY_TEST_FORUM_HOST);
+inline const QString kHelpRoot = QStringLiteral("http://" TOLVY_TEST_HELP_HOST);
+inline const QString kProductRoot = QStringLiteral("http://" TOLVY_TEST_PRODUCT_HOST);
+
 inline const QString kWindowCaption = QStringLiteral("Tolvy Sarnavel v1.0");
 inline const QString kAppTitle = QStringLiteral("Tolvy Sarnavel");
 inline const QString kIconName = QStringLiteral("Tolvy Sarnavel icon");
