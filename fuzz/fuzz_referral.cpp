@@ -8,13 +8,13 @@
 #include "services/links.h"
 #include "ui/messagebox.h"
 
-#include <QRegularExpression>
 #include <QStringList>
 #include <QUrl>
 #include <QUrlQuery>
 
 #include <algorithm>
 #include <array>
+#include <iterator>
 
 namespace tell = referral::modTellAFriend;
 using fuzzsupport::codes;
@@ -26,10 +26,13 @@ QStringList messages;
 QStringList opened;
 
 // The rule said another way than the program says it: spaces only, at either end, nothing else.
-QString trimmedOfSpaces(QString text)
+// Code unit by code unit, as the texts may be no valid UTF-16.
+QString trimmedOfSpaces(const QString& text)
 {
-    static const QRegularExpression ends(QStringLiteral("^ +| +$"));
-    return text.remove(ends);
+    const auto notSpace = [](QChar c) { return c != u' '; };
+    const auto first = std::find_if(text.cbegin(), text.cend(), notSpace);
+    const auto last = std::find_if(text.crbegin(), std::make_reverse_iterator(first), notSpace).base();
+    return QString(first, last - first);
 }
 
 tell::ReferralTexts textsOf(const std::array<QString, 5>& f)
