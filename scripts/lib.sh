@@ -78,11 +78,17 @@ tolvy_cache_value()
 # point a program at them, bin/ first on PATH: env "${TOLVY_SESSION_ENV[@]}" program.
 tolvy_scratch_session()
 {
+    tolvy_scratch_folders "$1"
+    tolvy_session_env "$1" TOLVY_SESSION_ENV
+}
+
+# tolvy_scratch_folders <folder>: the folders alone, for a caller that keeps its own assignments.
+tolvy_scratch_folders()
+{
     mkdir -p "$1/home" "$1/config" "$1/data" "$1/cache" "$1/runtime" "$1/bin"
     chmod 700 "$1/runtime"
     cp "$TOLVY_ROOT/scripts/xdg-open" "$1/bin/xdg-open"
     chmod +x "$1/bin/xdg-open"
-    tolvy_session_env "$1" TOLVY_SESSION_ENV
 }
 
 # tolvy_session_env <folder> <array>: the assignments for a scratch session in the folder, into

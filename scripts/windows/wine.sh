@@ -29,9 +29,7 @@ tolvy_wine_prefix()
     local work=$1
     tolvy_wine_find || return 1
     TOLVY_WINE_WORK=$work
-    local -a ownSession=("${TOLVY_SESSION_ENV[@]}")
-    tolvy_scratch_session "$work/wine"
-    TOLVY_SESSION_ENV=("${ownSession[@]}")
+    tolvy_scratch_folders "$work/wine"
     mkdir -p "$work/wine-tmp"
     export TOLVY_WINE_WORK WINEPREFIX="$work/prefix"
     export TOLVY_BROWSER_LOG=${TOLVY_BROWSER_LOG:-$work/browser.log}

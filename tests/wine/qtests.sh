@@ -7,9 +7,9 @@
 #   tolvy-sarnavel.exe); the Qt it was configured with gives the DLLs and plug-ins.
 #   TOLVY_WINE_WORK and WINEPREFIX, as scripts/windows/wine.sh sets them: a prefix to run in,
 #     shared with the caller's other Wine runs, on the caller's DISPLAY; without them, a fresh
-#     prefix and a private virtual display with a window manager, both gone afterwards. In a shared prefix, what the tests leave in the
-#     registry under HKCU\Software\Veldrane is removed afterwards, so that the program's next
-#     start there is a first start.
+#     prefix and a private virtual display with a window manager, both gone afterwards. In a
+#     shared prefix, what the tests leave in the registry under HKCU\Software\Veldrane is
+#     removed afterwards, so that the program's next start there is a first start.
 #   TOLVY_WINE_TEST_TIMEOUT: seconds one program may take (default 600).
 #   TOLVY_WINE_TESTS: the programs to run, by name (default: every one).
 # Prints a line per program and "N passed, N failed" at the end; exits non-zero when a program
@@ -56,6 +56,8 @@ for dll in libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll; do
     runtimeDirs+=("$(dirname "$(realpath "$file")")")
 done
 
+pluginPath=$(tolvy_windows_path "$qtPrefix/plugins")
+programPath=$(tolvy_windows_path "$program")
 winePath="$(tolvy_windows_path "$qtPrefix/bin")"
 for dir in $(printf '%s\n' "${runtimeDirs[@]}" | sort -u); do
     winePath+=";$(tolvy_windows_path "$dir")"
@@ -107,9 +109,8 @@ for test in "${tests[@]}"; do
     # that hangs fails after a minute rather than QtTest's five.
     (
         cd "$testDir"
-        export WINEPATH="$winePath" QT_PLUGIN_PATH="$(tolvy_windows_path "$qtPrefix/plugins")" \
-            QTEST_FUNCTION_TIMEOUT=60000 QT_QPA_PLATFORM=offscreen TOLVY_EXECUTABLE="$(tolvy_windows_path "$program")" \
-            TOLVY_WINE_TIMEOUT="$timeoutSeconds"
+        export WINEPATH="$winePath" QT_PLUGIN_PATH="$pluginPath" QTEST_FUNCTION_TIMEOUT=60000 \
+            QT_QPA_PLATFORM=offscreen TOLVY_EXECUTABLE="$programPath" TOLVY_WINE_TIMEOUT="$timeoutSeconds"
         : >"$log"
         tolvy_wine "$exe" -o "$(tolvy_windows_path "$log"),txt" >"$log.console" 2>&1
     ) &
