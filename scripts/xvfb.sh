@@ -27,7 +27,8 @@ tolvy_start_xvfb()
         cat "$folder/xvfb.log" >&2
         return 1
     fi
-    export DISPLAY=":$number" TOLVY_XVFB_PID
+    # The pid stays with this shell: a script it starts on the same display must not stop it.
+    export DISPLAY=":$number"
 }
 
 # The window manager announces itself on the root window once it manages the screen.

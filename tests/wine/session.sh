@@ -32,16 +32,11 @@ command -v openbox >/dev/null || { echo "The session needs a window manager (pac
 
 shared=false
 [[ -n ${TOLVY_WINE_WORK:-} && -d ${WINEPREFIX:-} && -n ${DISPLAY:-} ]] && shared=true
-windowManager=""
 session_cleanup()
 {
     local status=$?
     set +e
     $shared || tolvy_wine_stop
-    if [[ -n $windowManager ]]; then
-        kill -TERM "$windowManager" 2>/dev/null
-        wait "$windowManager" 2>/dev/null
-    fi
     (exit "$status")
     cleanup
 }
@@ -78,17 +73,14 @@ reg_value()
 
 echo "Session of the installed program under Wine: $setup"
 export TOLVY_BROWSER_LOG=$browserLog
-wm_ready() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
 if $shared; then
     step "the caller's display and Wine prefix"
-    wm_ready || fail "no window manager on $DISPLAY"
+    tolvy_window_manager_ready || fail "no window manager on $DISPLAY"
     xdotool mousemove 0 0
 else
     step "start a private X server with a window manager"
+    windowManager=openbox
     start_x_server 1280x1024
-    env HOME="$work/home" XDG_CONFIG_HOME="$work/config" openbox --sm-disable >"$work/openbox.log" 2>&1 &
-    windowManager=$!
-    poll 10 wm_ready || fail "openbox did not start: $(cat "$work/openbox.log")"
 
     step "a fresh Wine prefix"
     prefixStart=$SECONDS
