@@ -58,17 +58,8 @@ xdotool key Tab Tab Return
 expect_opened "http://$forumHost"
 
 step "Alt+F, S starts a reading; Tab, Tab and Space count three times, and refresh"
-menu "$session" f s
-wait_window "$session" "$title" "$readingWidth" "reading window"
-reading=$found
-wait_focus "$reading" "reading window"
-poll 5 bead_signatures "$reading" || fail "cannot read the reading window's picture"
-questionMark=${beads[0]}
-xdotool key Tab Tab
-for count in 1 2 3; do
-    xdotool key space
-    poll 5 beads_are "$reading" "$count" || fail "count $count did not show its beads"
-done
+open_reading "$session"
+count_three_times
 xdotool key space
 poll 5 beads_are "$reading" 0 || fail "the refresh did not clear the reading"
 
