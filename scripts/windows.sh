@@ -186,14 +186,10 @@ source "$TOLVY_ROOT/scripts/xvfb.sh"
 # shellcheck source=scripts/windows/wine.sh
 source "$TOLVY_ROOT/scripts/windows/wine.sh"
 wineWork=$(mktemp -d "${TMPDIR:-/tmp}/tolvy-windows.XXXXXX")
-stop_wine()
-{
-    tolvy_wine_stop
-    tolvy_stop_xvfb
-    rm -rf "$wineWork"
-}
-trap 'stop_wine' EXIT
-trap 'exit 130' INT TERM
+# shellcheck disable=SC2016 # expanded when the script ends
+tolvy_on_exit 'rm -rf "$wineWork"'
+tolvy_on_exit tolvy_stop_xvfb
+tolvy_on_exit tolvy_wine_stop
 tolvy_say "Display and Wine prefix"
 tolvy_start_xvfb "$wineWork"
 tolvy_start_window_manager "$wineWork"
