@@ -3,7 +3,7 @@
 #include "platform/win32/api.h"
 
 #include <climits>
-// The shell's header builds on the one above.
+// Builds on the Windows API header above.
 #include <shellapi.h>
 
 namespace platform::win32 {
