@@ -7,6 +7,7 @@ files. Run it with Debian's system interpreter and its python3-pil package:
     /usr/bin/python3 assets/make_assets.py
 """
 
+import io
 import math
 import os
 import random
@@ -181,10 +182,15 @@ def check(img, size, name):
     assert img.size == size, "%s is %r, expected %r" % (name, img.size, size)
 
 
-def save_jpeg(img, name, size, quality):
+def save_picture(img, name, size, quality):
+    """Saves a photo-like picture as PNG, which the toolkit reads without a plug-in. It passes
+    through JPEG at the given quality first: that softening is part of the pictures' look."""
     check(img, size, name)
-    img.convert("RGB").save(os.path.join(HERE, name), "JPEG", quality=quality,
-                            subsampling=0, optimize=True)
+    encoded = io.BytesIO()
+    img.convert("RGB").save(encoded, "JPEG", quality=quality, subsampling=0, optimize=True)
+    encoded.seek(0)
+    with Image.open(encoded) as softened:
+        softened.convert("RGB").save(os.path.join(HERE, name), optimize=True)
 
 
 def down(img, size):
@@ -281,8 +287,8 @@ def make_bead_pictures():
     beads = [("bead1", 1, 41), ("bead2", 2, 59), ("bead3", 3, 78)]
     for name, n, w in beads:
         big = bead_picture(n, w, 8)
-        save_jpeg(down(big, (w, PIC_H)), name + ".jpg", (w, PIC_H), 95)
-        save_jpeg(down(big, (2 * w, 2 * PIC_H)), name + "@2x.jpg", (2 * w, 2 * PIC_H), 95)
+        save_picture(down(big, (w, PIC_H)), name + ".png", (w, PIC_H), 95)
+        save_picture(down(big, (2 * w, 2 * PIC_H)), name + "@2x.png", (2 * w, 2 * PIC_H), 95)
     big = question_picture(41, 8)
     # the border must stay one crisp pixel wide at each size, so draw each size natively
     q1 = question_picture(41, 1)
@@ -291,8 +297,8 @@ def make_bead_pictures():
     inner2 = down(big, (82, 80)).crop((2, 2, 80, 78))
     q1.paste(inner1, (1, 1))
     q2.paste(inner2, (2, 2))
-    save_jpeg(q1, "question.jpg", (41, 40), 95)
-    save_jpeg(q2, "question@2x.jpg", (82, 80), 95)
+    save_picture(q1, "question.png", (41, 40), 95)
+    save_picture(q2, "question@2x.png", (82, 80), 95)
 
 
 # ---------------------------------------------------------------- mala picture
@@ -460,8 +466,8 @@ def make_mala():
     paste_centered(img, gsp, guru[0] * S, guru[1] * S)
 
     img = img.convert("RGB")
-    save_jpeg(down(img, (W, H)), "mala.jpg", (W, H), 92)
-    save_jpeg(down(img, (2 * W, 2 * H)), "mala@2x.jpg", (2 * W, 2 * H), 92)
+    save_picture(down(img, (W, H)), "mala.png", (W, H), 92)
+    save_picture(down(img, (2 * W, 2 * H)), "mala@2x.png", (2 * W, 2 * H), 92)
 
 
 # ---------------------------------------------------------------- icon
@@ -683,11 +689,11 @@ def make_icon():
 
 
 def verify():
-    expect = {"mala.jpg": (135, 112), "mala@2x.jpg": (270, 224),
-              "bead1.jpg": (41, 40), "bead2.jpg": (59, 40), "bead3.jpg": (78, 40),
-              "question.jpg": (41, 40),
-              "bead1@2x.jpg": (82, 80), "bead2@2x.jpg": (118, 80), "bead3@2x.jpg": (156, 80),
-              "question@2x.jpg": (82, 80)}
+    expect = {"mala.png": (135, 112), "mala@2x.png": (270, 224),
+              "bead1.png": (41, 40), "bead2.png": (59, 40), "bead3.png": (78, 40),
+              "question.png": (41, 40),
+              "bead1@2x.png": (82, 80), "bead2@2x.png": (118, 80), "bead3@2x.png": (156, 80),
+              "question@2x.png": (82, 80)}
     for px in ICON_SIZES:
         expect["icon-%d.png" % px] = (px, px)
     for name, size in expect.items():
