@@ -57,7 +57,7 @@ frmMain::frmMain()
                   .align = Qt::AlignHCenter | Qt::AlignTop});
     auto* Picture1 = new ui::PictureBox(client, ui::twipsRect(480, 1680, 2055, 1710), true);
     Picture1->setObjectName(QStringLiteral("Picture1"));
-    Picture1->setPicture(ui::resourcePicture(QStringLiteral(":/assets/mala.png"), {135, 112}, this));
+    Picture1->setPicture(ui::resourcePicture(QStringLiteral(":/assets/mala.ppm"), {135, 112}, this));
     Picture1->setAccessibleName(QStringLiteral("mala of prayer beads"));
 
     QGroupBox* Frame1 =
