@@ -14,12 +14,14 @@ namespace ui {
 namespace {
 
 // Looked up once: a family the system lacks would send every font of every window through the
-// font matcher's fallback search again.
+// font matcher's fallback search again. Looked up in the list of installed families: asking for
+// each by name would run it through the font configuration's substitution rules as well.
 const QString& windowFamily()
 {
     static const QString family = [] {
+        const QStringList installed = QFontDatabase::families();
         for (const QString& candidate : {QStringLiteral("Verdana"), QStringLiteral("DejaVu Sans")}) {
-            if (QFontDatabase::hasFamily(candidate))
+            if (installed.contains(candidate, Qt::CaseInsensitive))
                 return candidate;
         }
         return QFontDatabase::systemFont(QFontDatabase::GeneralFont).family();
