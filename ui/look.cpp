@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QAbstractScrollArea>
 #include <QFontDatabase>
+#include <QHash>
 #include <QLabel>
 #include <QLineEdit>
 
@@ -27,6 +28,23 @@ const QString& windowFamily()
         return QFontDatabase::systemFont(QFontDatabase::GeneralFont).family();
     }();
     return family;
+}
+
+// Every reading window is built afresh, with the same captions in the same faces and boxes: how
+// much room each caption takes is measured once per run, the text's layout being the cost.
+QString measureKey(const QFont& font, const QString& text, QSize box = {})
+{
+    return font.key() + u'|' + QString::number(box.width()) + u'x' + QString::number(box.height()) + u'|' +
+           text;
+}
+
+int singleLineWidth(const QFont& font, const QString& text)
+{
+    static QHash<QString, int> measured;
+    const QString key = measureKey(font, text);
+    if (const auto known = measured.constFind(key); known != measured.cend())
+        return *known;
+    return *measured.insert(key, QFontMetrics(font).horizontalAdvance(text));
 }
 
 } // namespace
@@ -69,7 +87,7 @@ void fitSingleLine(QLabel& label)
     const QRect box = label.geometry();
     if (box.height() >= 2 * metrics.lineSpacing())
         return;
-    const int needed = metrics.horizontalAdvance(label.text()) + 2 * label.margin() + 2;
+    const int needed = singleLineWidth(label.font(), label.text()) + 2 * label.margin() + 2;
     if (needed <= box.width())
         return;
     // The design's face is wider than the fallback face: widen rather than wrap or cut off.
@@ -97,11 +115,16 @@ namespace {
 // Wrapped, the text takes no more lines than the box holds, at least one.
 bool fitsWrapped(const QFont& font, const QString& text, QSize box)
 {
+    static QHash<QString, bool> measured;
+    const QString key = measureKey(font, text, box);
+    if (const auto known = measured.constFind(key); known != measured.cend())
+        return *known;
     const QFontMetrics metrics(font);
     const int lines = std::max(1, box.height() / metrics.lineSpacing());
     const QRect needed = metrics.boundingRect(QRect(0, 0, box.width(), (lines + 2) * metrics.lineSpacing()),
                                               Qt::TextWordWrap, text);
-    return needed.width() <= box.width() && needed.height() < (2 * lines + 1) * metrics.lineSpacing() / 2;
+    return *measured.insert(key, needed.width() <= box.width() &&
+                                     needed.height() < (2 * lines + 1) * metrics.lineSpacing() / 2);
 }
 
 } // namespace
