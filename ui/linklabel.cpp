@@ -7,6 +7,7 @@
 #include <QMetaObject>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QStyle>
 
 namespace ui {
 namespace {
@@ -128,13 +129,20 @@ void LinkLabel::keyPressEvent(QKeyEvent* event)
         emit clicked();
 }
 
-void LinkLabel::paintEvent(QPaintEvent* event)
+void LinkLabel::paintEvent(QPaintEvent*)
 {
-    QLabel::paintEvent(event);
+    // The text is drawn as a label the keyboard cannot reach draws it, to the same pixels: a label
+    // that takes the focus keeps its text in a document, which it lays out again for each of its
+    // settings before it first paints. A link label has neither frame nor indent.
+    QPainter painter(this);
+    const QRect box = contentsRect().marginsRemoved(QMargins(margin(), margin(), margin(), margin()));
+    const auto direction = text().isRightToLeft() ? Qt::RightToLeft : Qt::LeftToRight;
+    const int flags = static_cast<int>(QStyle::visualAlignment(direction, alignment())) |
+                      (wordWrap() ? Qt::TextWordWrap : 0);
+    style()->drawItemText(&painter, box, flags, palette(), isEnabled(), text(), foregroundRole());
     if (!hasFocus())
         return;
     // In the text's own colour, which the design keeps readable on the label's background.
-    QPainter painter(this);
     painter.setPen(QPen(palette().color(foregroundRole()), 1, Qt::DotLine));
     painter.drawRect(rect().adjusted(0, 0, -1, -1));
 }
