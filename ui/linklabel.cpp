@@ -76,17 +76,29 @@ void installAccessibility()
 
 } // namespace
 
-LinkLabel::LinkLabel(QWidget* parent) : QLabel(parent)
+LinkLabel::LinkLabel(const QString& text, QWidget* parent) : QLabel(parent)
 {
     installAccessibility();
     setCursor(Qt::PointingHandCursor);
-    // The keyboard reaches it; a click opens the link without moving the focus, as before.
-    setFocusPolicy(Qt::TabFocus);
     setTextFormat(Qt::PlainText);
     setWordWrap(true);
+    // The text before the focus policy: a label that takes the focus keeps its text in a
+    // document as well, which a link label, drawing its text itself, needs only once it has
+    // the focus; Qt makes it then.
+    setText(text);
+    // The keyboard reaches it; a click opens the link without moving the focus, as before.
+    setFocusPolicy(Qt::TabFocus);
 }
 
 LinkLabel::~LinkLabel() = default;
+
+bool LinkLabel::event(QEvent* event)
+{
+    // Polished, a label that takes the focus would make that document (see above).
+    if (event->type() == QEvent::Polish)
+        return QFrame::event(event);
+    return QLabel::event(event);
+}
 
 void LinkLabel::mousePressEvent(QMouseEvent* event)
 {
@@ -157,8 +169,7 @@ void bringToFront(LinkLabel& front, LinkLabel& behind)
 LinkLabel* addLinkLabel(QWidget* parent, const char* name, QRect twips, const QString& caption,
                         const Look& look)
 {
-    auto* label = new LinkLabel(parent);
-    label->setText(displayedCaption(caption));
+    auto* label = new LinkLabel(displayedCaption(caption), parent);
     label->setObjectName(QLatin1StringView(name));
     label->setGeometry(twipsRect(twips));
     label->setAlignment(look.align);

@@ -15,13 +15,14 @@ class LinkLabel final : public QLabel {
     Q_DISABLE_COPY_MOVE(LinkLabel)
 
 public:
-    explicit LinkLabel(QWidget* parent = nullptr);
+    explicit LinkLabel(const QString& text, QWidget* parent = nullptr);
     ~LinkLabel() override;
 
 signals:
     void clicked();
 
 protected:
+    bool event(QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
