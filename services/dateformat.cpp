@@ -182,4 +182,14 @@ QDate dateFromSettingText(const QString& text)
     return QLocale::c().toDate(text, currentPattern());
 }
 
+bool isSettingTextOfDays(const QString& text, QDate first, QDate last)
+{
+    const QString pattern = currentPattern();
+    for (QDate day = first; day <= last; day = day.addDays(1)) {
+        if (QLocale::c().toString(day, pattern) == text)
+            return true;
+    }
+    return false;
+}
+
 } // namespace services

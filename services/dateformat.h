@@ -13,5 +13,8 @@ QString storableDatePattern(const QString& userFormat);
 // when the text does not read as one under the current format.
 QString dateToSettingText(QDate date);
 QDate dateFromSettingText(const QString& text);
+// Whether the text is one of the days from first to last as the store keeps it: the text of such
+// a day reads back as that day, and the formatting takes far less code than the reading.
+bool isSettingTextOfDays(const QString& text, QDate first, QDate last);
 
 } // namespace services

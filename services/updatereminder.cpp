@@ -19,7 +19,13 @@ void RunUpdateReminder() noexcept
 {
     // A failing step ends the reminder there; start-up goes on regardless.
     ui::guard([] {
-        const QDate stored = dateFromSettingText(GetDuration());
+        const QString text = GetDuration();
+        // Most starts come within the quiet days of the stored date, which is then one of those
+        // days as written: matched so, it spares the start loading the date parser.
+        const QDate today = platform::today();
+        if (isSettingTextOfDays(text, today.addDays(-kQuietDays), today.addDays(kQuietDays)))
+            return;
+        const QDate stored = dateFromSettingText(text);
         // No date yet, or one that no longer reads as a date (the format changed, or the value
         // was edited): count afresh from today. Left alone, it would never read again.
         if (!stored.isValid()) {
