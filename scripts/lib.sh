@@ -1,4 +1,4 @@
-# shellcheck shell=bash disable=SC2034
+# shellcheck shell=bash disable=SC2034 # what this file sets is read by the scripts that source it
 # Shared by run.sh and test.sh: the packages the build needs, their installation and the build.
 
 TOLVY_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
