@@ -2,8 +2,8 @@
 # Shared by run.sh and test.sh: the packages the build needs, their installation and the build.
 
 TOLVY_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-# Two cores: never more than two compile jobs.
-TOLVY_JOBS=2
+# Compile jobs: one a processor, unless TOLVY_JOBS says otherwise.
+TOLVY_JOBS=${TOLVY_JOBS:-$(nproc)}
 
 TOLVY_BUILD_PACKAGES=(build-essential cmake ninja-build ccache qt6-base-dev qt6-base-dev-tools fonts-dejavu-core)
 TOLVY_TEST_PACKAGES=(xvfb xauth x11-utils x11-xserver-utils xdotool xclip imagemagick clang-format python3 libxcb-damage0-dev
