@@ -38,36 +38,12 @@ sanitizer_environment=(
     LSAN_OPTIONS=suppressions="$TOLVY_ROOT/tests/lsan.supp":print_suppressions=0
 )
 
-failed=()
-report=()
-lastStatus=0
-# step <name> <command...>: runs the command with errexit in force, records its time and outcome.
-step()
-{
-    local name=$1
-    shift
-    tolvy_say "$name"
-    local start=$SECONDS status=0
-    set +e
-    (set -e; "$@")
-    status=$?
-    set -e
-    lastStatus=$status
-    local outcome=ok
-    if ((status != 0)); then
-        outcome="FAILED ($status)"
-        failed+=("$name")
-    fi
-    report+=("$(printf '%-34s %-12s %5ds' "$name" "$outcome" $((SECONDS - start)))")
-    return 0
-}
-
-step "Packages" tolvy_install_packages "${TOLVY_BUILD_PACKAGES[@]}" "${TOLVY_TEST_PACKAGES[@]}"
-if ((${#failed[@]} > 0)); then
+tolvy_step "Packages" tolvy_install_packages "${TOLVY_BUILD_PACKAGES[@]}" "${TOLVY_TEST_PACKAGES[@]}"
+if ((${#TOLVY_FAILED_STEPS[@]} > 0)); then
     echo "Cannot go on without the packages." >&2
     exit 1
 fi
-step "Format check" format_check
+tolvy_step "Format check" format_check
 
 rm -f "$plainBuild/ctest.log" "$sanitizerBuild/ctest.log"
 
@@ -77,33 +53,33 @@ configure_and_build()
     tolvy_compile "$1"
 }
 
-step "Build Debug" configure_and_build "$plainBuild" Debug -DTOLVY_SANITIZE=OFF
-if [[ $lastStatus -eq 0 ]]; then
-    step "Tests Debug" run_tests "$plainBuild"
+tolvy_step "Build Debug" configure_and_build "$plainBuild" Debug -DTOLVY_SANITIZE=OFF
+if ((TOLVY_STEP_STATUS == 0)); then
+    tolvy_step "Tests Debug" run_tests "$plainBuild"
 fi
 
 # The benchmarks build in the Debug folder, which keeps them compiling; they are not run here.
-step "Build sanitizers" configure_and_build "$sanitizerBuild" Debug -DTOLVY_SANITIZE=ON -DTOLVY_BUILD_BENCH=OFF
-if [[ $lastStatus -eq 0 ]]; then
-    step "Tests sanitizers" run_tests "$sanitizerBuild" "${sanitizer_environment[@]}"
+tolvy_step "Build sanitizers" configure_and_build "$sanitizerBuild" Debug -DTOLVY_SANITIZE=ON -DTOLVY_BUILD_BENCH=OFF
+if ((TOLVY_STEP_STATUS == 0)); then
+    tolvy_step "Tests sanitizers" run_tests "$sanitizerBuild" "${sanitizer_environment[@]}"
 fi
 
 # The real program from outside: end to end on a virtual display, through the accessibility bus,
 # installed from its Debian package; then the fuzz targets for a bounded time each.
 if [[ -x $plainBuild/tolvy-sarnavel ]]; then
-    step "End to end" bash "$TOLVY_ROOT/scripts/e2e.sh" "$plainBuild"
-    step "Accessibility bus" bash "$TOLVY_ROOT/tests/a11y/run.sh" "$plainBuild"
+    tolvy_step "End to end" bash "$TOLVY_ROOT/scripts/e2e.sh" "$plainBuild"
+    tolvy_step "Accessibility bus" bash "$TOLVY_ROOT/tests/a11y/run.sh" "$plainBuild"
 fi
 if [[ -x $sanitizerBuild/tolvy-sarnavel ]]; then
-    step "End to end (sanitizers)" env "${sanitizer_environment[@]}" \
+    tolvy_step "End to end (sanitizers)" env "${sanitizer_environment[@]}" \
         bash "$TOLVY_ROOT/scripts/e2e.sh" "$sanitizerBuild"
 fi
-step "Debian package" bash "$TOLVY_ROOT/scripts/package.sh"
-step "Windows layer under Wine" bash "$TOLVY_ROOT/scripts/wine-check.sh" "$plainBuild"
+tolvy_step "Debian package" bash "$TOLVY_ROOT/scripts/package.sh"
+tolvy_step "Windows layer under Wine" bash "$TOLVY_ROOT/scripts/wine-check.sh" "$plainBuild"
 # The whole program for Windows: cross-built against Qt for Windows (built once into the user's
 # cache, 40 minutes or more on a fresh machine), packaged, and checked under Wine.
-step "Windows program under Wine" bash "$TOLVY_ROOT/scripts/windows.sh" --check
-step "Fuzzing" bash "$TOLVY_ROOT/scripts/fuzz.sh"
+tolvy_step "Windows program under Wine" bash "$TOLVY_ROOT/scripts/windows.sh" --check
+tolvy_step "Fuzzing" bash "$TOLVY_ROOT/scripts/fuzz.sh"
 
 tolvy_say "Summary"
 for folder in "$plainBuild" "$sanitizerBuild"; do
@@ -112,10 +88,5 @@ for folder in "$plainBuild" "$sanitizerBuild"; do
         grep -E 'tests passed|tests failed out of|Total Test time|^[[:space:]]+[0-9]+ - ' "$folder/ctest.log" | sed 's/^/    /' || true
     fi
 done
-printf '%s\n' "${report[@]}"
-echo "Total: ${SECONDS}s"
-if ((${#failed[@]} > 0)); then
-    echo "FAILED: ${failed[*]}" >&2
-    exit 1
-fi
+tolvy_step_report || exit 1
 echo "All checks passed."
