@@ -4,6 +4,15 @@
 # UndefinedBehaviorSanitizer. Then the real program from outside (end to end, accessibility bus,
 # Debian package), the Windows layer and the Windows program under Wine, and the fuzz targets.
 # Exits non-zero when any step fails.
+#
+#   scripts/test.sh              every stage
+#   scripts/test.sh STAGE...     only the named stages, in the order of the list
+#   scripts/test.sh --list       the stages, with what each runs
+#
+# A stage builds what it needs: tests, e2e and a11y build the Debug folder (build-test/) first,
+# e2e-sanitizers the sanitizer folder (build-asan/), once however many stages need it;
+# package, wine-layer, windows and fuzz build in folders of their own. The packages of the
+# chosen stages are installed first; the scripts of the later stages install their own.
 set -euo pipefail
 # shellcheck source=scripts/lib.sh
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
@@ -11,17 +20,92 @@ source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 plainBuild="$TOLVY_ROOT/build-test"
 sanitizerBuild="$TOLVY_ROOT/build-asan"
 
+stages=(format build tests sanitizers e2e a11y e2e-sanitizers package wine-layer windows fuzz)
+declare -A stageAbout=(
+    [format]="clang-format over the C++ sources"
+    [build]="the Debug build (build-test/)"
+    [tests]="the tests of the Debug build"
+    [sanitizers]="the sanitizer build (build-asan/) and its tests"
+    [e2e]="the program driven on a virtual display (scripts/e2e.sh)"
+    [a11y]="the program through the accessibility bus (tests/a11y/run.sh)"
+    [e2e-sanitizers]="the end-to-end runs on the sanitizer build"
+    [package]="the Debian package (scripts/package.sh)"
+    [wine-layer]="the Windows layer under Wine (scripts/wine-check.sh)"
+    [windows]="the Windows program, built and checked under Wine (scripts/windows.sh --check)"
+    [fuzz]="the fuzz targets (scripts/fuzz.sh)"
+)
+
+list_stages()
+{
+    local stage
+    for stage in "${stages[@]}"; do
+        printf '%-15s %s\n' "$stage" "${stageAbout[$stage]}"
+    done
+}
+
+declare -A wanted=()
+for argument in "$@"; do
+    case $argument in
+    --list)
+        list_stages
+        exit 0
+        ;;
+    -h | --help)
+        echo "usage: $0 [--list] [STAGE...]; the stages:"
+        list_stages
+        exit 0
+        ;;
+    *)
+        if [[ -z ${stageAbout[$argument]:-} ]]; then
+            echo "Unknown stage '$argument'. The stages are:" >&2
+            list_stages >&2
+            exit 2
+        fi
+        wanted[$argument]=1
+        ;;
+    esac
+done
+chosen=()
+for stage in "${stages[@]}"; do
+    if (($# == 0)) || [[ -n ${wanted[$stage]:-} ]]; then
+        chosen+=("$stage")
+    fi
+done
+
+# stage_packages <stage>: what the stage needs before it starts.
+stage_packages()
+{
+    case $1 in
+    format) printf '%s\n' "${TOLVY_FORMAT_PACKAGES[@]}" ;;
+    build | tests | sanitizers | e2e | a11y | e2e-sanitizers)
+        printf '%s\n' "${TOLVY_BUILD_PACKAGES[@]}" "${TOLVY_TEST_PACKAGES[@]}"
+        ;;
+    esac
+}
+
+# repository_files: the files of the repository, the tracked ones when it is a git clone.
+repository_files()
+{
+    if git -c safe.directory="$TOLVY_ROOT" -C "$TOLVY_ROOT" rev-parse --is-inside-work-tree >/dev/null 2>&1; then
+        git -c safe.directory="$TOLVY_ROOT" -C "$TOLVY_ROOT" ls-files
+    else
+        (cd "$TOLVY_ROOT" && find . \( -path './build*' -o -path ./.git \) -prune -o -type f -print | sed 's#^\./##')
+    fi
+}
+
 format_check()
 {
-    local -a files
-    if git -c safe.directory="$TOLVY_ROOT" -C "$TOLVY_ROOT" rev-parse --is-inside-work-tree >/dev/null 2>&1; then
-        mapfile -t files < <(git -c safe.directory="$TOLVY_ROOT" -C "$TOLVY_ROOT" ls-files -- '*.cpp' '*.h')
-    else
-        mapfile -t files < <(cd "$TOLVY_ROOT" && find . -path './build*' -prune -o \( -name '*.cpp' -o -name '*.h' \) -print)
-    fi
-    ((${#files[@]} > 0)) || { echo "No sources found to check." >&2; return 1; }
-    (cd "$TOLVY_ROOT" && clang-format --dry-run --Werror "${files[@]}")
-    echo "${#files[@]} files are formatted."
+    local -a files sources=()
+    local file
+    mapfile -t files < <(repository_files)
+    for file in "${files[@]}"; do
+        if [[ $file == *.cpp || $file == *.h ]]; then
+            sources+=("$file")
+        fi
+    done
+    ((${#sources[@]} > 0)) || { echo "No sources found to check." >&2; return 1; }
+    (cd "$TOLVY_ROOT" && clang-format --dry-run --Werror "${sources[@]}")
+    echo "${#sources[@]} files are formatted."
 }
 
 # run_tests <build folder> [environment assignments...]
@@ -38,48 +122,94 @@ sanitizer_environment=(
     LSAN_OPTIONS=suppressions="$TOLVY_ROOT/tests/lsan.supp":print_suppressions=0
 )
 
-tolvy_step "Packages" tolvy_install_packages "${TOLVY_BUILD_PACKAGES[@]}" "${TOLVY_TEST_PACKAGES[@]}"
-if ((${#TOLVY_FAILED_STEPS[@]} > 0)); then
-    echo "Cannot go on without the packages." >&2
-    exit 1
-fi
-tolvy_step "Format check" format_check
-
-rm -f "$plainBuild/ctest.log" "$sanitizerBuild/ctest.log"
-
 configure_and_build()
 {
     tolvy_configure "$@"
     tolvy_compile "$1"
 }
 
-tolvy_step "Build Debug" configure_and_build "$plainBuild" Debug -DTOLVY_SANITIZE=OFF
-if ((TOLVY_STEP_STATUS == 0)); then
-    tolvy_step "Tests Debug" run_tests "$plainBuild"
-fi
-
+# The outcome of each build, once it has run.
+plainStatus=
+sanitizerStatus=
+build_plain()
+{
+    [[ -z $plainStatus ]] || return 0
+    tolvy_step "Build Debug" configure_and_build "$plainBuild" Debug -DTOLVY_SANITIZE=OFF
+    plainStatus=$TOLVY_STEP_STATUS
+}
 # The benchmarks build in the Debug folder, which keeps them compiling; they are not run here.
-tolvy_step "Build sanitizers" configure_and_build "$sanitizerBuild" Debug -DTOLVY_SANITIZE=ON -DTOLVY_BUILD_BENCH=OFF
-if ((TOLVY_STEP_STATUS == 0)); then
-    tolvy_step "Tests sanitizers" run_tests "$sanitizerBuild" "${sanitizer_environment[@]}"
-fi
+build_sanitizers()
+{
+    [[ -z $sanitizerStatus ]] || return 0
+    tolvy_step "Build sanitizers" configure_and_build "$sanitizerBuild" Debug -DTOLVY_SANITIZE=ON -DTOLVY_BUILD_BENCH=OFF
+    sanitizerStatus=$TOLVY_STEP_STATUS
+}
 
+stage_format() { tolvy_step "Format check" format_check; }
+stage_build() { build_plain; }
+stage_tests()
+{
+    build_plain
+    if ((plainStatus == 0)); then
+        tolvy_step "Tests Debug" run_tests "$plainBuild"
+    fi
+}
+stage_sanitizers()
+{
+    build_sanitizers
+    if ((sanitizerStatus == 0)); then
+        tolvy_step "Tests sanitizers" run_tests "$sanitizerBuild" "${sanitizer_environment[@]}"
+    fi
+}
 # The real program from outside: end to end on a virtual display, through the accessibility bus,
 # installed from its Debian package; then the fuzz targets for a bounded time each.
-if [[ -x $plainBuild/tolvy-sarnavel ]]; then
-    tolvy_step "End to end" bash "$TOLVY_ROOT/scripts/e2e.sh" "$plainBuild"
-    tolvy_step "Accessibility bus" bash "$TOLVY_ROOT/tests/a11y/run.sh" "$plainBuild"
-fi
-if [[ -x $sanitizerBuild/tolvy-sarnavel ]]; then
-    tolvy_step "End to end (sanitizers)" env "${sanitizer_environment[@]}" \
-        bash "$TOLVY_ROOT/scripts/e2e.sh" "$sanitizerBuild"
-fi
-tolvy_step "Debian package" bash "$TOLVY_ROOT/scripts/package.sh"
-tolvy_step "Windows layer under Wine" bash "$TOLVY_ROOT/scripts/wine-check.sh" "$plainBuild"
+stage_e2e()
+{
+    build_plain
+    if [[ -x $plainBuild/tolvy-sarnavel ]]; then
+        tolvy_step "End to end" bash "$TOLVY_ROOT/scripts/e2e.sh" "$plainBuild"
+    fi
+}
+stage_a11y()
+{
+    build_plain
+    if [[ -x $plainBuild/tolvy-sarnavel ]]; then
+        tolvy_step "Accessibility bus" bash "$TOLVY_ROOT/tests/a11y/run.sh" "$plainBuild"
+    fi
+}
+stage_e2e_sanitizers()
+{
+    build_sanitizers
+    if [[ -x $sanitizerBuild/tolvy-sarnavel ]]; then
+        tolvy_step "End to end (sanitizers)" env "${sanitizer_environment[@]}" \
+            bash "$TOLVY_ROOT/scripts/e2e.sh" "$sanitizerBuild"
+    fi
+}
+stage_package() { tolvy_step "Debian package" bash "$TOLVY_ROOT/scripts/package.sh"; }
+stage_wine_layer() { tolvy_step "Windows layer under Wine" bash "$TOLVY_ROOT/scripts/wine-check.sh" "$plainBuild"; }
 # The whole program for Windows: cross-built against Qt for Windows (built once into the user's
 # cache, 40 minutes or more on a fresh machine), packaged, and checked under Wine.
-tolvy_step "Windows program under Wine" bash "$TOLVY_ROOT/scripts/windows.sh" --check
-tolvy_step "Fuzzing" bash "$TOLVY_ROOT/scripts/fuzz.sh"
+stage_windows() { tolvy_step "Windows program under Wine" bash "$TOLVY_ROOT/scripts/windows.sh" --check; }
+stage_fuzz() { tolvy_step "Fuzzing" bash "$TOLVY_ROOT/scripts/fuzz.sh"; }
+
+declare -A seen=()
+packages=()
+for stage in "${chosen[@]}"; do
+    while read -r package; do
+        [[ -n ${seen[$package]:-} ]] || packages+=("$package")
+        seen[$package]=1
+    done < <(stage_packages "$stage")
+done
+tolvy_step "Packages" tolvy_install_packages "${packages[@]}"
+if ((${#TOLVY_FAILED_STEPS[@]} > 0)); then
+    echo "Cannot go on without the packages." >&2
+    exit 1
+fi
+
+rm -f "$plainBuild/ctest.log" "$sanitizerBuild/ctest.log"
+for stage in "${chosen[@]}"; do
+    "stage_${stage//-/_}"
+done
 
 tolvy_say "Summary"
 for folder in "$plainBuild" "$sanitizerBuild"; do
