@@ -6,8 +6,8 @@ TOLVY_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 TOLVY_JOBS=${TOLVY_JOBS:-$(nproc)}
 
 TOLVY_BUILD_PACKAGES=(build-essential cmake ninja-build ccache qt6-base-dev qt6-base-dev-tools fonts-dejavu-core)
-# The checker of the sources' formatting.
-TOLVY_FORMAT_PACKAGES=(clang-format)
+# The checkers of the sources and the shell scripts.
+TOLVY_FORMAT_PACKAGES=(clang-format shellcheck)
 # The virtual display and the tools that drive the program on it, and the benchmark's frame timer.
 TOLVY_TEST_PACKAGES=(xvfb xauth x11-utils x11-xserver-utils xdotool xclip imagemagick python3 libxcb-damage0-dev openbox)
 

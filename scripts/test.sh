@@ -22,7 +22,7 @@ sanitizerBuild="$TOLVY_ROOT/build-asan"
 
 stages=(format build tests sanitizers e2e a11y e2e-sanitizers package wine-layer windows fuzz)
 declare -A stageAbout=(
-    [format]="clang-format over the C++ sources"
+    [format]="clang-format over the C++ sources, shellcheck over the shell scripts"
     [build]="the Debug build (build-test/)"
     [tests]="the tests of the Debug build"
     [sanitizers]="the sanitizer build (build-asan/) and its tests"
@@ -93,19 +93,36 @@ repository_files()
     fi
 }
 
+# is_shell_script <file>: whether the file is a shell script by its name or by its first line.
+is_shell_script()
+{
+    [[ $1 != *.sh ]] || return 0
+    local first='' shebang='^#!.*[/[:space:]](ba|da|k)?sh([[:space:]]|$)'
+    if [[ -f $TOLVY_ROOT/$1 ]]; then
+        read -r first <"$TOLVY_ROOT/$1" || true
+    fi
+    [[ $first =~ $shebang ]]
+}
+
 format_check()
 {
-    local -a files sources=()
+    local -a files sources=() scripts=()
     local file
     mapfile -t files < <(repository_files)
     for file in "${files[@]}"; do
         if [[ $file == *.cpp || $file == *.h ]]; then
             sources+=("$file")
+        elif is_shell_script "$file"; then
+            scripts+=("$file")
         fi
     done
     ((${#sources[@]} > 0)) || { echo "No sources found to check." >&2; return 1; }
     (cd "$TOLVY_ROOT" && clang-format --dry-run --Werror "${sources[@]}")
     echo "${#sources[@]} files are formatted."
+    ((${#scripts[@]} > 0)) || { echo "No shell scripts found to check." >&2; return 1; }
+    # From the top folder, where the scripts' source directives start.
+    (cd "$TOLVY_ROOT" && shellcheck --external-sources "${scripts[@]}")
+    echo "${#scripts[@]} shell scripts pass shellcheck."
 }
 
 # run_tests <build folder> [environment assignments...]
