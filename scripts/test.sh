@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Installs what is missing, checks the formatting, then builds and runs the whole test suite
-# headless twice: a Debug build, and a Debug build with AddressSanitizer and
+# Installs what is missing, checks the formatting and the shell scripts, then builds and runs the
+# whole test suite headless twice: a Debug build, and a Debug build with AddressSanitizer and
 # UndefinedBehaviorSanitizer. Then the real program from outside (end to end, accessibility bus,
 # Debian package), the Windows layer and the Windows program under Wine, and the fuzz targets.
 # Exits non-zero when any step fails.
@@ -10,9 +10,9 @@
 #   scripts/test.sh --list       the stages, with what each runs
 #
 # A stage builds what it needs: tests, e2e and a11y build the Debug folder (build-test/) first,
-# e2e-sanitizers the sanitizer folder (build-asan/), once however many stages need it;
-# package, wine-layer, windows and fuzz build in folders of their own. The packages of the
-# chosen stages are installed first; the scripts of the later stages install their own.
+# e2e-sanitizers the sanitizer folder (build-asan/), each once however many stages need it;
+# the scripts of package, wine-layer, windows and fuzz build what they need themselves. The
+# packages of the chosen stages are installed first; those scripts install their own.
 set -euo pipefail
 # shellcheck source=scripts/lib.sh
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
