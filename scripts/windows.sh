@@ -231,30 +231,12 @@ prefixStart=$SECONDS
 tolvy_wine_prefix "$wineWork"
 echo "Fresh prefix in $((SECONDS - prefixStart)) s."
 
-failed=()
-report=()
-check_step()
-{
-    local name=$1 start=$SECONDS status=0
-    shift
-    tolvy_say "$name"
-    "$@" || status=$?
-    local outcome=ok
-    ((status == 0)) || { outcome="FAILED ($status)"; failed+=("$name"); }
-    report+=("$(printf '%-34s %-12s %5ds' "$name" "$outcome" $((SECONDS - start)))")
-}
-
 if [[ -f $TOLVY_ROOT/tests/wine/qtests.sh ]]; then
-    check_step "QtTest programs under Wine" bash "$TOLVY_ROOT/tests/wine/qtests.sh" "$build"
+    tolvy_step "QtTest programs under Wine" bash "$TOLVY_ROOT/tests/wine/qtests.sh" "$build"
 fi
 shots=()
 ! $screenshots || shots=(--shots "$TOLVY_ROOT/docs/screenshots/windows")
-check_step "Installed program under Wine" bash "$TOLVY_ROOT/tests/wine/session.sh" "${shots[@]}" "$setup" "$deploy"
+tolvy_step "Installed program under Wine" bash "$TOLVY_ROOT/tests/wine/session.sh" "${shots[@]}" "$setup" "$deploy"
 
 tolvy_say "Windows checks"
-printf '%s\n' "${report[@]}"
-echo "Total: $((SECONDS - started)) s."
-if ((${#failed[@]} > 0)); then
-    echo "FAILED: ${failed[*]}" >&2
-    exit 1
-fi
+tolvy_step_report || exit 1

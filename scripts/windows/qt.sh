@@ -7,6 +7,7 @@
 # cache has none for this source and these options.
 
 TOLVY_QT_SOURCE_PACKAGE=qt6-base
+# shellcheck disable=SC2034 # installed by scripts/windows.sh, which sources this file
 TOLVY_QT_WINDOWS_PACKAGES=(dpkg-dev g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix
     binutils-mingw-w64-x86-64 qt6-base-dev qt6-base-dev-tools ninja-build cmake)
 

@@ -1,4 +1,4 @@
-# shellcheck shell=bash
+# shellcheck shell=bash disable=SC2034 # what this file sets is read by the scripts that source it
 # Shared by the end-to-end scripts: a work folder with a sandboxed home, a private X server,
 # the program's processes and windows seen through xdotool, and a stand-in browser opener that
 # records every address. Source it with the program's path as $1; it sets `set -euo pipefail`.
