@@ -116,6 +116,7 @@ private slots:
 
     void init()
     {
+        TestCase::init();
         clearStore();
         today = QDate(2026, 12, 7);
         platform::testing::setToday([this] { return today; });
