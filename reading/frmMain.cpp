@@ -1,5 +1,6 @@
 #include "reading/frmMain.h"
 
+#include "services/menus.h"
 #include "services/product.h"
 #include "ui/controls.h"
 #include "ui/guard.h"
