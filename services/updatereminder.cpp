@@ -19,11 +19,11 @@ void RunUpdateReminder() noexcept
 {
     // A failing step ends the reminder there; start-up goes on regardless.
     ui::guard([] {
-        const QDate stored = dateFromSettingText(GetDuration());
+        const QDate stored = dateFromSettingText(reminderDateText());
         // No date yet, or one that no longer reads as a date (the format changed, or the value
         // was edited): count afresh from today. Left alone, it would never read again.
         if (!stored.isValid()) {
-            SaveDuration(dateToSettingText(platform::today()));
+            saveReminderDateText(dateToSettingText(platform::today()));
             return;
         }
         const qint64 days = platform::today().daysTo(stored);
@@ -35,7 +35,7 @@ void RunUpdateReminder() noexcept
                    ui::MsgButtons::YesNo, ui::MsgIcon::Information);
         // The box may have stayed open past midnight. A store that cannot be written asks again
         // next time, but the page the user asked for opens all the same.
-        SaveDuration(dateToSettingText(platform::today()));
+        saveReminderDateText(dateToSettingText(platform::today()));
         if (answer == ui::MsgAnswer::Yes)
             OpenLink(LinkTarget::ProductDownloadPage);
     });

@@ -7,6 +7,7 @@
 #include "support/testsupport.h"
 #include "ui/controls.h"
 #include "ui/forms.h"
+#include "ui/guard.h"
 
 #include <QAction>
 #include <QApplication>
@@ -248,6 +249,16 @@ private slots:
         QCOMPARE(shownWhileEnding, QStringList{});
         app::ShutDownProgram(run->state);
         QCOMPARE(run->ends, 1);
+    }
+
+    // A step that fails is skipped without a word to the user, but not without one in the log.
+    void failingStepIsLogged()
+    {
+        ui::Forms unprepared; // told how to make none of the windows
+        QTest::ignoreMessage(QtWarningMsg,
+                             "A handler failed: a window used before it was told how to be made");
+        ui::guard([&unprepared] { unprepared.show<frmDisplay>(); });
+        QCOMPARE(unprepared.loadedCount(), 0);
     }
 };
 

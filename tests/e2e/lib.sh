@@ -12,9 +12,14 @@ source "$here/../../scripts/lib.sh"
 # shellcheck source=scripts/xvfb.sh
 source "$here/../../scripts/xvfb.sh"
 
-forumHost=${TOLVY_FORUM_HOST:-forum.veldrane.example}
-helpHost=${TOLVY_HELP_HOST:-help.veldrane.example}
-productHost=${TOLVY_PRODUCT_HOST:-sarnavel.veldrane.example}
+# The hosts the program was built with: as the caller exported them, else from the CMake cache of
+# the program's build folder.
+programBuild=$(dirname "$program")
+forumHost=${TOLVY_FORUM_HOST:-$(tolvy_cache_value "$programBuild" TOLVY_FORUM_HOST || true)}
+helpHost=${TOLVY_HELP_HOST:-$(tolvy_cache_value "$programBuild" TOLVY_HELP_HOST || true)}
+productHost=${TOLVY_PRODUCT_HOST:-$(tolvy_cache_value "$programBuild" TOLVY_PRODUCT_HOST || true)}
+[[ -n $forumHost && -n $helpHost && -n $productHost ]] ||
+    { echo "No web hosts for $program: set TOLVY_FORUM_HOST, TOLVY_HELP_HOST and TOLVY_PRODUCT_HOST." >&2; exit 2; }
 
 # TOLVY_E2E_WM=openbox runs the program under that window manager; by default there is none.
 windowManager=${TOLVY_E2E_WM:-}
