@@ -71,7 +71,7 @@ tolvy_configure_once()
 # empty when it has none.
 tolvy_cache_value()
 {
-    sed -n "s/^$2:[A-Z]*=//p" "$1/CMakeCache.txt" 2>/dev/null | head -n 1
+    sed -n "s/^$2:[A-Z]*=//p" "$1/CMakeCache.txt" 2>/dev/null | head -n 1 || true
 }
 
 # tolvy_scratch_session <folder>: what one scripted run of the program needs under the folder:

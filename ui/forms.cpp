@@ -8,9 +8,9 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QHideEvent>
-#include <QShowEvent>
 #include <QLayout>
 #include <QPointer>
+#include <QShowEvent>
 
 #include <unordered_map>
 #include <utility>
