@@ -48,7 +48,7 @@ else
 fi
 [[ -x $program ]] || { echo "FAILED: no program at $program" >&2; exit 1; }
 # The forum host the program was built with, as the texts name it.
-forum=${TOLVY_FORUM_HOST:-$(tolvy_cache_value "$(dirname "$program")" TOLVY_FORUM_HOST || true)}
+forum=${TOLVY_FORUM_HOST:-$(tolvy_cache_value "$(dirname "$program")" TOLVY_FORUM_HOST)}
 [[ -n $forum ]] || { echo "FAILED: no forum host for $program: set TOLVY_FORUM_HOST" >&2; exit 1; }
 
 scratch=$(mktemp -d "${TMPDIR:-/tmp}/tolvy-a11y.XXXXXX")

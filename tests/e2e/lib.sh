@@ -15,9 +15,9 @@ source "$here/../../scripts/xvfb.sh"
 # The hosts the program was built with: as the caller exported them, else from the CMake cache of
 # the program's build folder.
 programBuild=$(dirname "$program")
-forumHost=${TOLVY_FORUM_HOST:-$(tolvy_cache_value "$programBuild" TOLVY_FORUM_HOST || true)}
-helpHost=${TOLVY_HELP_HOST:-$(tolvy_cache_value "$programBuild" TOLVY_HELP_HOST || true)}
-productHost=${TOLVY_PRODUCT_HOST:-$(tolvy_cache_value "$programBuild" TOLVY_PRODUCT_HOST || true)}
+forumHost=${TOLVY_FORUM_HOST:-$(tolvy_cache_value "$programBuild" TOLVY_FORUM_HOST)}
+helpHost=${TOLVY_HELP_HOST:-$(tolvy_cache_value "$programBuild" TOLVY_HELP_HOST)}
+productHost=${TOLVY_PRODUCT_HOST:-$(tolvy_cache_value "$programBuild" TOLVY_PRODUCT_HOST)}
 [[ -n $forumHost && -n $helpHost && -n $productHost ]] ||
     { echo "No web hosts for $program: set TOLVY_FORUM_HOST, TOLVY_HELP_HOST and TOLVY_PRODUCT_HOST." >&2; exit 2; }
 
