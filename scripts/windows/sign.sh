@@ -33,6 +33,7 @@ sign()
     [[ -z ${TOLVY_SIGN_TIMESTAMP:-} ]] || timestamp=(-ts "$TOLVY_SIGN_TIMESTAMP")
     local file
     for file in "$@"; do
+        rm -f "$private/signed"
         osslsigncode sign -pkcs12 "$TOLVY_SIGN_PKCS12" -readpass "$private/password" -h sha256 \
             -n "$name" "${timestamp[@]}" -in "$file" -out "$private/signed" >"$private/log" 2>&1 ||
             { cat "$private/log" >&2; echo "Signing $file failed." >&2; return 1; }

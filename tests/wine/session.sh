@@ -80,10 +80,11 @@ unix_path()
 # registrations.
 install_state()
 {
+    # Any of them may be missing.
     (cd "$WINEPREFIX/drive_c" && find "Program Files/Tolvy Sarnavel" Tolvy* users/*/AppData/Local/Programs \
-        -type f -exec md5sum {} + 2>/dev/null | LC_ALL=C sort)
-    tolvy_wine reg query "$uninstallKey" 2>/dev/null | tr -d '\r'
-    tolvy_wine reg query "$userUninstallKey" 2>/dev/null | tr -d '\r'
+        -type f -exec md5sum {} + 2>/dev/null | LC_ALL=C sort) || true
+    { tolvy_wine reg query "$uninstallKey" 2>/dev/null | tr -d '\r'; } || true
+    { tolvy_wine reg query "$userUninstallKey" 2>/dev/null | tr -d '\r'; } || true
 }
 
 # run_code <what> <command...>: runs a Wine command; its exit code in $code.
@@ -95,11 +96,20 @@ run_code()
     tolvy_wine "$@" >"$work/program-$what.log" 2>&1 || code=$?
 }
 
+# run_line <what> <command line>: runs a Windows command line as it is written; its exit code in
+# $code. The installer's /D= and the uninstaller's _?= are read only unquoted, spaces and all,
+# which Wine's quoting of a single argument would spoil.
+run_line()
+{
+    printf '@%s\r\n@exit /b %%errorlevel%%\r\n' "$2" >"$work/$1.bat"
+    run_code "$1" cmd /c "$(tolvy_windows_path "$work/$1.bat")"
+}
+
 # uninstall_waiting <folder>: the folder's uninstaller, silently and in place, so that its exit
 # code is its own (run as a copy of itself, as it otherwise is, it returns at once).
 uninstall_waiting()
 {
-    run_code uninstall "$1\uninstall.exe" /S "_?=$1"
+    run_line uninstall "\"$1\\uninstall.exe\" /S _?=$1"
     ((code == 0)) || fail "the uninstaller in $1 ended with $code"
     # In place it cannot remove itself; the installer removes it after it, as here.
     rm -f "$(unix_path "$1")/uninstall.exe"
@@ -149,7 +159,8 @@ sys.exit(0 if re.search(utf16("ProductVersion\0") + b"(?:\0\0)?" + utf16("1.0\0"
 PY
 
 step "the executable's manifest: as invoker, Windows 10 and 11, per-monitor DPI, the ANSI code page"
-python3 - "$installed/tolvy-sarnavel.exe" <<'PY' || fail "the manifest is missing or wrong (above)"
+# Debian's own Python: python3-pefile is installed for it, whichever python3 comes first on PATH.
+/usr/bin/python3 - "$installed/tolvy-sarnavel.exe" <<'PY' || fail "the manifest is missing or wrong (above)"
 import sys, xml.etree.ElementTree as ET
 import pefile
 pe = pefile.PE(sys.argv[1])
@@ -169,7 +180,7 @@ PY
 step "the third-party notices lie beside the program"
 notices="$installed/THIRD-PARTY-NOTICES.txt"
 grep -q 'GNU LESSER GENERAL PUBLIC LICENSE' "$notices" || fail "$notices lacks the LGPL"
-grep -q "qt6-base version $(dpkg-query -W -f='${source:Version}' qt6-base-dev)" "$notices" ||
+grep -qF "apt-get source qt6-base=$(dpkg-query -W -f='${source:Version}' qt6-base-dev)" "$notices" ||
     fail "$notices does not name the Qt source"
 
 if [[ -n ${TOLVY_SIGN_PKCS12:-} ]]; then
@@ -227,7 +238,7 @@ step "while it runs, the installer and the uninstaller refuse: code 2 and nothin
 install_state >"$work/state-before"
 run_code refused-setup "$(tolvy_windows_path "$setup")" /S
 ((code == 2)) || fail "the installer ended with $code over the running program"
-run_code refused-uninstall "$installDir\uninstall.exe" /S "_?=$installDir"
+run_line refused-uninstall "\"$installDir\\uninstall.exe\" /S _?=$installDir"
 ((code == 2)) || fail "the uninstaller ended with $code under the running program"
 install_state >"$work/state-after"
 diff "$work/state-before" "$work/state-after" >"$work/state.diff" ||
@@ -353,7 +364,7 @@ run_code setup-default "$(tolvy_windows_path "$setup")" /S
 ((code == 0)) || fail "the installer ended with $code"
 [[ -f $installed/tolvy-sarnavel.exe ]] || fail "nothing under $installDir"
 movedDir='C:\Tolvy Elsewhere'
-run_code setup-moved "$(tolvy_windows_path "$setup")" /S "/D=$movedDir"
+run_line setup-moved "\"$(tolvy_windows_path "$setup")\" /S /D=$movedDir"
 ((code == 0)) || fail "the installer with /D= ended with $code"
 diff -r "$deploy" "$(unix_path "$movedDir")" -x uninstall.exe >"$work/install.diff" ||
     fail "the moved install differs from the deploy folder: $(head -n 5 "$work/install.diff")"
