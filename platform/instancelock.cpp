@@ -5,8 +5,6 @@
 #include <QFileInfo>
 
 #ifdef _WIN32
-#include <QCryptographicHash>
-#include <QDir>
 #include <qt_windows.h>
 #else
 #include <QDeadlineTimer>
@@ -31,11 +29,10 @@ InstanceLock::~InstanceLock()
 
 QString InstanceLock::mutexName(const QString& path)
 {
-    // The session's namespace keeps the users of one machine apart. The path may be too long for
-    // a name, and Windows paths differ in case and separators only as spellings of one file.
-    const QByteArray digest =
-        QCryptographicHash::hash(QDir::cleanPath(path).toLower().toUtf8(), QCryptographicHash::Sha1).toHex();
-    return QStringLiteral("Local\\TolvySarnavel-") + QString::fromLatin1(digest);
+    // The session's namespace keeps the users of one machine apart. The name is the lock file's,
+    // which the program's name makes: the installer finds a running program by it. Windows file
+    // names differ in case only as spellings of one name.
+    return QStringLiteral("Local\\") + QFileInfo(path).fileName().toLower();
 }
 
 InstanceLock::Outcome InstanceLock::take(const QString& path)

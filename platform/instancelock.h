@@ -25,8 +25,9 @@ public:
     void release();
 
 #ifdef _WIN32
-    // The lock on Windows is a named mutex in the user's session; the name stands for the path.
-    // Whoever wants to see whether a program holds it (a test, a tool) looks for this name.
+    // The lock on Windows is a named mutex in the user's session, named after the path's file
+    // name ("Local\\tolvy-sarnavel.lock"). Whoever wants to see whether a program holds it (a
+    // test, the installer) looks for this name.
     static QString mutexName(const QString& path);
 #endif
 

@@ -47,7 +47,19 @@ frmDisplay::frmDisplay(Reading& reading, platform::Random& random) : reading(rea
     QWidget* client = setUpWindow("frmDisplay", services::windowCaption(), 11655, 8010, black);
     setAccessibleDescription(
         QStringLiteral("Reading: think of your question and count the beads three times"));
+    services::SharedMenus* menus = createMenus();
+    createControls(client, *menus);
+    createFooter(client, *menus);
+    setUpKeyboard();
 
+    // Before the first count: what a new window shows until a reading starts in it.
+    for (int box = 0; box < 3; ++box)
+        showOmen(box, Omen::None);
+    cmdBeads->setText(Reading{}.buttonCaption());
+}
+
+services::SharedMenus* frmDisplay::createMenus()
+{
     auto* file = menuBar()->addMenu(QStringLiteral("&File"));
     file->setObjectName(QStringLiteral("mnuFile"));
     QAction* mnuBack = file->addAction(QStringLiteral("&Back"));
@@ -57,9 +69,12 @@ frmDisplay::frmDisplay(Reading& reading, platform::Random& random) : reading(rea
     QAction* mnuExit = file->addAction(QStringLiteral("E&xit"));
     mnuExit->setObjectName(QStringLiteral("mnuExit"));
     connect(mnuExit, &QAction::triggered, this, ui::guarded(this, &frmDisplay::mnuExit_Click));
-    auto* menus = new services::SharedMenus(this, menuBar());
+    return new services::SharedMenus(this, menuBar());
+}
 
-    ui::LinkLabel* Label14 = menus->addForumLabel(client, {3480, 0, 4965, 390});
+void frmDisplay::createControls(QWidget* client, services::SharedMenus& menus)
+{
+    Label14 = menus.addForumLabel(client, {3480, 0, 4965, 390});
     // Wider than the window on purpose: its right end is cut off by the window's edge.
     ui::addLabel(client, "Label2", {0, 480, 12075, 375}, QStringLiteral("Tolvy Sarnavel Reading"),
                  {.points = 15.75,
@@ -97,21 +112,27 @@ frmDisplay::frmDisplay(Reading& reading, platform::Random& random) : reading(rea
                                             {.fore = white, .back = darkTeal});
     }
     lblAllThree = ui::addLabel(client, "lblAllThree", {2280, 6480, 9135, 495}, {}, {.fore = red});
+}
 
+void frmDisplay::createFooter(QWidget* client, services::SharedMenus& menus)
+{
     QGroupBox* Frame5 = ui::addFrame(client, "Frame5", {0, 6960, 11655, 765}, {}, {.back = black});
     // The co-brand offer lies in front here, and nothing reorders it.
-    ui::LinkLabel* lblFullBrand = menus->addOfferLabel(services::Offer::FullBrand, Frame5,
-                                                       {120, 180, 8895, 495}, Qt::AlignLeft | Qt::AlignTop);
-    ui::LinkLabel* lblCobrand = menus->addOfferLabel(services::Offer::CoBrand, Frame5, {120, 180, 8895, 495},
-                                                     Qt::AlignLeft | Qt::AlignTop);
+    ui::LinkLabel* lblFullBrand = menus.addOfferLabel(services::Offer::FullBrand, Frame5,
+                                                      {120, 180, 8895, 495}, Qt::AlignLeft | Qt::AlignTop);
+    lblCobrand = menus.addOfferLabel(services::Offer::CoBrand, Frame5, {120, 180, 8895, 495},
+                                     Qt::AlignLeft | Qt::AlignTop);
     ui::bringToFront(*lblCobrand, *lblFullBrand);
-    QPushButton* cmdExit = ui::addButton(Frame5, "cmdExit", {9120, 240, 1215, 375}, QStringLiteral("&Exit"),
-                                         {.bold = true, .back = lightGrey});
+    cmdExit = ui::addButton(Frame5, "cmdExit", {9120, 240, 1215, 375}, QStringLiteral("&Exit"),
+                            {.bold = true, .back = lightGrey});
     cmdBack = ui::addButton(Frame5, "cmdBack", {10440, 240, 1095, 375}, QStringLiteral("&Back"),
                             {.bold = true, .back = lightGrey});
     connect(cmdExit, &QPushButton::clicked, this, ui::guarded(this, &frmDisplay::cmdExit_Click));
     connect(cmdBack, &QPushButton::clicked, this, ui::guarded(this, &frmDisplay::cmdBack_Click));
+}
 
+void frmDisplay::setUpKeyboard()
+{
     // Enter presses whichever button has the focus, as on any dialog.
     for (QPushButton* button : {cmdBack, cmdExit, cmdBeads})
         button->setAutoDefault(true);
@@ -120,11 +141,6 @@ frmDisplay::frmDisplay(Reading& reading, platform::Random& random) : reading(rea
     setTabOrder(cmdExit, cmdBeads);
     setTabOrder(cmdBeads, Label14);
     setTabOrder(Label14, lblCobrand);
-
-    // Before the first count: what a new window shows until a reading starts in it.
-    for (int box = 0; box < 3; ++box)
-        showOmen(box, Omen::None);
-    cmdBeads->setText(Reading{}.buttonCaption());
 }
 
 frmDisplay::~frmDisplay() = default;

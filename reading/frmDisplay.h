@@ -12,9 +12,14 @@ namespace platform {
 class Random;
 }
 
-namespace ui {
-class PictureBox;
+namespace services {
+class SharedMenus;
 }
+
+namespace ui {
+class LinkLabel;
+class PictureBox;
+} // namespace ui
 
 namespace reading {
 
@@ -38,6 +43,12 @@ signals:
     void leaving();
 
 private:
+    // The window is built in these steps, in this order.
+    services::SharedMenus* createMenus();
+    void createControls(QWidget* client, services::SharedMenus& menus);
+    void createFooter(QWidget* client, services::SharedMenus& menus);
+    void setUpKeyboard();
+
     void Form_Load() override;
     void Form_Unload() override;
 
@@ -59,6 +70,9 @@ private:
     QLabel* lblAllThree = nullptr;
     QPushButton* cmdBeads = nullptr;
     QPushButton* cmdBack = nullptr;
+    QPushButton* cmdExit = nullptr;
+    ui::LinkLabel* Label14 = nullptr;
+    ui::LinkLabel* lblCobrand = nullptr;
 };
 
 } // namespace reading

@@ -1,5 +1,6 @@
 #include "reading/frmMain.h"
 
+#include "services/menus.h"
 #include "services/product.h"
 #include "ui/controls.h"
 #include "ui/guard.h"
@@ -33,7 +34,13 @@ frmMain::frmMain()
 {
     QWidget* client = setUpWindow("frmMain", services::windowCaption(), 8205, 4470, black);
     setAccessibleDescription(QStringLiteral("Name entry: type your name, then ask for a reading"));
+    services::SharedMenus* menus = createMenus();
+    createControls(client, *menus);
+    setUpKeyboard();
+}
 
+services::SharedMenus* frmMain::createMenus()
+{
     auto* file = menuBar()->addMenu(QStringLiteral("&File"));
     file->setObjectName(QStringLiteral("mnuFile"));
     QAction* mnuMayan = file->addAction(QStringLiteral("Get My &Sarnavel Reading"));
@@ -43,9 +50,12 @@ frmMain::frmMain()
     QAction* mnuExit = file->addAction(QStringLiteral("E&xit"));
     mnuExit->setObjectName(QStringLiteral("mnuExit"));
     connect(mnuExit, &QAction::triggered, this, ui::guarded(this, &frmMain::mnuExit_Click));
-    auto* menus = new services::SharedMenus(this, menuBar());
+    return new services::SharedMenus(this, menuBar());
+}
 
-    ui::LinkLabel* Label14 = menus->addForumLabel(client, {1620, 0, 4965, 390});
+void frmMain::createControls(QWidget* client, services::SharedMenus& menus)
+{
+    Label14 = menus.addForumLabel(client, {1620, 0, 4965, 390});
     ui::addLabel(client, "Label2", {120, 600, 7995, 735},
                  QStringLiteral("Tolvy Sarnavel is based on the Tibetan Mala or prayer beads being used as "
                                 "an object of divination. The mala consists of 108 beads or tenwa and is "
@@ -84,13 +94,16 @@ frmMain::frmMain()
     QGroupBox* fraFullBrand =
         ui::addFrame(client, "fraFullBrand", {30, 3600, 8145, 855}, {}, {.back = black});
     // Created first, so that the fully-branded offer lies above it until the start-up draw.
-    lblCobrand = menus->addOfferLabel(services::Offer::CoBrand, fraFullBrand, {120, 165, 7905, 615},
-                                      Qt::AlignHCenter | Qt::AlignTop);
-    lblFullBrand = menus->addOfferLabel(services::Offer::FullBrand, fraFullBrand, {120, 165, 7905, 615},
-                                        Qt::AlignHCenter | Qt::AlignTop);
+    lblCobrand = menus.addOfferLabel(services::Offer::CoBrand, fraFullBrand, {120, 165, 7905, 615},
+                                     Qt::AlignHCenter | Qt::AlignTop);
+    lblFullBrand = menus.addOfferLabel(services::Offer::FullBrand, fraFullBrand, {120, 165, 7905, 615},
+                                       Qt::AlignHCenter | Qt::AlignTop);
 
     ui::bringToFront(*lblFullBrand, *lblCobrand);
+}
 
+void frmMain::setUpKeyboard()
+{
     // The links come after the window's own controls.
     setTabOrder(txtName, cmdCalculate);
     setTabOrder(cmdCalculate, Label14);

@@ -1,11 +1,15 @@
 #pragma once
 
-#include "services/menus.h"
+#include "services/offer.h"
 #include "ui/forms.h"
 
 #include <optional>
 
 class QPushButton;
+
+namespace services {
+class SharedMenus;
+}
 
 namespace ui {
 class LinkLabel;
@@ -36,6 +40,11 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    // The window is built in these steps, in this order.
+    services::SharedMenus* createMenus();
+    void createControls(QWidget* client, services::SharedMenus& menus);
+    void setUpKeyboard();
+
     void Form_Unload() override;
 
     // The window's own check before a reading starts.
@@ -47,6 +56,7 @@ private:
 
     ui::MultiLineTextBox* txtName = nullptr;
     QPushButton* cmdCalculate = nullptr;
+    ui::LinkLabel* Label14 = nullptr;
     ui::LinkLabel* lblFullBrand = nullptr;
     ui::LinkLabel* lblCobrand = nullptr;
 };

@@ -24,6 +24,7 @@ Picture pictureOf(Omen omen);
 // A reading: three counts of the beads, each with its omen, then a refresh.
 struct Reading {
     qint16 intCount = 0; // clicks of the count button since the last reset
+    // The omens of the three counts: Omen values (16-bit) under the design's integer names.
     Omen intOmenOne = Omen::None;
     Omen intOmenTwo = Omen::None;
     Omen intOmenThree = Omen::None;

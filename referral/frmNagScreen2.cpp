@@ -73,8 +73,14 @@ frmNagScreen2::frmNagScreen2(modTellAFriend::LastReferral& last, platform::Rando
 {
     QWidget* client = setUpWindow("frmNagScreen2", services::windowCaption(), 11115, 4725, white);
     setAccessibleDescription(QStringLiteral("Refer a friend, on the way out: Exit ends the program"));
-    const modTellAFriend::ReferralTexts& placeholder = modTellAFriend::placeholders();
+    createMessage(client);
+    createReferralForm(client);
+    createCatalogue(client);
+    setUpKeyboard();
+}
 
+void frmNagScreen2::createMessage(QWidget* client)
+{
     QLabel* Label1 =
         ui::addLabel(client, "Label1", {1080, 240, 4635, 435}, services::windowCaption(), {.fore = navy});
     Label1->setFont(ui::titleFont());
@@ -97,18 +103,22 @@ frmNagScreen2::frmNagScreen2(modTellAFriend::LastReferral& last, platform::Rando
     connect(Check1, &QCheckBox::clicked, this, ui::guarded(this, &frmNagScreen2::Check1_Click));
     ui::ignoreDoubleClicks(*Check1);
 
-    QPushButton* cmdClose =
+    cmdClose =
         ui::addButton(client, "cmdClose", {6000, 2760, 1245, 375}, QStringLiteral("E&xit"), buttonLook());
     connect(cmdClose, &QPushButton::clicked, this, ui::guarded(this, &frmNagScreen2::cmdClose_Click));
+}
 
+void frmNagScreen2::createReferralForm(QWidget* client)
+{
+    const modTellAFriend::ReferralTexts& placeholder = modTellAFriend::placeholders();
     QGroupBox* Frame2 = ui::addFrame(client, "Frame2", {120, 3240, 7065, 1455},
                                      QStringLiteral("Refer A Friend"), frameLook());
     txtName = addTextBox(Frame2, "txtName", {85, 360, 3375, 285}, placeholder.yourName);
     txtEmail = addTextBox(Frame2, "txtEmail", {3600, 360, 3375, 285}, placeholder.yourEmail);
     txtFriendName = addTextBox(Frame2, "txtFriendName", {85, 720, 3375, 285}, placeholder.friendName);
     txtFriendEmail = addTextBox(Frame2, "txtFriendEmail", {3600, 720, 3375, 285}, placeholder.friendEmail);
-    QPushButton* cmdSubmit = ui::addButton(Frame2, "cmdSubmit", {1920, 1080, 3375, 285},
-                                           QStringLiteral("Refer A Friend &Now"), buttonLook());
+    cmdSubmit = ui::addButton(Frame2, "cmdSubmit", {1920, 1080, 3375, 285},
+                              QStringLiteral("Refer A Friend &Now"), buttonLook());
     connect(cmdSubmit, &QPushButton::clicked, this, ui::guarded(this, &frmNagScreen2::cmdSubmit_Click));
     // The page opens in a browser, out of sight: a double click would send the referral twice.
     ui::ignoreDoubleClicks(*cmdSubmit);
@@ -128,17 +138,22 @@ frmNagScreen2::frmNagScreen2(modTellAFriend::LastReferral& last, platform::Rando
                   {txtMessage, placeholder.yourMessage}}};
     installSpaceFilter(txtEmail);
     installSpaceFilter(txtFriendEmail);
+}
 
+void frmNagScreen2::createCatalogue(QWidget* client)
+{
     QGroupBox* Frame6 = ui::addFrame(client, "Frame6", {7320, 120, 3735, 4575},
                                      QStringLiteral("Download Veldrane Softwares"), frameLook());
     ui::addLabel(Frame6, "Label3", {120, 360, 3495, 3855}, catalogueText(), {.points = 9, .fore = white});
-    ui::LinkLabel* lblGoToHome =
-        ui::addLinkLabel(Frame6, "lblGoToHome", {75, 4250, 3585, 210},
-                         QStringLiteral("Click Here To Visit Veldrane Softwares"),
-                         {.points = 9, .bold = true, .underline = true, .fore = yellow});
+    lblGoToHome = ui::addLinkLabel(Frame6, "lblGoToHome", {75, 4250, 3585, 210},
+                                   QStringLiteral("Click Here To Visit Veldrane Softwares"),
+                                   {.points = 9, .bold = true, .underline = true, .fore = yellow});
     ui::condenseToFit(*lblGoToHome, lblGoToHome->text(), lblGoToHome->size());
     connect(lblGoToHome, &ui::LinkLabel::clicked, this, ui::guarded(this, &frmNagScreen2::lblGoToHome_Click));
+}
 
+void frmNagScreen2::setUpKeyboard()
+{
     // Enter presses whichever button has the focus.
     cmdClose->setAutoDefault(true);
     cmdSubmit->setAutoDefault(true);

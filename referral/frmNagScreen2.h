@@ -9,14 +9,16 @@ class QCheckBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
+class QPushButton;
 
 namespace platform {
 class Random;
 }
 
 namespace ui {
+class LinkLabel;
 class MultiLineTextBox;
-}
+} // namespace ui
 
 namespace referral {
 
@@ -43,6 +45,13 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The window is built in these steps, in this order: the message with the forum box and
+    // Exit, the referral form, the catalogue beside them.
+    void createMessage(QWidget* client);
+    void createReferralForm(QWidget* client);
+    void createCatalogue(QWidget* client);
+    void setUpKeyboard();
+
     void Form_Load() override;
     void Form_Unload() override;
 
@@ -70,6 +79,9 @@ private:
     platform::Random& random;
     QLabel* Label2 = nullptr;
     QCheckBox* Check1 = nullptr;
+    QPushButton* cmdClose = nullptr;
+    QPushButton* cmdSubmit = nullptr;
+    ui::LinkLabel* lblGoToHome = nullptr;
     QLineEdit* txtName = nullptr;
     QLineEdit* txtEmail = nullptr;
     QLineEdit* txtFriendName = nullptr;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "services/menus.h"
+#include "services/offer.h"
 
 #include <QString>
 #include <QtGlobal>

@@ -49,8 +49,8 @@ fuzz_run()
         -print_final_stats=1 -artifact_prefix="$artifacts/" "$work/corpus") >"$log" 2>&1 || status=$?
     rm -rf "$work"
 
-    local done
-    done="$(grep -E '^#[0-9]+[[:space:]]+DONE' "$log" | tail -n 1 || true)"
+    local finalLine
+    finalLine="$(grep -E '^#[0-9]+[[:space:]]+DONE' "$log" | tail -n 1 || true)"
     local executed
     executed="$(grep -E '^stat::number_of_executed_units' "$log" | awk '{print $2}' || true)"
     if ((status != 0)) || compgen -G "$artifacts/*" >/dev/null; then
@@ -61,7 +61,7 @@ fuzz_run()
         done
         return 1
     fi
-    printf '%-15s %s (%s inputs in %ss)\n' "$target" "${done:-no stats line}" "${executed:-?}" "$fuzzSeconds"
+    printf '%-15s %s (%s inputs in %ss)\n' "$target" "${finalLine:-no stats line}" "${executed:-?}" "$fuzzSeconds"
 }
 
 main()

@@ -1,13 +1,15 @@
-# shellcheck shell=bash disable=SC2034
+# shellcheck shell=bash disable=SC2034 # what this file sets is read by the scripts that source it
 # Shared by run.sh and test.sh: the packages the build needs, their installation and the build.
 
 TOLVY_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-# Two cores: never more than two compile jobs.
-TOLVY_JOBS=2
+# Compile jobs: one a processor, unless TOLVY_JOBS says otherwise.
+TOLVY_JOBS=${TOLVY_JOBS:-$(nproc)}
 
 TOLVY_BUILD_PACKAGES=(build-essential cmake ninja-build ccache qt6-base-dev qt6-base-dev-tools fonts-dejavu-core)
-TOLVY_TEST_PACKAGES=(xvfb xauth x11-utils x11-xserver-utils xdotool xclip imagemagick clang-format python3 libxcb-damage0-dev
-    openbox)
+# The checkers of the sources and the shell scripts.
+TOLVY_FORMAT_PACKAGES=(clang-format shellcheck)
+# The virtual display and the tools that drive the program on it, and the benchmark's frame timer.
+TOLVY_TEST_PACKAGES=(xvfb xauth x11-utils x11-xserver-utils xdotool xclip imagemagick python3 libxcb-damage0-dev openbox)
 
 tolvy_say() { printf '\n==> %s\n' "$*"; }
 
@@ -69,7 +71,7 @@ tolvy_configure_once()
 # empty when it has none.
 tolvy_cache_value()
 {
-    sed -n "s/^$2:[A-Z]*=//p" "$1/CMakeCache.txt" 2>/dev/null | head -n 1
+    sed -n "s/^$2:[A-Z]*=//p" "$1/CMakeCache.txt" 2>/dev/null | head -n 1 || true
 }
 
 # tolvy_scratch_session <folder>: what one scripted run of the program needs under the folder:
@@ -117,6 +119,43 @@ tolvy_run_exit_steps()
         eval "${TOLVY_EXIT_STEPS[i]}"
     done
     exit "$status"
+}
+
+# tolvy_step <name> <command...>: runs the command as one step of a longer run, in a subshell with
+# errexit in force, and records its outcome and time for tolvy_step_report; its exit status is
+# in TOLVY_STEP_STATUS. A step that fails does not end the run. Call it where errexit applies (not
+# as the condition of an if, && or ||), or errexit is off inside the command too.
+TOLVY_STEP_LINES=()
+TOLVY_FAILED_STEPS=()
+TOLVY_STEP_STATUS=0
+tolvy_step()
+{
+    local name=$1 start=$SECONDS errexit=false
+    shift
+    tolvy_say "$name"
+    [[ $- != *e* ]] || errexit=true
+    set +e
+    (set -e; "$@")
+    TOLVY_STEP_STATUS=$?
+    if $errexit; then set -e; fi
+    local outcome=ok
+    if ((TOLVY_STEP_STATUS != 0)); then
+        outcome="FAILED ($TOLVY_STEP_STATUS)"
+        TOLVY_FAILED_STEPS+=("$name")
+    fi
+    TOLVY_STEP_LINES+=("$(printf '%-34s %-12s %5ds' "$name" "$outcome" $((SECONDS - start)))")
+}
+
+# tolvy_step_report: the steps run so far, one line each with its outcome and time, and the
+# total time; fails, naming the failed steps, when any failed.
+tolvy_step_report()
+{
+    printf '%s\n' "${TOLVY_STEP_LINES[@]}"
+    echo "Total: ${SECONDS}s"
+    if ((${#TOLVY_FAILED_STEPS[@]} > 0)); then
+        echo "FAILED: ${TOLVY_FAILED_STEPS[*]}" >&2
+        return 1
+    fi
 }
 
 # tolvy_compile <build folder> [targets...]

@@ -10,6 +10,10 @@
 # installed program (tests/wine/session.sh), which installs, drives and uninstalls it.
 # --screenshots takes that session's pictures of the four windows into docs/screenshots/windows/
 # (implies --check). Exits non-zero when any step fails.
+#
+# The executable, the DLLs, the installer and its uninstaller are signed when TOLVY_SIGN_PKCS12
+# names a PKCS#12 file and TOLVY_SIGN_PASSWORD gives its password (scripts/windows/sign.sh);
+# without one the build is unsigned, and --check signs with a throw-away certificate of its own.
 set -euo pipefail
 # shellcheck source=scripts/lib.sh
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
@@ -35,8 +39,9 @@ deploy="$build/deploy"
 triple=x86_64-w64-mingw32
 started=$SECONDS
 
-WINDOWS_PACKAGES=(nsis zip)
-WINDOWS_CHECK_PACKAGES=(wine wine64 fonts-wine xvfb xauth openbox xdotool x11-utils x11-xserver-utils xclip imagemagick python3)
+WINDOWS_PACKAGES=(nsis zip python3 osslsigncode openssl)
+WINDOWS_CHECK_PACKAGES=(wine wine64 fonts-wine xvfb xauth openbox xdotool x11-utils x11-xserver-utils xclip imagemagick
+    python3-pefile)
 
 tolvy_say "Packages"
 packages=("${TOLVY_QT_WINDOWS_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}")
@@ -60,9 +65,9 @@ echo "Built in $((SECONDS - buildStart)) s."
 # --- deploy ---------------------------------------------------------------------------------
 
 tolvy_say "Deploy ($deploy)"
-# The plug-ins Qt loads by name rather than by import: the platform, the style Qt chooses on
-# Windows, and the JPEG reader for the pictures (without it every picture is a white box).
-plugins=(platforms/qwindows.dll styles/qwindowsvistastyle.dll imageformats/qjpeg.dll)
+# The plug-ins Qt loads by name rather than by import: the platform and the style Qt chooses on
+# Windows. The pictures are PNG, which Qt reads itself.
+plugins=(platforms/qwindows.dll styles/qwindowsvistastyle.dll)
 # Where a DLL that is not Windows' own comes from: Qt, then the compiler's posix runtime.
 runtimeFolders=("$TOLVY_QT_WINDOWS/bin")
 for library in libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll; do
@@ -115,6 +120,31 @@ while ((${#queue[@]} > 0)); do
 done
 find "$deploy" -name '*.dll' -exec "$triple-strip" --strip-unneeded {} +
 "$triple-strip" --strip-all "$deploy/tolvy-sarnavel.exe"
+
+# What the folder ships of others', with their licenses, from what was built: the Qt targets of
+# the DLLs and the entry point linked into the executable, and the compiler's run-time DLLs.
+mapfile -t qtFiles < <(cd "$deploy" && find . \( -name 'Qt6*.dll' -o -path './*/*.dll' \) | sed 's#^\./##' | LC_ALL=C sort)
+runtime=()
+for name in "${shipped[@]}"; do
+    [[ $name == system || $name == Qt6* ]] || runtime+=("$(find_runtime "$name")")
+done
+python3 "$TOLVY_ROOT/scripts/windows/notices.py" write "$TOLVY_QT_WINDOWS/share/source-notices" \
+    "$deploy/THIRD-PARTY-NOTICES.txt" --qt-version "$(tolvy_qt_host_version)" \
+    --options "${TOLVY_QT_WINDOWS_OPTIONS[*]}" \
+    --targets Core,Gui,Widgets,EntryPointImplementation,QWindowsIntegrationPlugin,QWindowsVistaStylePlugin \
+    --dlls "${qtFiles[@]}" \
+    --runtime "${runtime[@]}"
+
+signer="$TOLVY_ROOT/scripts/windows/sign.sh"
+if [[ -z ${TOLVY_SIGN_PKCS12:-} ]] && $check; then
+    # The checks prove the signing step with a certificate of their own; a release names its own.
+    bash "$signer" --throwaway "$build/throwaway-signing"
+    export TOLVY_SIGN_PKCS12="$build/throwaway-signing/signer.p12"
+    TOLVY_SIGN_PASSWORD=$(cat "$build/throwaway-signing/password")
+    export TOLVY_SIGN_PASSWORD TOLVY_SIGN_CA="$build/throwaway-signing/ca.pem"
+fi
+mapfile -t binaries < <(find "$deploy" -name '*.exe' -o -name '*.dll' | LC_ALL=C sort)
+bash "$signer" "${binaries[@]}"
 (cd "$deploy" && find . -type f | sed 's#^\./##' | LC_ALL=C sort | while read -r file; do
     printf '  %-40s %6d KiB\n' "$file" $(($(stat -c %s "$file") / 1024))
 done)
@@ -150,8 +180,12 @@ files="$build/installer-files.nsh"
     echo '!macroend'
 } >"$files"
 rm -f "$setup"
+signing=()
+[[ -z ${TOLVY_SIGN_PKCS12:-} ]] || signing=(-DSIGN="bash $signer")
+# The running program holds a mutex named after its lock file, which its name makes.
 makensis -V2 -NOCD -DVERSION="$version" -DPRODUCT_HOST="$productHost" -DFILES="$files" \
     -DICON="$TOLVY_ROOT/assets/tolvy-sarnavel.ico" -DOUTFILE="$setup" \
+    -DINSTANCE_MUTEX='Local\tolvy-sarnavel.lock' "${signing[@]}" \
     "$TOLVY_ROOT/packaging/windows/tolvy-sarnavel.nsi"
 chmod 755 "$setup"
 echo "Installer: $(($(stat -c %s "$setup") / 1024)) KiB."
@@ -197,30 +231,12 @@ prefixStart=$SECONDS
 tolvy_wine_prefix "$wineWork"
 echo "Fresh prefix in $((SECONDS - prefixStart)) s."
 
-failed=()
-report=()
-check_step()
-{
-    local name=$1 start=$SECONDS status=0
-    shift
-    tolvy_say "$name"
-    "$@" || status=$?
-    local outcome=ok
-    ((status == 0)) || { outcome="FAILED ($status)"; failed+=("$name"); }
-    report+=("$(printf '%-34s %-12s %5ds' "$name" "$outcome" $((SECONDS - start)))")
-}
-
 if [[ -f $TOLVY_ROOT/tests/wine/qtests.sh ]]; then
-    check_step "QtTest programs under Wine" bash "$TOLVY_ROOT/tests/wine/qtests.sh" "$build"
+    tolvy_step "QtTest programs under Wine" bash "$TOLVY_ROOT/tests/wine/qtests.sh" "$build"
 fi
 shots=()
 ! $screenshots || shots=(--shots "$TOLVY_ROOT/docs/screenshots/windows")
-check_step "Installed program under Wine" bash "$TOLVY_ROOT/tests/wine/session.sh" "${shots[@]}" "$setup" "$deploy"
+tolvy_step "Installed program under Wine" bash "$TOLVY_ROOT/tests/wine/session.sh" "${shots[@]}" "$setup" "$deploy"
 
 tolvy_say "Windows checks"
-printf '%s\n' "${report[@]}"
-echo "Total: $((SECONDS - started)) s."
-if ((${#failed[@]} > 0)); then
-    echo "FAILED: ${failed[*]}" >&2
-    exit 1
-fi
+tolvy_step_report || exit 1

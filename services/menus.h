@@ -1,5 +1,7 @@
 #pragma once
 
+#include "services/offer.h"
+
 #include <QObject>
 #include <QRect>
 
@@ -16,9 +18,6 @@ namespace services {
 QString forumPromotionCaption();
 QString fullBrandCaption();
 QString coBrandCaption();
-
-// The two offers that share one place at the bottom of a window.
-enum class Offer { CoBrand, FullBrand };
 
 // The menus and link labels the name-entry and reading windows share: everything but the
 // File menu. Each window owns one; its handlers open one page each or show the About window.

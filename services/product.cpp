@@ -19,7 +19,7 @@ ui::Look linkLook(Qt::Alignment align)
 
 ui::MsgAnswer MsgBox(const QString& text, ui::MsgButtons buttons, ui::MsgIcon icon, const QString& address)
 {
-    return ui::MsgBox(appTitle(), text, buttons, icon, address);
+    return ui::showMessageBox(appTitle(), text, buttons, icon, address);
 }
 
 QIcon applicationIcon()

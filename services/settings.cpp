@@ -75,7 +75,7 @@ QString DecodeSetting(const QString& text)
     return result;
 }
 
-QString GetDuration()
+QString reminderDateText()
 {
     const auto store = openStore();
     if (!store)
@@ -87,7 +87,7 @@ QString GetDuration()
     return DecodeSetting(value.toString());
 }
 
-bool SaveDuration(const QString& value)
+bool saveReminderDateText(const QString& value)
 {
     const auto store = openStore();
     if (!store)

@@ -20,8 +20,8 @@ inline constexpr int kLastStorableCode = 255 - kSettingShift;
 bool storable(QChar c);
 
 // The one stored value, as plain text. Empty when the store holds none or cannot be read.
-QString GetDuration();
+QString reminderDateText();
 // False when the store could not be written.
-bool SaveDuration(const QString& value);
+bool saveReminderDateText(const QString& value);
 
 } // namespace services

@@ -19,7 +19,7 @@ void RunUpdateReminder() noexcept
 {
     // A failing step ends the reminder there; start-up goes on regardless.
     ui::guard([] {
-        const QString text = GetDuration();
+        const QString text = reminderDateText();
         // Most starts come within the quiet days of the stored date, which is then one of those
         // days as written: matched so, it spares the start loading the date parser.
         const QDate today = platform::today();
@@ -29,7 +29,7 @@ void RunUpdateReminder() noexcept
         // No date yet, or one that no longer reads as a date (the format changed, or the value
         // was edited): count afresh from today. Left alone, it would never read again.
         if (!stored.isValid()) {
-            SaveDuration(dateToSettingText(platform::today()));
+            saveReminderDateText(dateToSettingText(platform::today()));
             return;
         }
         const qint64 days = platform::today().daysTo(stored);
@@ -41,7 +41,7 @@ void RunUpdateReminder() noexcept
                    ui::MsgButtons::YesNo, ui::MsgIcon::Information);
         // The box may have stayed open past midnight. A store that cannot be written asks again
         // next time, but the page the user asked for opens all the same.
-        SaveDuration(dateToSettingText(platform::today()));
+        saveReminderDateText(dateToSettingText(platform::today()));
         if (answer == ui::MsgAnswer::Yes)
             OpenLink(LinkTarget::ProductDownloadPage);
     });

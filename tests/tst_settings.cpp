@@ -233,7 +233,7 @@ private slots:
     void storeFileKeepsEveryCode()
     {
         QFETCH(QString, value);
-        QVERIFY(services::SaveDuration(value));
+        QVERIFY(services::saveReminderDateText(value));
 #ifndef Q_OS_WIN
         QVERIFY(QFile::exists(storeFile()));
 #endif
@@ -246,7 +246,7 @@ private slots:
         QCOMPARE(keys.size(), 1);
         QCOMPARE(codePageCodes(keys.first()), kDurationCodes);
         QCOMPARE(codes(fresh->value(keys.first()).toString()), codes(services::EncodeSetting(value)));
-        QCOMPARE(services::GetDuration(), value);
+        QCOMPARE(services::reminderDateText(), value);
 
 #ifndef Q_OS_WIN
         // Nothing of it is readable in the file itself.
@@ -285,7 +285,7 @@ private slots:
         QVERIFY(shifted.size() == value.size() && !shifted.contains(-1 + 85));
 
         // Written by us, read as bytes.
-        QVERIFY(services::SaveDuration(value));
+        QVERIFY(services::saveReminderDateText(value));
         auto values = ansiValues();
         QCOMPARE(values.size(), 1);
         QCOMPARE(values.front().type, DWORD(REG_SZ));
@@ -307,32 +307,32 @@ private slots:
                            static_cast<DWORD>(text.size() + 1));
         RegCloseKey(key);
         QCOMPARE(written, LONG(ERROR_SUCCESS));
-        QCOMPARE(services::GetDuration(), value);
+        QCOMPARE(services::reminderDateText(), value);
 #endif
     }
 
     void missingKeyReadsEmpty()
     {
 #ifdef Q_OS_WIN
-        QCOMPARE(services::GetDuration(), QString());
+        QCOMPARE(services::reminderDateText(), QString());
         freshStore()->setValue(QStringLiteral("Settings/Other"), 1);
 #else
         QVERIFY(!QFile::exists(storeFile()));
-        QCOMPARE(services::GetDuration(), QString());
+        QCOMPARE(services::reminderDateText(), QString());
         writeFile("[Settings]\nOther=1\n");
 #endif
-        QCOMPARE(services::GetDuration(), QString());
+        QCOMPARE(services::reminderDateText(), QString());
     }
 
     void otherExecutableNameHasItsOwnArea()
     {
-        QVERIFY(services::SaveDuration(QStringLiteral("7/12/2026")));
+        QVERIFY(services::saveReminderDateText(QStringLiteral("7/12/2026")));
         const QString name = QCoreApplication::applicationName();
         QCoreApplication::setApplicationName(name + QStringLiteral("-copy"));
-        const QString other = services::GetDuration();
+        const QString other = services::reminderDateText();
         QCoreApplication::setApplicationName(name);
         QCOMPARE(other, QString());
-        QCOMPARE(services::GetDuration(), QStringLiteral("7/12/2026"));
+        QCOMPARE(services::reminderDateText(), QStringLiteral("7/12/2026"));
     }
 
     void damagedStore_data()
@@ -364,9 +364,9 @@ private slots:
         QFETCH(QByteArray, contents);
         QFETCH(QString, readsAs);
         writeFile(contents);
-        QCOMPARE(services::GetDuration(), readsAs);
-        QVERIFY(services::SaveDuration(QStringLiteral("1/2/2026")));
-        QCOMPARE(services::GetDuration(), QStringLiteral("1/2/2026"));
+        QCOMPARE(services::reminderDateText(), readsAs);
+        QVERIFY(services::saveReminderDateText(QStringLiteral("1/2/2026")));
+        QCOMPARE(services::reminderDateText(), QStringLiteral("1/2/2026"));
         QSettings fresh(storeFile(), QSettings::IniFormat);
         QCOMPARE(codes(fresh.value(QStringLiteral("Settings/") + fromCodePage(kDurationCodes)).toString()),
                  codes(services::EncodeSetting(QStringLiteral("1/2/2026"))));
@@ -382,8 +382,8 @@ private slots:
         QFETCH(QString, blocker);
         const StoreOfItsOwn own;
         QVERIFY(blockStore(blocker));
-        QCOMPARE(services::GetDuration(), QString());
-        QVERIFY(!services::SaveDuration(QStringLiteral("1/2/2026")));
+        QCOMPARE(services::reminderDateText(), QString());
+        QVERIFY(!services::saveReminderDateText(QStringLiteral("1/2/2026")));
         QVERIFY(stillBlocked(blocker));
     }
 
@@ -391,13 +391,13 @@ private slots:
     {
         SKIP_ON_REGISTRY("it has no file permissions");
         const StoreOfItsOwn own;
-        QVERIFY(services::SaveDuration(QStringLiteral("1/2/2026")));
+        QVERIFY(services::saveReminderDateText(QStringLiteral("1/2/2026")));
         const QByteArray before = fileContents();
         QVERIFY(QFile::setPermissions(storeFile(), QFileDevice::ReadOwner | QFileDevice::ReadUser));
         QFile probe(storeFile());
         const bool reallyReadOnly = !probe.open(QIODevice::ReadWrite);
         probe.close();
-        const bool saved = services::SaveDuration(QStringLiteral("3/4/2026"));
+        const bool saved = services::saveReminderDateText(QStringLiteral("3/4/2026"));
         QFile::setPermissions(storeFile(), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
         // The super-user writes read-only files all the same.
         if (reallyReadOnly) {
@@ -529,9 +529,9 @@ private slots:
             QVERIFY2(!text.isEmpty(), where.constData());
             const QString encoded = services::EncodeSetting(text);
             QVERIFY2(encoded.size() == text.size(), where.constData());
-            QVERIFY2(services::SaveDuration(text), where.constData());
+            QVERIFY2(services::saveReminderDateText(text), where.constData());
             QVERIFY2(rawStoredValue() == encoded, where.constData());
-            QVERIFY2(services::dateFromSettingText(services::GetDuration()) == date, where.constData());
+            QVERIFY2(services::dateFromSettingText(services::reminderDateText()) == date, where.constData());
         }
     }
 

@@ -138,6 +138,7 @@ private slots:
 
     void init()
     {
+        TestCase::init();
         home = std::make_unique<QTemporaryDir>();
         clearStore();
     }

@@ -436,13 +436,14 @@ private slots:
         }
         const QStringList windows = testsupport::visibleWindows();
         if (action == u"update Yes") {
-            QVERIFY(services::SaveDuration(services::dateToSettingText(QDate::currentDate().addDays(-30))));
+            QVERIFY(services::saveReminderDateText(
+                services::dateToSettingText(QDate::currentDate().addDays(-30))));
             boxes->queueAnswer(ui::MsgAnswer::Yes);
             services::RunUpdateReminder();
             QCOMPARE(boxes->count(), 2);
             boxes->shown.erase(boxes->shown.begin());
             // Asked and answered: the next question waits its fifteen days as after any answer.
-            QCOMPARE(services::dateFromSettingText(services::GetDuration()), QDate::currentDate());
+            QCOMPARE(services::dateFromSettingText(services::reminderDateText()), QDate::currentDate());
         } else if (action.endsWith(u"mnuOnline") || action.endsWith(u"mnuUpdate")) {
             form->findChild<QAction*>(action.section(u' ', -1))->trigger();
         } else if (action == u"Check1") {

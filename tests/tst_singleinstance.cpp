@@ -259,6 +259,7 @@ private slots:
 
     void init()
     {
+        TestCase::init();
 #ifdef Q_OS_WIN
         // A killed child's handles close a moment after it has gone.
         QTRY_VERIFY_WITH_TIMEOUT(!mutexExists(lockPath), 10000);

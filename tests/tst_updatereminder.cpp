@@ -116,6 +116,7 @@ private slots:
 
     void init()
     {
+        TestCase::init();
         clearStore();
         today = QDate(2026, 12, 7);
         platform::testing::setToday([this] { return today; });
@@ -137,7 +138,7 @@ private slots:
         services::RunUpdateReminder();
         QCOMPARE(messages->count(), 0);
         QCOMPARE(browser->opened, QStringList());
-        QCOMPARE(services::GetDuration(), QStringLiteral("12/7/2026"));
+        QCOMPARE(services::reminderDateText(), QStringLiteral("12/7/2026"));
         QCOMPARE(freshStore()->value(storedKey()).toString(),
                  services::EncodeSetting(QStringLiteral("12/7/2026")));
     }
@@ -151,13 +152,13 @@ private slots:
     void quietWithinFourteenDays()
     {
         QFETCH(int, offset);
-        QVERIFY(services::SaveDuration(services::dateToSettingText(today.addDays(offset))));
+        QVERIFY(services::saveReminderDateText(services::dateToSettingText(today.addDays(offset))));
         stampFile();
         services::RunUpdateReminder();
         QCOMPARE(messages->count(), 0);
         QCOMPARE(browser->opened, QStringList());
         QVERIFY(fileUntouched());
-        QCOMPARE(services::dateFromSettingText(services::GetDuration()), today.addDays(offset));
+        QCOMPARE(services::dateFromSettingText(services::reminderDateText()), today.addDays(offset));
     }
 
     void asksBeyondFourteenDays_data()
@@ -175,10 +176,10 @@ private slots:
         QFETCH(int, offset);
         QFETCH(bool, yes);
         const QDate stored = today.addDays(offset);
-        QVERIFY(services::SaveDuration(services::dateToSettingText(stored)));
+        QVERIFY(services::saveReminderDateText(services::dateToSettingText(stored)));
         QDate storedWhileOpen;
         messages->whileOpen = [&](const ui::testing::MessageRequest&) {
-            storedWhileOpen = services::dateFromSettingText(services::GetDuration());
+            storedWhileOpen = services::dateFromSettingText(services::reminderDateText());
         };
         messages->queueAnswer(yes ? ui::MsgAnswer::Yes : ui::MsgAnswer::No);
 
@@ -191,7 +192,7 @@ private slots:
         QCOMPARE(shown.buttons, ui::MsgButtons::YesNo);
         QCOMPARE(shown.icon, ui::MsgIcon::Information);
         QCOMPARE(storedWhileOpen, stored);
-        QCOMPARE(services::GetDuration(), todayText());
+        QCOMPARE(services::reminderDateText(), todayText());
         const QStringList expected =
             yes ? QStringList{services::linkAddress(services::LinkTarget::ProductDownloadPage)}
                 : QStringList();
@@ -200,13 +201,13 @@ private slots:
 
     void pageOpensAfterTheDateIsWritten()
     {
-        QVERIFY(services::SaveDuration(services::dateToSettingText(today.addDays(-20))));
+        QVERIFY(services::saveReminderDateText(services::dateToSettingText(today.addDays(-20))));
         messages->queueAnswer(ui::MsgAnswer::Yes);
         QStringList opened;
         QString storedWhenOpened;
         platform::testing::setBrowserHandler([&](const QString& address) {
             opened << address;
-            storedWhenOpened = services::GetDuration();
+            storedWhenOpened = services::reminderDateText();
             return true;
         });
         services::RunUpdateReminder();
@@ -216,7 +217,7 @@ private slots:
 
     void nextQuestionNoSoonerThanFifteenDays()
     {
-        QVERIFY(services::SaveDuration(services::dateToSettingText(today.addDays(-15))));
+        QVERIFY(services::saveReminderDateText(services::dateToSettingText(today.addDays(-15))));
         services::RunUpdateReminder();
         QCOMPARE(messages->count(), 1);
         today = today.addDays(14);
@@ -229,11 +230,11 @@ private slots:
 
     void dateWrittenIsTheDayOfTheWrite()
     {
-        QVERIFY(services::SaveDuration(services::dateToSettingText(today.addDays(-30))));
+        QVERIFY(services::saveReminderDateText(services::dateToSettingText(today.addDays(-30))));
         // The question stays open past midnight.
         messages->whileOpen = [this](const ui::testing::MessageRequest&) { today = today.addDays(1); };
         services::RunUpdateReminder();
-        QCOMPARE(services::GetDuration(), services::dateToSettingText(QDate(2026, 12, 8)));
+        QCOMPARE(services::reminderDateText(), services::dateToSettingText(QDate(2026, 12, 8)));
     }
 
     void unreadableValueStartsAfresh_data()
@@ -255,7 +256,7 @@ private slots:
         services::RunUpdateReminder();
         QCOMPARE(messages->count(), 0);
         QCOMPARE(browser->opened, QStringList());
-        QCOMPARE(services::GetDuration(), todayText());
+        QCOMPARE(services::reminderDateText(), todayText());
 
         // Repaired for good: the next starts read it again.
         today = today.addDays(20);
@@ -267,11 +268,11 @@ private slots:
     void changedDateFormatStartsAfresh()
     {
         QLocale::setDefault(QLocale(QStringLiteral("de_DE")));
-        QVERIFY(services::SaveDuration(services::dateToSettingText(today.addDays(-40))));
+        QVERIFY(services::saveReminderDateText(services::dateToSettingText(today.addDays(-40))));
         QLocale::setDefault(QLocale(QStringLiteral("en_US")));
         services::RunUpdateReminder();
         QCOMPARE(messages->count(), 0);
-        QCOMPARE(services::GetDuration(), QStringLiteral("12/7/2026"));
+        QCOMPARE(services::reminderDateText(), QStringLiteral("12/7/2026"));
     }
 
     void damagedFileStartsAfresh_data()
@@ -293,7 +294,7 @@ private slots:
         services::RunUpdateReminder();
         QCOMPARE(messages->count(), 0);
         QCOMPARE(browser->opened, QStringList());
-        QCOMPARE(services::GetDuration(), todayText());
+        QCOMPARE(services::reminderDateText(), todayText());
     }
 
     // A line the file format does not know elsewhere in the file leaves the date readable.
@@ -312,7 +313,7 @@ private slots:
         messages->queueAnswer(ui::MsgAnswer::Yes);
         services::RunUpdateReminder();
         QCOMPARE(messages->count(), 1);
-        QCOMPARE(services::GetDuration(), todayText());
+        QCOMPARE(services::reminderDateText(), todayText());
         QCOMPARE(browser->opened,
                  QStringList{services::linkAddress(services::LinkTarget::ProductDownloadPage)});
     }
@@ -348,7 +349,7 @@ private slots:
         QFETCH(QString, blocker);
         QFETCH(bool, yes);
         const StoreOfItsOwn own;
-        QVERIFY(services::SaveDuration(services::dateToSettingText(today.addDays(-30))));
+        QVERIFY(services::saveReminderDateText(services::dateToSettingText(today.addDays(-30))));
         const QByteArray before = fileContents();
         bool reallyBlocked = true;
         if (blocker == u"read-only file") {
@@ -372,15 +373,15 @@ private slots:
 
     void otherExecutableNameIsAFirstStart()
     {
-        QVERIFY(services::SaveDuration(services::dateToSettingText(today.addDays(-30))));
+        QVERIFY(services::saveReminderDateText(services::dateToSettingText(today.addDays(-30))));
         const QString name = QCoreApplication::applicationName();
         QCoreApplication::setApplicationName(name + QStringLiteral("-renamed"));
         services::RunUpdateReminder();
-        const QString renamedStore = services::GetDuration();
+        const QString renamedStore = services::reminderDateText();
         QCoreApplication::setApplicationName(name);
         QCOMPARE(messages->count(), 0);
         QCOMPARE(renamedStore, todayText());
-        QCOMPARE(services::dateFromSettingText(services::GetDuration()), today.addDays(-30));
+        QCOMPARE(services::dateFromSettingText(services::reminderDateText()), today.addDays(-30));
     }
 
     void startUpOpensThePageBeforeTheMainWindow_data()
@@ -394,7 +395,7 @@ private slots:
         QFETCH(QString, setup);
         const StoreOfItsOwn own;
         if (setup == QStringLiteral("old")) {
-            QVERIFY(services::SaveDuration(services::dateToSettingText(today.addDays(-30))));
+            QVERIFY(services::saveReminderDateText(services::dateToSettingText(today.addDays(-30))));
             messages->queueAnswer(ui::MsgAnswer::Yes);
         } else {
             SKIP_ON_REGISTRY("nothing can take its folder's place");

@@ -103,7 +103,6 @@ QGroupBox* addFrame(QWidget* parent, const char* name, QRect twips, const QStrin
     auto* frame = new QGroupBox(displayedCaption(caption), parent);
     frame->setObjectName(QLatin1StringView(name));
     frame->setGeometry(twipsRect(twips));
-    frame->setFlat(caption.isEmpty());
     applyLook(*frame, look);
     return frame;
 }

@@ -7,8 +7,10 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QHideEvent>
 #include <QLayout>
 #include <QPointer>
+#include <QShowEvent>
 
 #include <unordered_map>
 #include <utility>
@@ -49,6 +51,24 @@ void Form::closeEvent(QCloseEvent* event)
     // The close box unloads the window through the same path as the program's own commands.
     event->ignore();
     unloadSelf();
+}
+
+void Form::hideEvent(QHideEvent* event)
+{
+    if (!event->spontaneous())
+        focusWhenHidden = focusWidget();
+    QMainWindow::hideEvent(event);
+}
+
+void Form::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    // A window shown and hidden again within one step can still be activated afterwards, as on
+    // Windows, where activating a hidden window moves its focus on to the next control. A hidden
+    // window keeps its contents, its focus included: it comes back where it was.
+    if (!event->spontaneous() && focusWhenHidden && focusWhenHidden->window() == this &&
+        focusWidget() != focusWhenHidden)
+        focusWhenHidden->setFocus(Qt::OtherFocusReason);
 }
 
 void Form::unloadSelf()

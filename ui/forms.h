@@ -35,6 +35,8 @@ protected:
     QWidget* setUpWindow(const char* name, const QString& caption, int widthTwips, int heightTwips,
                          const QColor& background);
     void closeEvent(QCloseEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     // Unloads the window through the registry that loaded it, as its own commands do.
     void unloadSelf();
 
@@ -44,6 +46,7 @@ private:
     bool unloading = false;
     bool placed = false;
     bool activationPending = false;
+    QPointer<QWidget> focusWhenHidden;
 };
 
 // The program's windows, at most one of each type. The start-up root owns one for the run and

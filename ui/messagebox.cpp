@@ -70,8 +70,8 @@ void addAddressField(QMessageBox& box, const QString& address)
 
 } // namespace
 
-MsgAnswer MsgBox(const QString& title, const QString& text, MsgButtons buttons, MsgIcon icon,
-                 const QString& address)
+MsgAnswer showMessageBox(const QString& title, const QString& text, MsgButtons buttons, MsgIcon icon,
+                         const QString& address)
 {
     if (const auto& h = handler())
         return h({text, buttons, icon, address});

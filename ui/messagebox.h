@@ -13,8 +13,8 @@ enum class MsgAnswer { Ok, Yes, No };
 // Shows a modal message box with the title and returns the answer. A lone carriage return in
 // the text starts a new line, as it does on Windows. An address, when given, stands below the
 // text in a field of its own that the user can select and copy from.
-MsgAnswer MsgBox(const QString& title, const QString& text, MsgButtons buttons, MsgIcon icon,
-                 const QString& address = {});
+MsgAnswer showMessageBox(const QString& title, const QString& text, MsgButtons buttons, MsgIcon icon,
+                         const QString& address = {});
 
 namespace testing {
 struct MessageRequest {

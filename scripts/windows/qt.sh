@@ -7,12 +7,14 @@
 # cache has none for this source and these options.
 
 TOLVY_QT_SOURCE_PACKAGE=qt6-base
+# shellcheck disable=SC2034 # installed by scripts/windows.sh, which sources this file
 TOLVY_QT_WINDOWS_PACKAGES=(dpkg-dev g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix
     binutils-mingw-w64-x86-64 qt6-base-dev qt6-base-dev-tools ninja-build cmake)
 
 # Only what the program and its tests load: every module and feature off that they never use.
 # Debian's source lacks the wintab and iaccessible2 sources, hence no tablet events; without
-# OpenGL the dynamic GL loader has nothing to load.
+# OpenGL the dynamic GL loader has nothing to load. The pictures are PNG, which Qt reads itself,
+# so no image format plug-in is built.
 TOLVY_QT_WINDOWS_OPTIONS=(
     -DCMAKE_BUILD_TYPE=Release -DBUILD_SHARED_LIBS=ON
     -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF -DQT_BUILD_BENCHMARKS=OFF
@@ -21,7 +23,8 @@ TOLVY_QT_WINDOWS_OPTIONS=(
     -DFEATURE_concurrent=OFF -DFEATURE_xml=OFF -DFEATURE_icu=OFF -DFEATURE_openssl=OFF
     -DFEATURE_system_zlib=OFF -DFEATURE_system_pcre2=OFF -DFEATURE_system_harfbuzz=OFF
     -DFEATURE_system_freetype=OFF -DFEATURE_system_png=OFF -DFEATURE_system_jpeg=OFF
-    -DFEATURE_system_doubleconversion=OFF -DFEATURE_jpeg=ON -DFEATURE_png=ON
+    -DFEATURE_system_doubleconversion=OFF -DFEATURE_png=ON
+    -DFEATURE_jpeg=OFF -DFEATURE_gif=OFF -DFEATURE_ico=OFF
 )
 
 tolvy_qt_cache_root() { printf '%s\n' "${XDG_CACHE_HOME:-$HOME/.cache}/tolvy-sarnavel/qt-windows"; }
@@ -105,6 +108,9 @@ tolvy_qt_windows()
     cmake --build "$build" --parallel "$TOLVY_JOBS" >"$work/build.log" ||
         { tail -n 40 "$work/build.log" >&2; return 1; }
     cmake --install "$build" >/dev/null
+    # What the notices of a program that ships this Qt are made from, kept before the source goes.
+    ninja -C "$build" -t deps | python3 "$TOLVY_ROOT/scripts/windows/notices.py" keep \
+        "$tree" "$build" "$TOLVY_QT_WINDOWS/share/source-notices"
     touch "$TOLVY_QT_WINDOWS/.complete"
     echo "Qt for Windows built in $((SECONDS - start)) s: $TOLVY_QT_WINDOWS ($(du -sh "$TOLVY_QT_WINDOWS" | cut -f1))"
     rm -rf "$build" "$src"

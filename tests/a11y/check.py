@@ -27,7 +27,7 @@ from gi.repository import Atspi, GLib  # noqa: E402
 
 PROGRAM = "tolvy-sarnavel"
 TITLE = "Tolvy Sarnavel v1.0"
-FORUM = os.environ.get("TOLVY_FORUM_HOST", "forum.veldrane.example")
+FORUM = os.environ["TOLVY_FORUM_HOST"]
 BROWSER_LOG = os.environ.get("TOLVY_BROWSER_LOG", "")
 MARKER = re.compile(r"&\w")
 # Roles a user acts on or must be told about: each needs a name.

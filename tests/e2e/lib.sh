@@ -1,4 +1,4 @@
-# shellcheck shell=bash
+# shellcheck shell=bash disable=SC2034 # what this file sets is read by the scripts that source it
 # Shared by the end-to-end scripts: a work folder with a sandboxed home, a private X server,
 # the program's processes and windows seen through xdotool, and a stand-in browser opener that
 # records every address. Source it with the program's path as $1; it sets `set -euo pipefail`.
@@ -12,9 +12,14 @@ source "$here/../../scripts/lib.sh"
 # shellcheck source=scripts/xvfb.sh
 source "$here/../../scripts/xvfb.sh"
 
-forumHost=${TOLVY_FORUM_HOST:-forum.veldrane.example}
-helpHost=${TOLVY_HELP_HOST:-help.veldrane.example}
-productHost=${TOLVY_PRODUCT_HOST:-sarnavel.veldrane.example}
+# The hosts the program was built with: as the caller exported them, else from the CMake cache of
+# the program's build folder.
+programBuild=$(dirname "$program")
+forumHost=${TOLVY_FORUM_HOST:-$(tolvy_cache_value "$programBuild" TOLVY_FORUM_HOST)}
+helpHost=${TOLVY_HELP_HOST:-$(tolvy_cache_value "$programBuild" TOLVY_HELP_HOST)}
+productHost=${TOLVY_PRODUCT_HOST:-$(tolvy_cache_value "$programBuild" TOLVY_PRODUCT_HOST)}
+[[ -n $forumHost && -n $helpHost && -n $productHost ]] ||
+    { echo "No web hosts for $program: set TOLVY_FORUM_HOST, TOLVY_HELP_HOST and TOLVY_PRODUCT_HOST." >&2; exit 2; }
 
 # TOLVY_E2E_WM=openbox runs the program under that window manager; by default there is none.
 windowManager=${TOLVY_E2E_WM:-}

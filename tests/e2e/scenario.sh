@@ -4,8 +4,8 @@
 # records every address. Exits non-zero with the failing step on any difference.
 #
 # Usage: tests/e2e/scenario.sh <path of tolvy-sarnavel>
-# The build's hosts come from TOLVY_FORUM_HOST, TOLVY_HELP_HOST and TOLVY_PRODUCT_HOST (scripts/e2e.sh
-# reads them from the build's CMake cache). TOLVY_E2E_KEEP=1 keeps the work folder with its
+# The build's hosts come from TOLVY_FORUM_HOST, TOLVY_HELP_HOST and TOLVY_PRODUCT_HOST, else from
+# the CMake cache of the program's build folder. TOLVY_E2E_KEEP=1 keeps the work folder with its
 # screenshots and logs; a failed run always keeps it.
 set -euo pipefail
 # shellcheck source=tests/e2e/lib.sh

@@ -7,11 +7,13 @@
 #include "reading/frmMain.h"
 #include "ui/controls.h"
 #include "ui/forms.h"
+#include "ui/guard.h"
 #include "userfolders.h"
 
 #include <QCoreApplication>
 #include <QLabel>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QWidget>
 
@@ -25,6 +27,14 @@ std::unique_ptr<QTemporaryDir>& sandbox()
 {
     static std::unique_ptr<QTemporaryDir> dir;
     return dir;
+}
+
+// QtTest forgets the patterns after every test function (and data row), before its cleanup(), and
+// matches a warning's text only, not its category: the guard's opening words stand for it.
+void failOnHandlerFailures()
+{
+    QTest::failOnWarning(
+        QRegularExpression(u'^' + QRegularExpression::escape(QLatin1StringView(ui::kHandlerFailed))));
 }
 } // namespace
 
@@ -174,8 +184,14 @@ TestCase::TestCase()
     QApplication::setQuitOnLastWindowClosed(false);
 }
 
+void TestCase::init()
+{
+    failOnHandlerFailures();
+}
+
 void ProgramTest::init()
 {
+    TestCase::init();
     run = std::make_unique<ProgramRun>();
     boxes = std::make_unique<MessageBoxes>();
     browser = std::make_unique<Browser>();
@@ -206,6 +222,8 @@ reading::frmDisplay* ProgramTest::openReading(const QString& name)
 
 void ProgramTest::cleanup()
 {
+    // Ending the run unloads its windows, whose handlers run here too.
+    failOnHandlerFailures();
     run.reset();
     browser.reset();
     boxes.reset();

@@ -138,7 +138,9 @@ template <class Dialog> void whenModalOpens(std::function<void(Dialog*)> inside)
 }
 
 // Base of every test class: the environment the test process runs in, set before the
-// application exists, and an application that stays up when its last window closes.
+// application exists, and an application that stays up when its last window closes. A handler
+// that fails (ui::guard logs it) fails the test function; a test class that adds to init()
+// calls this one first.
 class TestCase : public QObject {
     Q_OBJECT
 
@@ -147,6 +149,9 @@ public:
 
 protected:
     TestCase();
+
+protected slots:
+    void init();
 };
 
 // A test of the program running in this process: every test function gets a fresh run with

@@ -1,19 +1,23 @@
 #!/usr/bin/env bash
 # The installed Windows program under Wine, used as a user uses it: on a private X server with a
-# window manager (openbox) and a fresh Wine prefix, the installer runs silently, the program
-# starts from its Start-menu shortcut and is driven through the X server with xdotool (first
-# start, the name, a reading of three counts, About, Exit to the refer-a-friend window, a
-# referral, Exit), a second launch is refused while the first runs, every address opened is
-# checked byte for byte, the settings are read back from the registry with Wine's `reg`, and the
-# silent uninstall leaves nothing behind but those settings.
+# window manager (openbox) and a fresh Wine prefix, the installer runs silently (the executable's
+# manifest, the notices and every signature are checked), the program starts from its Start-menu
+# shortcut and is driven through the X server with xdotool (first start, the name, three
+# readings left with Back, a reading of three counts, About, Exit to the refer-a-friend window, a
+# referral, Exit), a second launch, the installer and the uninstaller are refused while the first
+# runs, every address opened is checked byte for byte, the settings are read back from the
+# registry with Wine's `reg`, and the silent uninstall leaves nothing behind but those settings.
+# Then a folder named with /D= moves an install, and an install for the current user lives
+# beside the one for all users until each is uninstalled.
 #
 # Usage: tests/wine/session.sh [--shots FOLDER] <setup.exe> <deploy folder>
 # --shots keeps pictures of the four windows and of a message box there. With TOLVY_WINE_WORK
 # and WINEPREFIX set by scripts/windows/wine.sh and DISPLAY managed by a window manager, the run
 # shares that display and prefix with the caller's other Wine runs, and leaves both to the
 # caller. The build's hosts come from TOLVY_FORUM_HOST, TOLVY_HELP_HOST and TOLVY_PRODUCT_HOST
-# (scripts/windows.sh reads them from the build's CMake cache). TOLVY_E2E_KEEP=1 keeps the work
-# folder; a failed run always keeps it.
+# (scripts/windows.sh reads them from the build's CMake cache). The signatures are checked against
+# the certificates in TOLVY_SIGN_CA (the system's when unset) when TOLVY_SIGN_PKCS12 says the build
+# was signed. TOLVY_E2E_KEEP=1 keeps the work folder; a failed run always keeps it.
 set -euo pipefail
 shots=""
 if [[ ${1:-} == --shots ]]; then
@@ -46,6 +50,7 @@ installDir='C:\Program Files\Tolvy Sarnavel'
 unixInstallDir() { printf '%s\n' "$WINEPREFIX/drive_c/Program Files/Tolvy Sarnavel"; }
 shortcut='C:\ProgramData\Microsoft\Windows\Start Menu\Programs\Tolvy Sarnavel.lnk'
 uninstallKey='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\tolvy-sarnavel'
+userUninstallKey='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\tolvy-sarnavel'
 settingsKey='HKCU\Software\Veldrane\tolvy-sarnavel'
 
 # Wine is slower to show a window than the Linux program; the window manager gives the focus.
@@ -62,6 +67,53 @@ window_shot()
     # No time stamps: the same picture gives the same file.
     convert "$work/raw.png" -strip -define png:exclude-chunks=date,time "$shots/$2.png"
     echo "    $shots/$2.png: $(identify -format '%wx%h' "$shots/$2.png")"
+}
+
+# unix_path <Windows path>: the file under the prefix (drive C: only).
+unix_path()
+{
+    local path=${1#[Cc]:}
+    printf '%s\n' "$WINEPREFIX/drive_c${path//\\//}"
+}
+
+# install_state: what the installs leave, one line per file with its checksum, then the uninstall
+# registrations.
+install_state()
+{
+    # Any of them may be missing.
+    (cd "$WINEPREFIX/drive_c" && find "Program Files/Tolvy Sarnavel" Tolvy* users/*/AppData/Local/Programs \
+        -type f -exec md5sum {} + 2>/dev/null | LC_ALL=C sort) || true
+    { tolvy_wine reg query "$uninstallKey" 2>/dev/null | tr -d '\r'; } || true
+    { tolvy_wine reg query "$userUninstallKey" 2>/dev/null | tr -d '\r'; } || true
+}
+
+# run_code <what> <command...>: runs a Wine command; its exit code in $code.
+run_code()
+{
+    local what=$1
+    shift
+    code=0
+    tolvy_wine "$@" >"$work/program-$what.log" 2>&1 || code=$?
+}
+
+# run_line <what> <command line>: runs a Windows command line as it is written; its exit code in
+# $code. The installer's /D= and the uninstaller's _?= are read only unquoted, spaces and all,
+# which Wine's quoting of a single argument would spoil.
+run_line()
+{
+    printf '@%s\r\n@exit /b %%errorlevel%%\r\n' "$2" >"$work/$1.bat"
+    run_code "$1" cmd /c "$(tolvy_windows_path "$work/$1.bat")"
+}
+
+# uninstall_waiting <folder>: the folder's uninstaller, silently and in place, so that its exit
+# code is its own (run as a copy of itself, as it otherwise is, it returns at once).
+uninstall_waiting()
+{
+    run_line uninstall "\"$1\\uninstall.exe\" /S _?=$1"
+    ((code == 0)) || fail "the uninstaller in $1 ended with $code"
+    # In place it cannot remove itself; the installer removes it after it, as here.
+    rm -f "$(unix_path "$1")/uninstall.exe"
+    rmdir "$(unix_path "$1")" 2>/dev/null || true
 }
 
 # reg_value <key> <value name>: the value as `reg query` prints it; fails when there is none.
@@ -105,6 +157,38 @@ data = open(sys.argv[1], "rb").read()
 utf16 = lambda text: re.escape(text.encode("utf-16-le"))
 sys.exit(0 if re.search(utf16("ProductVersion\0") + b"(?:\0\0)?" + utf16("1.0\0"), data) else 1)
 PY
+
+step "the executable's manifest: as invoker, Windows 10 and 11, per-monitor DPI, the ANSI code page"
+# Debian's own Python: python3-pefile is installed for it, whichever python3 comes first on PATH.
+/usr/bin/python3 - "$installed/tolvy-sarnavel.exe" <<'PY' || fail "the manifest is missing or wrong (above)"
+import sys, xml.etree.ElementTree as ET
+import pefile
+pe = pefile.PE(sys.argv[1])
+manifests = [entry for kind in pe.DIRECTORY_ENTRY_RESOURCE.entries if kind.id == 24 for entry in kind.directory.entries]
+assert [m.id for m in manifests] == [1], "one manifest, number 1: %r" % [m.id for m in manifests]
+data = manifests[0].directory.entries[0].data.struct
+root = ET.fromstring(pe.get_data(data.OffsetToData, data.Size))
+def values(tag):
+    return [e.text or e.attrib for e in root.iter() if e.tag.endswith("}" + tag)]
+assert [v["level"] for v in values("requestedExecutionLevel")] == ["asInvoker"], values("requestedExecutionLevel")
+assert [v["Id"] for v in values("supportedOS")] == ["{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"], values("supportedOS")
+assert values("dpiAwareness") == ["PerMonitorV2"], values("dpiAwareness")
+assert values("activeCodePage") == [], "the code page must stay the system's: %r" % values("activeCodePage")
+print("    asInvoker, Windows 10/11, PerMonitorV2, no activeCodePage")
+PY
+
+step "the third-party notices lie beside the program"
+notices="$installed/THIRD-PARTY-NOTICES.txt"
+grep -q 'GNU LESSER GENERAL PUBLIC LICENSE' "$notices" || fail "$notices lacks the LGPL"
+grep -qF "apt-get source qt6-base=$(dpkg-query -W -f='${source:Version}' qt6-base-dev)" "$notices" ||
+    fail "$notices does not name the Qt source"
+
+if [[ -n ${TOLVY_SIGN_PKCS12:-} ]]; then
+    step "every executable, DLL, the installer and the uninstaller carry a valid signature"
+    mapfile -t signedFiles < <(find "$installed" -iname '*.exe' -o -iname '*.dll' | LC_ALL=C sort)
+    bash "$TOLVY_ROOT/scripts/windows/sign.sh" --verify "${TOLVY_SIGN_CA:-/etc/ssl/certs/ca-certificates.crt}" \
+        "$setup" "${signedFiles[@]}" || fail "a file is not signed as it should be (above)"
+fi
 
 step "Add/Remove Programs knows it: name, version, publisher, icon, size, silent uninstall"
 declare -A wanted=(
@@ -150,6 +234,17 @@ wait_exit "$second" "the second launch"
 running "$first" || fail "the first instance ended"
 find_window any "$title" "$mainWidth" || fail "the first instance's window is gone"
 
+step "while it runs, the installer and the uninstaller refuse: code 2 and nothing changed"
+install_state >"$work/state-before"
+run_code refused-setup "$(tolvy_windows_path "$setup")" /S
+((code == 2)) || fail "the installer ended with $code over the running program"
+run_line refused-uninstall "\"$installDir\\uninstall.exe\" /S _?=$installDir"
+((code == 2)) || fail "the uninstaller ended with $code under the running program"
+install_state >"$work/state-after"
+diff "$work/state-before" "$work/state-after" >"$work/state.diff" ||
+    fail "the refused runs changed the install: $(head -n 5 "$work/state.diff")"
+running "$first" || fail "the program ended"
+
 step "type the name"
 xdotool windowactivate --sync "$main" 2>/dev/null || true
 wait_focus "$main" "name-entry window"
@@ -170,11 +265,20 @@ window_shot "$about" about
 xdotool key Escape
 wait_gone any "$title" "$aboutWidth" "About window"
 
+step "three readings left with Back (Alt+B): each passes through the refer-a-friend window"
+for round in 1 2 3; do
+    wait_focus "$main" "name-entry window before reading $round"
+    open_reading any
+    xdotool key alt+b
+    wait_gone any "$title" "$readingWidth" "reading window after Back $round"
+    wait_window any "$title" "$mainWidth" "name-entry window after Back $round"
+done
+
 step "File > Get My Sarnavel Reading opens the reading window"
 wait_focus "$main" "name-entry window"
 open_reading any
 
-step "count the beads three times: each count shows its beads (the JPEG plug-in is there)"
+step "count the beads three times: each count shows its beads"
 count_three_times
 window_shot "$reading" reading
 
@@ -187,7 +291,7 @@ wait_focus "$referral" "refer-a-friend window"
 running "$first" || fail "the program ended instead of showing the refer-a-friend window"
 window_shot "$referral" refer-a-friend
 
-step "the forum check box opens the forum (Tab, Space)"
+step "the focus is on Exit after the three Backs: Tab, Space ticks the forum box and opens the forum"
 xdotool key Tab space
 # Wine's browser launcher gives a bare host the "/" of its empty path: the same page.
 expect_opened "http://$forumHost/"
@@ -254,6 +358,44 @@ fi
 tolvy_wine reg export "$settingsKey" "$(tolvy_windows_path "$settingsFile")" /y >/dev/null 2>&1 ||
     fail "the settings went with the program"
 cmp -s "$settingsFile" "$work/settings-before-uninstall.reg" || fail "the uninstaller changed the settings"
+
+step "an install into a folder named with /D= moves the earlier one there"
+run_code setup-default "$(tolvy_windows_path "$setup")" /S
+((code == 0)) || fail "the installer ended with $code"
+[[ -f $installed/tolvy-sarnavel.exe ]] || fail "nothing under $installDir"
+movedDir='C:\Tolvy Elsewhere'
+run_line setup-moved "\"$(tolvy_windows_path "$setup")\" /S /D=$movedDir"
+((code == 0)) || fail "the installer with /D= ended with $code"
+diff -r "$deploy" "$(unix_path "$movedDir")" -x uninstall.exe >"$work/install.diff" ||
+    fail "the moved install differs from the deploy folder: $(head -n 5 "$work/install.diff")"
+[[ ! -e $installed ]] || fail "the earlier install is left: $(find "$installed" | head -n 3)"
+location=$(reg_value "$uninstallKey" InstallLocation) || fail "not registered after the move"
+[[ $location == "$movedDir" ]] || fail "registered in '$location', not '$movedDir'"
+
+step "an install for the current user beside it: its folder, HKCU entry and shortcut, no elevation"
+run_code setup-user "$(tolvy_windows_path "$setup")" /S /CurrentUser
+((code == 0)) || fail "the installer for the current user ended with $code"
+userDir=$(reg_value "$userUninstallKey" InstallLocation) || fail "no $userUninstallKey"
+[[ $userDir == *'\AppData\Local\Programs\Tolvy Sarnavel' ]] || fail "installed for the user in '$userDir'"
+diff -r "$deploy" "$(unix_path "$userDir")" -x uninstall.exe >"$work/install.diff" ||
+    fail "the user's install differs from the deploy folder: $(head -n 5 "$work/install.diff")"
+userShortcuts=("$WINEPREFIX"/drive_c/users/*/AppData/Roaming/Microsoft/Windows/Start\ Menu/Programs/Tolvy\ Sarnavel.lnk)
+[[ -f ${userShortcuts[0]} ]] || fail "no shortcut in the user's Start menu"
+[[ $(reg_value "$userUninstallKey" UninstallString) == "\"$userDir\\uninstall.exe\"" ]] ||
+    fail "the user's entry names another uninstaller"
+[[ $(reg_value "$uninstallKey" InstallLocation) == "$movedDir" ]] || fail "the install for all users changed"
+
+step "each uninstaller removes its own install and leaves the other and the settings"
+uninstall_waiting "$userDir"
+[[ ! -e $(unix_path "$userDir") && ! -e ${userShortcuts[0]} ]] || fail "the user's install is left"
+! tolvy_wine reg query "$userUninstallKey" >/dev/null 2>&1 || fail "the user's entry is left"
+[[ -f $(unix_path "$movedDir")/tolvy-sarnavel.exe ]] || fail "the install for all users went too"
+uninstall_waiting "$movedDir"
+[[ ! -e $(unix_path "$movedDir") ]] || fail "the moved install is left"
+! tolvy_wine reg query "$uninstallKey" >/dev/null 2>&1 || fail "the entry for all users is left"
+tolvy_wine reg export "$settingsKey" "$(tolvy_windows_path "$settingsFile")" /y >/dev/null 2>&1 ||
+    fail "the settings went"
+cmp -s "$settingsFile" "$work/settings-before-uninstall.reg" || fail "the settings changed"
 
 passed=true
 elapsed=$((($(now_us) - ${started/./}) / 1000))
