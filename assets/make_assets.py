@@ -11,7 +11,6 @@ import io
 import math
 import os
 import random
-import struct
 
 from PIL import Image, ImageChops, ImageDraw, ImageFilter, ImageFont, ImageOps
 
@@ -184,8 +183,7 @@ def check(img, size, name):
 
 
 def save_picture(img, name, size, quality):
-    """Saves a photo-like picture in a format the toolkit reads without a plug-in, PNG or (by
-    the name) PPM. It passes through JPEG at the given quality first: that softening is part of
+    """Saves a photo-like picture as binary PPM, which the program reads itself. It passes through JPEG at the given quality first: that softening is part of
     the pictures' look."""
     check(img, size, name)
     encoded = io.BytesIO()
@@ -289,8 +287,8 @@ def make_bead_pictures():
     beads = [("bead1", 1, 41), ("bead2", 2, 59), ("bead3", 3, 78)]
     for name, n, w in beads:
         big = bead_picture(n, w, 8)
-        save_picture(down(big, (w, PIC_H)), name + ".png", (w, PIC_H), 95)
-        save_picture(down(big, (2 * w, 2 * PIC_H)), name + "@2x.png", (2 * w, 2 * PIC_H), 95)
+        save_picture(down(big, (w, PIC_H)), name + ".ppm", (w, PIC_H), 95)
+        save_picture(down(big, (2 * w, 2 * PIC_H)), name + "@2x.ppm", (2 * w, 2 * PIC_H), 95)
     big = question_picture(41, 8)
     # the border must stay one crisp pixel wide at each size, so draw each size natively
     q1 = question_picture(41, 1)
@@ -299,8 +297,8 @@ def make_bead_pictures():
     inner2 = down(big, (82, 80)).crop((2, 2, 80, 78))
     q1.paste(inner1, (1, 1))
     q2.paste(inner2, (2, 2))
-    save_picture(q1, "question.png", (41, 40), 95)
-    save_picture(q2, "question@2x.png", (82, 80), 95)
+    save_picture(q1, "question.ppm", (41, 40), 95)
+    save_picture(q2, "question@2x.ppm", (82, 80), 95)
 
 
 # ---------------------------------------------------------------- mala picture
@@ -468,7 +466,6 @@ def make_mala():
     paste_centered(img, gsp, guru[0] * S, guru[1] * S)
 
     img = img.convert("RGB")
-    # Shown as the program starts: PPM, which reads in a tenth of PNG's time.
     save_picture(down(img, (W, H)), "mala.ppm", (W, H), 92)
     save_picture(down(img, (2 * W, 2 * H)), "mala@2x.ppm", (2 * W, 2 * H), 92)
 
@@ -674,17 +671,12 @@ def icon_svg():
     return "\n".join(out) + "\n"
 
 
-def save_bmp_with_alpha(img, path):
-    """A 32-bit BMP with a version 4 header and an alpha mask, top row first: the toolkit reads
-    it into exactly the pixels of the PNG, in a fraction of the time."""
-    pixels = img.convert("RGBA").tobytes("raw", "BGRA")
+def save_pam(img, path):
+    """The picture with its transparency as a binary PAM, which the program reads itself."""
     w, h = img.size
-    info = struct.pack("<IiiHHIIiiII", 108, w, -h, 1, 32, 3, len(pixels), 3780, 3780, 0, 0)
-    info += struct.pack("<IIII", 0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000)
-    info += b"BGRs" + bytes(48)
-    offset = 14 + len(info)
+    header = "P7\nWIDTH %d\nHEIGHT %d\nDEPTH 4\nMAXVAL 255\nTUPLTYPE RGB_ALPHA\nENDHDR\n" % (w, h)
     with open(path, "wb") as out:
-        out.write(b"BM" + struct.pack("<IHHI", offset + len(pixels), 0, 0, offset) + info + pixels)
+        out.write(header.encode("ascii") + img.convert("RGBA").tobytes())
 
 
 def make_icon():
@@ -699,7 +691,7 @@ def make_icon():
         assert im.mode == "RGBA"
         im.save(os.path.join(HERE, "icon-%d.png" % px), optimize=True)
         if px in WINDOW_ICON_SIZES:
-            save_bmp_with_alpha(im, os.path.join(HERE, "icon-%d.bmp" % px))
+            save_pam(im, os.path.join(HERE, "icon-%d.pam" % px))
         icons.append(im)
     largest = icons[-1]
     largest.save(os.path.join(HERE, "tolvy-sarnavel.ico"), format="ICO",
@@ -710,16 +702,16 @@ def make_icon():
 
 def verify():
     expect = {"mala.ppm": (135, 112), "mala@2x.ppm": (270, 224),
-              "bead1.png": (41, 40), "bead2.png": (59, 40), "bead3.png": (78, 40),
-              "question.png": (41, 40),
-              "bead1@2x.png": (82, 80), "bead2@2x.png": (118, 80), "bead3@2x.png": (156, 80),
-              "question@2x.png": (82, 80)}
+              "bead1.ppm": (41, 40), "bead2.ppm": (59, 40), "bead3.ppm": (78, 40),
+              "question.ppm": (41, 40),
+              "bead1@2x.ppm": (82, 80), "bead2@2x.ppm": (118, 80), "bead3@2x.ppm": (156, 80),
+              "question@2x.ppm": (82, 80)}
     for px in ICON_SIZES:
         expect["icon-%d.png" % px] = (px, px)
     for px in WINDOW_ICON_SIZES:
         with Image.open(os.path.join(HERE, "icon-%d.png" % px)) as png, \
-                Image.open(os.path.join(HERE, "icon-%d.bmp" % px)) as bmp:
-            assert bmp.size == png.size and bmp.convert("RGBA").tobytes() == png.tobytes(), px
+                open(os.path.join(HERE, "icon-%d.pam" % px), "rb") as pam:
+            assert pam.read().endswith(png.tobytes()), px
     for name, size in expect.items():
         with Image.open(os.path.join(HERE, name)) as im:
             check(im, size, name)

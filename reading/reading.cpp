@@ -142,7 +142,7 @@ QPixmap beadPicture(Picture picture, const QWidget* on)
     static const std::array<const char*, 4> files{"bead1", "bead2", "bead3", "question"};
     static const std::array<QSize, 4> sizes{QSize(41, 40), QSize(59, 40), QSize(78, 40), QSize(41, 40)};
     const auto i = static_cast<size_t>(picture) - 1;
-    return ui::resourcePicture(QStringLiteral(":/assets/%1.png").arg(QLatin1StringView(files[i])), sizes[i],
+    return ui::resourcePicture(QStringLiteral(":/assets/%1.ppm").arg(QLatin1StringView(files[i])), sizes[i],
                                on);
 }
 

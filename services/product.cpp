@@ -1,5 +1,7 @@
 #include "services/product.h"
 
+#include "ui/controls.h"
+
 namespace services {
 
 QString windowCaption()
@@ -24,12 +26,12 @@ ui::MsgAnswer MsgBox(const QString& text, ui::MsgButtons buttons, ui::MsgIcon ic
 
 QIcon applicationIcon()
 {
-    // Each size is decoded at start and sent to the window system with every window: only these,
-    // from BMP, which reads in a fifth of PNG's time.
+    // Each size is decoded at start and sent to the window system with every window: only these.
     static const QIcon icon = [] {
         QIcon sizes;
         for (int size : {16, 24, 32, 48, 64})
-            sizes.addFile(QStringLiteral(":/assets/icon-%1.bmp").arg(size), QSize(size, size));
+            sizes.addPixmap(
+                QPixmap::fromImage(ui::readPicture(QStringLiteral(":/assets/icon-%1.pam").arg(size))));
         return sizes;
     }();
     return icon;

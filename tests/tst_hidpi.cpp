@@ -146,8 +146,16 @@ QJsonObject describeWindow(QWidget* window)
             problems.append(problem);
         if (auto* label = qobject_cast<QLabel*>(widget); label && !label->pixmap().isNull()) {
             const QPixmap picture = label->pixmap();
+            const QImage image = picture.toImage();
+            // A picture that cannot be read is shown as a plain box.
+            bool plain = true;
+            for (int y = 0; plain && y < image.height(); ++y) {
+                for (int x = 0; plain && x < image.width(); ++x)
+                    plain = image.pixel(x, y) == image.pixel(0, 0);
+            }
             pictures.insert(widget->objectName(),
                             QJsonObject{{QStringLiteral("ratio"), picture.devicePixelRatio()},
+                                        {QStringLiteral("plain"), plain},
                                         {QStringLiteral("pixels"), rect(QRect(QPoint(), picture.size()))},
                                         {QStringLiteral("logical"),
                                          rect(QRect(QPoint(), picture.deviceIndependentSize().toSize()))}});
@@ -391,6 +399,7 @@ private slots:
         const QJsonObject shown =
             stateOf(scale, state).value(QStringLiteral("pictures")).toObject().value(picture).toObject();
         QVERIFY2(!shown.isEmpty(), "no picture");
+        QVERIFY2(!shown.value(QStringLiteral("plain")).toBool(), "a plain box, not the picture");
         const auto size = [](const QJsonValue& value) {
             const QJsonArray a = value.toArray();
             return QSize(a.at(2).toInt(), a.at(3).toInt());
