@@ -5,6 +5,7 @@
 #   tolvy_wine_find            sets TOLVY_WINE_LOADER and TOLVY_WINE_SERVER, or fails saying why
 #   tolvy_wine_prefix <work>   a fresh prefix in <work>/prefix, exported as WINEPREFIX (slow: ~20 s)
 #   tolvy_wine <args...>       runs Wine in that prefix; the exit code is the program's
+#   tolvy_wine_env <array>     the environment tolvy_wine gives Wine, for a caller's own launch
 #   tolvy_wine_stop            ends every process of the prefix and waits for them
 #
 # The addresses Wine hands to the opener (scripts/xdg-open) are appended to $TOLVY_BROWSER_LOG,
@@ -47,14 +48,22 @@ tolvy_wine_prefix()
 # reaches the caller's clean-up at once.
 tolvy_wine()
 {
-    local work=${TOLVY_WINE_WORK:?tolvy_wine_prefix first}
-    local -a session
-    tolvy_session_env "$work/wine" session
-    # Wine's server keeps its socket in a folder of its own under TMPDIR: this one goes with the rest.
-    env "${session[@]}" TMPDIR="$work/wine-tmp" LANG=en_US.UTF-8 LC_ALL=en_US.UTF-8 WINEDEBUG=-all WINEARCH=win64 \
-        WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe,winedbg.exe=d" \
-        timeout "${TOLVY_WINE_TIMEOUT:-600}" "$TOLVY_WINE_LOADER" "$@" &
+    local -a wineEnv
+    tolvy_wine_env wineEnv
+    env "${wineEnv[@]}" timeout "${TOLVY_WINE_TIMEOUT:-600}" "$TOLVY_WINE_LOADER" "$@" &
     wait $!
+}
+
+# tolvy_wine_env <array>: the assignments tolvy_wine runs Wine with, into the named array, for a
+# caller that starts the loader itself.
+tolvy_wine_env()
+{
+    local work=${TOLVY_WINE_WORK:?tolvy_wine_prefix first}
+    local -n wineAssignments=$1
+    tolvy_session_env "$work/wine" wineAssignments
+    # Wine's server keeps its socket in a folder of its own under TMPDIR: this one goes with the rest.
+    wineAssignments+=(WINEPREFIX="$WINEPREFIX" TMPDIR="$work/wine-tmp" LANG=en_US.UTF-8 LC_ALL=en_US.UTF-8
+        WINEDEBUG=-all WINEARCH=win64 WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe,winedbg.exe=d")
 }
 
 # tolvy_wineserver <seconds> <options...>: the prefix's server, found through the same TMPDIR.
