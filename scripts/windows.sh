@@ -66,7 +66,7 @@ echo "Built in $((SECONDS - buildStart)) s."
 
 tolvy_say "Deploy ($deploy)"
 # The plug-ins Qt loads by name rather than by import: the platform and the style Qt chooses on
-# Windows. The pictures are PNG, which Qt reads itself.
+# Windows. No image format plug-in: the program reads its own pictures, and Qt its PNG icons.
 plugins=(platforms/qwindows.dll styles/qwindowsvistastyle.dll)
 # Where a DLL that is not Windows' own comes from: Qt, then the compiler's posix runtime.
 runtimeFolders=("$TOLVY_QT_WINDOWS/bin")

@@ -13,8 +13,8 @@ TOLVY_QT_WINDOWS_PACKAGES=(dpkg-dev g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86
 
 # Only what the program and its tests load: every module and feature off that they never use.
 # Debian's source lacks the wintab and iaccessible2 sources, hence no tablet events; without
-# OpenGL the dynamic GL loader has nothing to load. The pictures are PNG, which Qt reads itself,
-# so no image format plug-in is built.
+# OpenGL the dynamic GL loader has nothing to load. The program reads its own pictures, and Qt's
+# own icons are PNG, which Qt reads itself, so no image format plug-in is built.
 TOLVY_QT_WINDOWS_OPTIONS=(
     -DCMAKE_BUILD_TYPE=Release -DBUILD_SHARED_LIBS=ON
     -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF -DQT_BUILD_BENCHMARKS=OFF
