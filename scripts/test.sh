@@ -130,7 +130,9 @@ run_tests()
 {
     local folder=$1
     shift
-    (cd "$folder" && env "$@" ctest --output-on-failure --no-tests=error) 2>&1 | tee "$folder/ctest.log"
+    # Each test program keeps its files in a folder of its own, so they can run side by side.
+    (cd "$folder" && env "$@" ctest --output-on-failure --no-tests=error --parallel "$TOLVY_JOBS") 2>&1 |
+        tee "$folder/ctest.log"
 }
 
 sanitizer_environment=(
