@@ -136,7 +136,7 @@ if $windows; then
     tolvy_wine_prefix "$work" || exit 2
     # The baseline beside the program, so that both load the same DLLs and plug-ins.
     cp -R "$windowsBuild/deploy" "$work/windows"
-    cp "$windowsBuild/bench/startup/tolvy-baseline.exe" "$work/windows/"
+    cp "$windowsBuild/tolvy-baseline.exe" "$work/windows/"
     declare -a wineEnv
     tolvy_wine_env wineEnv
     # One server for all launches, as on a desktop where Wine is already running.
