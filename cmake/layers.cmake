@@ -39,8 +39,12 @@ function(tolvy_publish_headers layer)
     foreach(source IN LISTS sources)
         if(source MATCHES "[.]h$")
             file(RELATIVE_PATH path ${CMAKE_SOURCE_DIR} ${source})
-            file(CONFIGURE OUTPUT ${CMAKE_BINARY_DIR}/layers/${layer}/${path}
-                 CONTENT "#pragma once\n#include \"${source}\"\n" @ONLY)
+            set(forward ${CMAKE_BINARY_DIR}/layers/${layer}/${path})
+            # Relative, so that two clones' forwarding headers are the same text and the
+            # compiler cache serves one from the other's work.
+            get_filename_component(folder ${forward} DIRECTORY)
+            file(RELATIVE_PATH target ${folder} ${source})
+            file(CONFIGURE OUTPUT ${forward} CONTENT "#pragma once\n#include \"${target}\"\n" @ONLY)
         endif()
     endforeach()
 endfunction()
