@@ -29,10 +29,10 @@ void RunUpdateReminder() noexcept
         // No date yet, or one that no longer reads as a date (the format changed, or the value
         // was edited): count afresh from today. Left alone, it would never read again.
         if (!stored.isValid()) {
-            saveReminderDateText(dateToSettingText(platform::today()));
+            saveReminderDateText(dateToSettingText(today));
             return;
         }
-        const qint64 days = platform::today().daysTo(stored);
+        const qint64 days = today.daysTo(stored);
         if (days >= -kQuietDays && days <= kQuietDays)
             return;
         const ui::MsgAnswer answer =
