@@ -47,19 +47,19 @@ void connectWindows(ProgramState& state)
     state.forms.makeWith<frmNagScreen2>([&state] { return new frmNagScreen2(state.referral, state.random); });
     state.forms.whenCreated<frmMain>([&state](frmMain& main) {
         QObject::connect(&main, &frmMain::readingRequested, &main,
-                         [&state] { ui::guard([&state] { startReading(state.forms); }); });
+                         ui::guarded([&state] { startReading(state.forms); }));
         QObject::connect(&main, &frmMain::leaving, &main,
-                         [&state] { ui::guard([&state] { leaveWorkingWindow(state.forms); }); });
+                         ui::guarded([&state] { leaveWorkingWindow(state.forms); }));
     });
     state.forms.whenCreated<frmDisplay>([&state](frmDisplay& display) {
         QObject::connect(&display, &frmDisplay::backRequested, &display,
-                         [&state] { ui::guard([&state] { goBack(state.forms); }); });
+                         ui::guarded([&state] { goBack(state.forms); }));
         QObject::connect(&display, &frmDisplay::leaving, &display,
-                         [&state] { ui::guard([&state] { leaveWorkingWindow(state.forms); }); });
+                         ui::guarded([&state] { leaveWorkingWindow(state.forms); }));
     });
     state.forms.whenCreated<frmNagScreen2>([&state](frmNagScreen2& referral) {
         QObject::connect(&referral, &frmNagScreen2::endRequested, &referral,
-                         [&state] { ui::guard([&state] { ShutDownProgram(state); }); });
+                         ui::guarded([&state] { ShutDownProgram(state); }));
     });
 }
 

@@ -64,11 +64,11 @@ services::SharedMenus* frmDisplay::createMenus()
     file->setObjectName(QStringLiteral("mnuFile"));
     QAction* mnuBack = file->addAction(QStringLiteral("&Back"));
     mnuBack->setObjectName(QStringLiteral("mnuBack"));
-    connect(mnuBack, &QAction::triggered, this, ui::guarded(this, &frmDisplay::mnuBack_Click));
+    connect(mnuBack, &QAction::triggered, this, ui::guarded(&frmDisplay::mnuBack_Click, this));
     file->addSeparator();
     QAction* mnuExit = file->addAction(QStringLiteral("E&xit"));
     mnuExit->setObjectName(QStringLiteral("mnuExit"));
-    connect(mnuExit, &QAction::triggered, this, ui::guarded(this, &frmDisplay::mnuExit_Click));
+    connect(mnuExit, &QAction::triggered, this, ui::guarded(&frmDisplay::mnuExit_Click, this));
     return new services::SharedMenus(this, menuBar());
 }
 
@@ -100,7 +100,7 @@ void frmDisplay::createControls(QWidget* client, services::SharedMenus& menus)
                  QStringLiteral("Think of your question and Click on the Button"),
                  {.points = 9, .bold = true, .fore = red});
     cmdBeads = ui::addButton(client, "cmdBeads", {2280, 3480, 9135, 615}, {}, {.bold = true});
-    connect(cmdBeads, &QPushButton::clicked, this, ui::guarded(this, &frmDisplay::cmdBeads_Click));
+    connect(cmdBeads, &QPushButton::clicked, this, ui::guarded(&frmDisplay::cmdBeads_Click, this));
 
     for (size_t i = 0; i < kRows.size(); ++i) {
         const Row& row = kRows[i];
@@ -127,8 +127,8 @@ void frmDisplay::createFooter(QWidget* client, services::SharedMenus& menus)
                             {.bold = true, .back = lightGrey});
     cmdBack = ui::addButton(Frame5, "cmdBack", {10440, 240, 1095, 375}, QStringLiteral("&Back"),
                             {.bold = true, .back = lightGrey});
-    connect(cmdExit, &QPushButton::clicked, this, ui::guarded(this, &frmDisplay::cmdExit_Click));
-    connect(cmdBack, &QPushButton::clicked, this, ui::guarded(this, &frmDisplay::cmdBack_Click));
+    connect(cmdExit, &QPushButton::clicked, this, ui::guarded(&frmDisplay::cmdExit_Click, this));
+    connect(cmdBack, &QPushButton::clicked, this, ui::guarded(&frmDisplay::cmdBack_Click, this));
 }
 
 void frmDisplay::setUpKeyboard()

@@ -45,11 +45,11 @@ services::SharedMenus* frmMain::createMenus()
     file->setObjectName(QStringLiteral("mnuFile"));
     QAction* mnuMayan = file->addAction(QStringLiteral("Get My &Sarnavel Reading"));
     mnuMayan->setObjectName(QStringLiteral("mnuMayan"));
-    connect(mnuMayan, &QAction::triggered, this, ui::guarded(this, &frmMain::mnuMayan_Click));
+    connect(mnuMayan, &QAction::triggered, this, ui::guarded(&frmMain::mnuMayan_Click, this));
     file->addSeparator();
     QAction* mnuExit = file->addAction(QStringLiteral("E&xit"));
     mnuExit->setObjectName(QStringLiteral("mnuExit"));
-    connect(mnuExit, &QAction::triggered, this, ui::guarded(this, &frmMain::mnuExit_Click));
+    connect(mnuExit, &QAction::triggered, this, ui::guarded(&frmMain::mnuExit_Click, this));
     return new services::SharedMenus(this, menuBar());
 }
 
@@ -89,7 +89,7 @@ void frmMain::createControls(QWidget* client, services::SharedMenus& menus)
     cmdCalculate =
         ui::addButton(client, "cmdCalculate", {3300, 3000, 4815, 375},
                       QStringLiteral("Get My &Sarnavel Reading"), {.bold = true, .back = lightGrey});
-    connect(cmdCalculate, &QPushButton::clicked, this, ui::guarded(this, &frmMain::cmdCalculate_Click));
+    connect(cmdCalculate, &QPushButton::clicked, this, ui::guarded(&frmMain::cmdCalculate_Click, this));
 
     QGroupBox* fraFullBrand =
         ui::addFrame(client, "fraFullBrand", {30, 3600, 8145, 855}, {}, {.back = black});

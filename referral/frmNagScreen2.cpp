@@ -100,12 +100,12 @@ void frmNagScreen2::createMessage(QWidget* client)
     const int indicator = Check1->style()->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, Check1) +
                           Check1->style()->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr, Check1) + 2;
     ui::condenseToFit(*Check1, Check1->text(), Check1->size() - QSize(indicator, 0));
-    connect(Check1, &QCheckBox::clicked, this, ui::guarded(this, &frmNagScreen2::Check1_Click));
+    connect(Check1, &QCheckBox::clicked, this, ui::guarded(&frmNagScreen2::Check1_Click, this));
     ui::ignoreDoubleClicks(*Check1);
 
     cmdClose =
         ui::addButton(client, "cmdClose", {6000, 2760, 1245, 375}, QStringLiteral("E&xit"), buttonLook());
-    connect(cmdClose, &QPushButton::clicked, this, ui::guarded(this, &frmNagScreen2::cmdClose_Click));
+    connect(cmdClose, &QPushButton::clicked, this, ui::guarded(&frmNagScreen2::cmdClose_Click, this));
 }
 
 void frmNagScreen2::createReferralForm(QWidget* client)
@@ -119,7 +119,7 @@ void frmNagScreen2::createReferralForm(QWidget* client)
     txtFriendEmail = addTextBox(Frame2, "txtFriendEmail", {3600, 720, 3375, 285}, placeholder.friendEmail);
     cmdSubmit = ui::addButton(Frame2, "cmdSubmit", {1920, 1080, 3375, 285},
                               QStringLiteral("Refer A Friend &Now"), buttonLook());
-    connect(cmdSubmit, &QPushButton::clicked, this, ui::guarded(this, &frmNagScreen2::cmdSubmit_Click));
+    connect(cmdSubmit, &QPushButton::clicked, this, ui::guarded(&frmNagScreen2::cmdSubmit_Click, this));
     // The page opens in a browser, out of sight: a double click would send the referral twice.
     ui::ignoreDoubleClicks(*cmdSubmit);
     // Below the frame's bottom edge, so the frame hides it; it still takes the focus in turn.
@@ -149,7 +149,7 @@ void frmNagScreen2::createCatalogue(QWidget* client)
                                    QStringLiteral("Click Here To Visit Veldrane Softwares"),
                                    {.points = 9, .bold = true, .underline = true, .fore = yellow});
     ui::condenseToFit(*lblGoToHome, lblGoToHome->text(), lblGoToHome->size());
-    connect(lblGoToHome, &ui::LinkLabel::clicked, this, ui::guarded(this, &frmNagScreen2::lblGoToHome_Click));
+    connect(lblGoToHome, &ui::LinkLabel::clicked, this, ui::guarded(&frmNagScreen2::lblGoToHome_Click, this));
 }
 
 void frmNagScreen2::setUpKeyboard()

@@ -65,9 +65,9 @@ frmAbout::frmAbout(QWidget* parent)
     setTabOrder(cmdOK, lblHomePage);
     setTabOrder(lblHomePage, lblCoBrand);
 
-    connect(cmdOK, &QPushButton::clicked, this, ui::guarded(this, &frmAbout::cmdOK_Click));
-    connect(lblHomePage, &ui::LinkLabel::clicked, this, ui::guarded(this, &frmAbout::lblHomePage_Click));
-    connect(lblCoBrand, &ui::LinkLabel::clicked, this, ui::guarded(this, &frmAbout::lblCoBrand_Click));
+    connect(cmdOK, &QPushButton::clicked, this, ui::guarded(&frmAbout::cmdOK_Click, this));
+    connect(lblHomePage, &ui::LinkLabel::clicked, this, ui::guarded(&frmAbout::lblHomePage_Click, this));
+    connect(lblCoBrand, &ui::LinkLabel::clicked, this, ui::guarded(&frmAbout::lblCoBrand_Click, this));
 }
 
 frmAbout::~frmAbout() = default;

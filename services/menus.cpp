@@ -74,7 +74,7 @@ SharedMenus::SharedMenus(QWidget* window, QMenuBar* bar) : QObject(window)
         if (item.separatorBefore)
             help->addSeparator();
         QAction* action = addItem(item.menu, item.name, QString::fromUtf16(item.caption));
-        connect(action, &QAction::triggered, this, ui::guarded(this, item.handler));
+        connect(action, &QAction::triggered, this, ui::guarded(item.handler, this));
         action->setVisible(item.shown);
     }
 }
@@ -85,7 +85,7 @@ ui::LinkLabel* SharedMenus::addForumLabel(QWidget* parent, QRect twips)
 {
     auto* label = ui::addLinkLabel(parent, "Label14", twips, forumPromotionCaption(),
                                    linkLook(Qt::AlignHCenter | Qt::AlignTop));
-    connect(label, &ui::LinkLabel::clicked, this, ui::guarded(this, &SharedMenus::Label14_Click));
+    connect(label, &ui::LinkLabel::clicked, this, ui::guarded(&SharedMenus::Label14_Click, this));
     return label;
 }
 
@@ -97,7 +97,7 @@ ui::LinkLabel* SharedMenus::addOfferLabel(Offer offer, QWidget* parent, QRect tw
     auto* label = ui::addLinkLabel(parent, coBrand ? "lblCobrand" : "lblFullBrand", twips,
                                    coBrand ? coBrandCaption() : fullBrandCaption(), look);
     connect(label, &ui::LinkLabel::clicked, this,
-            ui::guarded(this, coBrand ? &SharedMenus::lblCobrand_Click : &SharedMenus::lblFullBrand_Click));
+            ui::guarded(coBrand ? &SharedMenus::lblCobrand_Click : &SharedMenus::lblFullBrand_Click, this));
     return label;
 }
 

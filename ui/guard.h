@@ -1,6 +1,7 @@
 #pragma once
 
 #include <exception>
+#include <functional>
 #include <utility>
 
 namespace ui {
@@ -25,17 +26,12 @@ template <class Fn> void guard(Fn&& fn) noexcept
     }
 }
 
-// A member handler for connect(), guarded: connect(button, &QPushButton::clicked, this,
-// ui::guarded(this, &Window::cmdOK_Click)).
-template <class Object> auto guarded(Object* object, void (Object::*handler)())
+// A handler for connect(), guarded: what to call and its arguments, bound as std::bind_front
+// binds them. connect(button, &QPushButton::clicked, this, ui::guarded(&Window::cmdOK_Click, this)),
+// or ui::guarded([&state] { ... }).
+template <class Fn, class... Args> auto guarded(Fn fn, Args... args)
 {
-    return [object, handler] { guard([object, handler] { (object->*handler)(); }); };
-}
-
-// The same for a free function.
-inline auto guarded(void (*handler)())
-{
-    return [handler] { guard(handler); };
+    return [fn = std::move(fn), ... args = std::move(args)] { guard([&] { std::invoke(fn, args...); }); };
 }
 
 } // namespace ui
