@@ -6,6 +6,7 @@
 #include "ui/guard.h"
 #include "ui/keyfilter.h"
 #include "ui/linklabel.h"
+#include "ui/picture.h"
 #include "ui/twips.h"
 
 #include <QAction>

@@ -1,7 +1,7 @@
 #include "reading/reading.h"
 
 #include "platform/random.h"
-#include "ui/controls.h"
+#include "ui/picture.h"
 
 #include <array>
 

@@ -1,6 +1,6 @@
 #include "services/product.h"
 
-#include "ui/controls.h"
+#include "ui/picture.h"
 
 namespace services {
 

@@ -4,19 +4,13 @@
 #include "ui/twips.h"
 
 #include <QAbstractButton>
-#include <QFile>
-#include <QFileInfo>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QMouseEvent>
-#include <QPixmapCache>
 #include <QPushButton>
 #include <QStyleHints>
-#include <QWindow>
-
-#include <cctype>
 
 namespace ui {
 
@@ -84,7 +78,8 @@ QLabel* addLabel(QWidget* parent, const char* name, QRect twips, const QString& 
     label->setAlignment(look.align);
     applyLook(*label, look);
     fitSingleLine(*label);
-    fitWrapped(*label);
+    if (label->wordWrap())
+        fitWrapped(*label, label->text(), label->contentsRect().size());
     return label;
 }
 
@@ -171,91 +166,6 @@ void MultiLineTextBox::replaceText(const QString& text)
 {
     prepareFor(text.size());
     setPlainText(text);
-}
-
-QImage readPicture(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    const QByteArray data = file.readAll();
-    qsizetype at = 0;
-    const auto token = [&data, &at] {
-        while (at < data.size() && (std::isspace(static_cast<unsigned char>(data[at])) || data[at] == '#')) {
-            if (data[at] == '#') {
-                const qsizetype end = data.indexOf('\n', at);
-                at = end < 0 ? data.size() : end;
-            }
-            ++at;
-        }
-        const qsizetype start = at;
-        while (at < data.size() && !std::isspace(static_cast<unsigned char>(data[at])))
-            ++at;
-        return data.mid(start, at - start);
-    };
-    const QByteArray magic = token();
-    int width = 0, height = 0, depth = 3, maxValue = 0;
-    if (magic == "P6") {
-        width = token().toInt();
-        height = token().toInt();
-        maxValue = token().toInt();
-    } else if (magic == "P7") {
-        for (QByteArray key = token(); !key.isEmpty() && key != "ENDHDR"; key = token()) {
-            const int value = token().toInt();
-            if (key == "WIDTH")
-                width = value;
-            else if (key == "HEIGHT")
-                height = value;
-            else if (key == "DEPTH")
-                depth = value;
-            else if (key == "MAXVAL")
-                maxValue = value;
-        }
-    }
-    ++at; // the one white-space character that ends the header
-    constexpr int kLargest = 4096;
-    if (width <= 0 || height <= 0 || width > kLargest || height > kLargest || maxValue != 255 ||
-        (depth != 3 && depth != 4) || data.size() - at < qsizetype{width} * height * depth)
-        return {};
-    // The formats the stock readers give for these files, so that nothing drawn changes.
-    QImage image(width, height, depth == 4 ? QImage::Format_ARGB32 : QImage::Format_RGB32);
-    const auto* pixel = reinterpret_cast<const uchar*>(data.constData()) + at;
-    for (int y = 0; y < height; ++y) {
-        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-        for (int x = 0; x < width; ++x, pixel += depth)
-            line[x] = qRgba(pixel[0], pixel[1], pixel[2], depth == 4 ? pixel[3] : 255);
-    }
-    return image;
-}
-
-QPixmap resourcePicture(const QString& path, QSize logicalSize, const QWidget* on)
-{
-    qreal ratio = 1.0;
-    if (on && on->window() && on->window()->windowHandle())
-        ratio = on->window()->windowHandle()->devicePixelRatio();
-    else if (on)
-        ratio = on->devicePixelRatioF();
-    const bool sharp = ratio > 1.0;
-    // Every reading window is built afresh; decode each picture once per run, not per window.
-    const QString key = path + (sharp ? QStringLiteral("@2x") : QString());
-    QPixmap picture;
-    if (QPixmapCache::find(key, &picture))
-        return picture;
-    if (sharp) {
-        const QFileInfo info(path);
-        picture = QPixmap::fromImage(readPicture(info.path() + u'/' + info.completeBaseName() +
-                                                 QStringLiteral("@2x.") + info.suffix()));
-        if (!picture.isNull())
-            picture.setDevicePixelRatio(2.0);
-    }
-    if (picture.isNull())
-        picture = QPixmap::fromImage(readPicture(path));
-    if (picture.isNull() && logicalSize.isValid()) {
-        picture = QPixmap(logicalSize);
-        picture.fill(Qt::white);
-    }
-    QPixmapCache::insert(key, picture);
-    return picture;
 }
 
 } // namespace ui

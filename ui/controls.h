@@ -2,7 +2,6 @@
 
 #include "ui/look.h"
 
-#include <QImage>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QRect>
@@ -67,13 +66,5 @@ protected:
 private:
     void prepareFor(qsizetype incoming);
 };
-
-// Reads a picture stored as binary PPM or, with transparency, PAM: the only forms the program's
-// pictures take. Qt's own readers would first load every image plug-in installed, which costs the
-// start more than the pictures themselves. A null image when the file is not one of these.
-QImage readPicture(const QString& path);
-
-// Loads a picture of the program's resources, picking a sharper variant on dense screens.
-QPixmap resourcePicture(const QString& path, QSize logicalSize, const QWidget* on = nullptr);
 
 } // namespace ui
