@@ -25,7 +25,7 @@ frmAbout::frmAbout(QWidget* parent)
     setAttribute(Qt::WA_DeleteOnClose, false);
     setFixedSize(ui::twipsSize(7080, 4005));
     ui::applyLook(*this, {.back = colours::black});
-    setFont(ui::verdana(8.25));
+    setFont(ui::windowFont(8.25));
 
     ui::addLabel(this, "Label2", {840, 240, 3075, 240}, windowCaption(),
                  {.points = 9.75, .bold = true, .fore = colours::lightBlue});

@@ -36,6 +36,8 @@ QString shownText(const QWidget* widget)
 {
     if (auto* label = qobject_cast<const QLabel*>(widget))
         return label->text();
+    if (auto* link = qobject_cast<const ui::LinkLabel*>(widget))
+        return link->text();
     if (auto* button = qobject_cast<const QAbstractButton*>(widget))
         return button->text();
     if (auto* frame = qobject_cast<const QGroupBox*>(widget))
@@ -128,7 +130,7 @@ private slots:
         if (!text.isEmpty())
             QCOMPARE(textOf(form, widget), text);
         if (name != u"Label1" && name != u"Picture1")
-            QCOMPARE(widget->font().family(), ui::verdana(8.25).family());
+            QCOMPARE(widget->font().family(), ui::windowFont(8.25).family());
     }
 
     void windowLook()
@@ -213,7 +215,7 @@ private slots:
                      testsupport::child<QCheckBox>(form, "Check1")->width() - indicator,
                      QFontMetrics(testsupport::child<QCheckBox>(form, "Check1")->font()).height()));
         // Every promotional message fits at the label's own font, without narrowing.
-        const QFont messageFont = ui::verdana(9.75, true);
+        const QFont messageFont = ui::windowFont(9.75, true);
         for (int k = 0; k < referral::kPromoMessageCount; ++k) {
             QLabel probe;
             probe.setFont(messageFont);

@@ -39,7 +39,7 @@ QWidget* Form::setUpWindow(const char* name, const QString& caption, int widthTw
     setCentralWidget(client);
     client->setFixedSize(twipsSize(widthTwips, heightTwips));
     applyLook(*client, {.back = background});
-    client->setFont(verdana(8.25));
+    client->setFont(windowFont(8.25));
     // The window follows its client area and the menu bar's height; the user cannot resize it.
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     setWindowFlag(Qt::MSWindowsFixedSizeDialogHint, true);

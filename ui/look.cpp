@@ -16,14 +16,19 @@ namespace {
 
 // Looked up once: a family the system lacks would send every font of every window through the
 // font matcher's fallback search again. Looked up in the list of installed families: asking for
-// each by name would run it through the font configuration's substitution rules as well.
+// each by name would run it through the font configuration's substitution rules as well. A
+// family installed from more than one foundry is listed once for each, as "Family [Foundry]".
 const QString& windowFamily()
 {
     static const QString family = [] {
         const QStringList installed = QFontDatabase::families();
         for (const QString& candidate : {QStringLiteral("Verdana"), QStringLiteral("DejaVu Sans")}) {
-            if (installed.contains(candidate, Qt::CaseInsensitive))
-                return candidate;
+            const QString withFoundry = candidate + QStringLiteral(" [");
+            for (const QString& name : installed) {
+                if (name.compare(candidate, Qt::CaseInsensitive) == 0 ||
+                    name.startsWith(withFoundry, Qt::CaseInsensitive))
+                    return candidate;
+            }
         }
         return QFontDatabase::systemFont(QFontDatabase::GeneralFont).family();
     }();
@@ -49,7 +54,7 @@ int singleLineWidth(const QFont& font, const QString& text)
 
 } // namespace
 
-QFont verdana(double points, bool bold, bool underline)
+QFont windowFont(double points, bool bold, bool underline)
 {
     QFont font(windowFamily());
     font.setPixelSize(static_cast<int>(std::lround(points * 96.0 / 72.0)));
@@ -60,7 +65,7 @@ QFont verdana(double points, bool bold, bool underline)
 
 void applyLook(QWidget& widget, const Look& look)
 {
-    widget.setFont(verdana(look.points, look.bold, look.underline));
+    widget.setFont(windowFont(look.points, look.bold, look.underline));
     // Only the roles this kind of control paints with: a window's background must not reach
     // the faces of the buttons or the fields inside it.
     QPalette::ColorRole foreRole = QPalette::WindowText;
@@ -129,9 +134,6 @@ bool fitsWrapped(const QFont& font, const QString& text, QSize box)
 
 } // namespace
 
-// Verdana's stand-in runs wider than Verdana; a caption that would overrun its control is set
-// a little narrower rather than cut off. The control takes as many lines as its height holds,
-// at least one.
 void condenseToFit(QWidget& widget, const QString& text, QSize box)
 {
     QFont font = widget.font();
@@ -143,11 +145,10 @@ void condenseToFit(QWidget& widget, const QString& text, QSize box)
     widget.setFont(font);
 }
 
-void fitWrapped(QLabel& label)
+void fitWrapped(QWidget& widget, const QString& text, QSize box)
 {
-    const QSize box = label.contentsRect().size() - QSize(2 * label.margin(), 2 * label.margin());
-    if (label.wordWrap() && !fitsWrapped(label.font(), label.text(), box))
-        condenseToFit(label, label.text(), box);
+    if (!fitsWrapped(widget.font(), text, box))
+        condenseToFit(widget, text, box);
 }
 
 QString displayedCaption(const QString& caption)

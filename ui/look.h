@@ -21,9 +21,9 @@ struct Look {
     Qt::Alignment align = Qt::AlignLeft | Qt::AlignTop;
 };
 
-// The windows ask for Verdana and fall back on a face with close metrics. Sizes are fixed in
-// 96-dpi pixels so that texts keep to the twips layout whatever the screen's logical dpi.
-QFont verdana(double points, bool bold = false, bool underline = false);
+// The windows' font: Verdana, or a face with close metrics where it is not installed. Sizes are
+// fixed in 96-dpi pixels so that texts keep to the twips layout whatever the screen's logical dpi.
+QFont windowFont(double points, bool bold = false, bool underline = false);
 
 // Applies font and colours of a look to any widget.
 void applyLook(QWidget& widget, const Look& look);
@@ -39,9 +39,9 @@ QFont titleFont();
 // at least one.
 void condenseToFit(QWidget& widget, const QString& text, QSize box);
 
-// Condenses a wrapping label whose text would need more lines than it holds. Windows' font
-// engine puts glyphs on whole pixels, so the same face runs wider there than on Linux.
-void fitWrapped(QLabel& label);
+// Condenses a wrapped text that would need more lines than its box holds. Windows' font engine
+// puts glyphs on whole pixels, so the same face runs wider there than on Linux.
+void fitWrapped(QWidget& widget, const QString& text, QSize box);
 
 // Captions mark an access key with "&" and write a literal ampersand as "&&".
 // Buttons and menus understand that; labels show the text this returns.
