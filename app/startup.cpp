@@ -8,6 +8,7 @@
 #include "services/product.h"
 #include "services/updatereminder.h"
 #include "ui/guard.h"
+#include "ui/keyfilter.h"
 #include "ui/messagebox.h"
 
 #include <QApplication>
@@ -79,6 +80,8 @@ void frmNagScreen::Form_Unload()
 
 void startProgram(ProgramState& state)
 {
+    if (auto* application = QCoreApplication::instance())
+        ui::recogniseHeldKeys(*application);
     connectWindows(state);
     ui::guard([&state] { state.forms.get<frmNagScreen>(); });
 }

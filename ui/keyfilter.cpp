@@ -168,4 +168,50 @@ void installKeyFilter(QWidget* field, KeyVerdict verdict)
     field->installEventFilter(new KeyFilter(field, std::move(verdict)));
 }
 
+namespace {
+
+class HeldKeys final : public QObject {
+public:
+    using QObject::QObject;
+
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease)
+            return false;
+        const auto* key = static_cast<const QKeyEvent*>(event);
+        if (key->isAutoRepeat())
+            return false;
+        if (event->type() == QEvent::KeyRelease) {
+            released = key->nativeScanCode();
+            releasedAt = key->timestamp();
+            return false;
+        }
+        if (key->timestamp() == 0 || key->timestamp() != releasedAt || key->nativeScanCode() != released)
+            return false;
+        QKeyEvent repeat(QEvent::KeyPress, key->key(), key->modifiers(), key->nativeScanCode(),
+                         key->nativeVirtualKey(), key->nativeModifiers(), key->text(), true, key->count(),
+                         key->device());
+        repeat.setTimestamp(key->timestamp());
+        QCoreApplication::sendEvent(watched, &repeat);
+        event->setAccepted(repeat.isAccepted());
+        return true;
+    }
+
+private:
+    quint32 released = 0;
+    quint64 releasedAt = 0;
+};
+
+} // namespace
+
+void recogniseHeldKeys(QCoreApplication& application)
+{
+    // Once for the application, however many runs of the program a test makes in it.
+    static QPointer<HeldKeys> installed;
+    if (installed && installed->parent() == &application)
+        return;
+    installed = new HeldKeys(&application);
+    application.installEventFilter(installed);
+}
+
 } // namespace ui

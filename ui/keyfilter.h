@@ -5,6 +5,7 @@
 #include <functional>
 #include <optional>
 
+class QCoreApplication;
 class QWidget;
 
 namespace ui {
@@ -22,5 +23,11 @@ void installKeyFilter(QWidget* field, KeyVerdict verdict);
 
 // The character code a key press types, or nothing for a key that types none.
 std::optional<std::u32string> typedCharacters(int key, Qt::KeyboardModifiers modifiers, const QString& text);
+
+// X sends the repeats of a held key as a release and a press with one time stamp. Qt marks them as
+// repeats only if the press is already queued when it reads the release, which under load it is
+// not, and a button or a link then acts on each of them. From this call on, such a press reaches
+// its widget marked as the repeat it is: a held key acts once, and still repeats in a text box.
+void recogniseHeldKeys(QCoreApplication& application);
 
 } // namespace ui
