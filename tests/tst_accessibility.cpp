@@ -369,6 +369,17 @@ private slots:
             QKeyEvent repeat(QEvent::KeyPress, Qt::Key_Enter, Qt::NoModifier, QString(), true);
             QApplication::sendEvent(label, &repeat);
             QCOMPARE(browser->opened.size(), 3);
+            // So is one whose repeats come unmarked, as a release and a press of one time stamp.
+            for (int repeats = 0; repeats < 3; ++repeats) {
+                QKeyEvent release(QEvent::KeyRelease, Qt::Key_Enter, Qt::NoModifier, QString());
+                QKeyEvent press(QEvent::KeyPress, Qt::Key_Enter, Qt::NoModifier, QString());
+                release.setTimestamp(500 + repeats);
+                press.setTimestamp(500 + repeats);
+                QApplication::sendEvent(label, &release);
+                QApplication::sendEvent(label, &press);
+            }
+            QTest::keyRelease(label, Qt::Key_Enter);
+            QCOMPARE(browser->opened.size(), 3);
             // Tab goes on from the link: the window keeps every control reachable.
             QTest::keyClick(label, Qt::Key_Tab);
             QVERIFY(!label->hasFocus());

@@ -16,6 +16,7 @@
 #include "support/texts.h"
 #include "ui/controls.h"
 #include "ui/forms.h"
+#include "ui/linklabel.h"
 #include "ui/look.h"
 #include "ui/windowing.h"
 
@@ -73,21 +74,27 @@ QString textProblem(QWidget* widget)
             .arg(room.width())
             .arg(room.height());
     };
+    // A label's or a link's text, in the room its box leaves.
+    const auto textInBox = [&](const QString& text, QRect room, int flags) -> QString {
+        const QRect needed = metrics.boundingRect(room, flags, text);
+        if (needed.width() > room.width() || needed.height() > room.height())
+            return tooSmall(needed.size(), room.size());
+        // A label may run past its window's edge; its text may not.
+        const QRect inParent(widget->mapToParent(needed.topLeft()), needed.size());
+        if (!widget->parentWidget()->rect().contains(inParent))
+            return where(widget) + QStringLiteral(": the text runs out of the window");
+        return {};
+    };
     if (auto* label = qobject_cast<QLabel*>(widget)) {
         if (label->text().isEmpty() || !label->pixmap().isNull())
             return {};
         const QRect room = label->contentsRect().adjusted(label->margin(), label->margin(), -label->margin(),
                                                           -label->margin());
-        const int flags = int(label->alignment()) | (label->wordWrap() ? int(Qt::TextWordWrap) : 0);
-        const QRect needed = metrics.boundingRect(room, flags, label->text());
-        if (needed.width() > room.width() || needed.height() > room.height())
-            return tooSmall(needed.size(), room.size());
-        // A label may run past its window's edge; its text may not.
-        const QRect inParent(label->mapToParent(needed.topLeft()), needed.size());
-        if (!label->parentWidget()->rect().contains(inParent))
-            return where(widget) + QStringLiteral(": the text runs out of the window");
-        return {};
+        return textInBox(label->text(), room,
+                         int(label->alignment()) | (label->wordWrap() ? int(Qt::TextWordWrap) : 0));
     }
+    if (auto* link = qobject_cast<ui::LinkLabel*>(widget))
+        return textInBox(link->text(), link->rect(), int(link->alignment()) | int(Qt::TextWordWrap));
     if (auto* check = qobject_cast<QCheckBox*>(widget)) {
         const int indicator = style->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, check) +
                               style->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr, check);
@@ -134,6 +141,7 @@ QJsonObject describeWindow(QWidget* window)
     QJsonObject geometry;
     QJsonArray problems;
     QJsonObject pictures;
+    QJsonObject links;
     const auto rect = [](QRect r) { return QJsonArray{r.x(), r.y(), r.width(), r.height()}; };
     geometry.insert(QStringLiteral("(window)"), rect(QRect(QPoint(), window->size())));
     for (QWidget* widget : window->findChildren<QWidget*>()) {
@@ -144,6 +152,19 @@ QJsonObject describeWindow(QWidget* window)
             continue;
         if (const QString problem = textProblem(widget); !problem.isEmpty())
             problems.append(problem);
+        if (auto* link = qobject_cast<ui::LinkLabel*>(widget)) {
+            // Drawn to the pixels of a plain label with the same text, font, colours and box.
+            QLabel label(link->text(), link->parentWidget());
+            label.hide();
+            label.setWordWrap(true);
+            label.setAlignment(link->alignment());
+            label.setFont(link->font());
+            label.setPalette(link->palette());
+            label.setGeometry(link->geometry());
+            const QImage drawn = link->grab().toImage();
+            links.insert(link->objectName(),
+                         !drawn.isNull() && drawn == label.grab().toImage().convertToFormat(drawn.format()));
+        }
         if (auto* label = qobject_cast<QLabel*>(widget); label && !label->pixmap().isNull()) {
             const QPixmap picture = label->pixmap();
             const QImage image = picture.toImage();
@@ -165,7 +186,8 @@ QJsonObject describeWindow(QWidget* window)
     return {{QStringLiteral("ratio"), handle ? handle->devicePixelRatio() : 0.0},
             {QStringLiteral("geometry"), geometry},
             {QStringLiteral("problems"), problems},
-            {QStringLiteral("pictures"), pictures}};
+            {QStringLiteral("pictures"), pictures},
+            {QStringLiteral("links"), links}};
 }
 
 void showAndSettle(QWidget* window)
@@ -418,12 +440,26 @@ private slots:
         }
     }
 
+    void linksDrawnAsLabels_data() { addStateRows(kScales); }
+
+    void linksDrawnAsLabels()
+    {
+        QFETCH(double, scale);
+        QFETCH(QString, state);
+        const QJsonObject links = stateOf(scale, state).value(QStringLiteral("links")).toObject();
+        if (!state.startsWith(u"frmNagScreen2"))
+            QVERIFY(links.size() >= 2);
+        for (const QString& name : links.keys())
+            QVERIFY2(links.value(name).toBool(), qPrintable(name));
+    }
+
     // The measure above must see a text that does not fit, or its silence means nothing.
     void overflowIsSeen_data()
     {
         QTest::addColumn<QString>("kind");
         QTest::addColumn<bool>("roomy");
-        for (const char* kind : {"label", "wrapped label", "button", "check box", "frame", "text box"}) {
+        for (const char* kind :
+             {"label", "wrapped label", "link", "button", "check box", "frame", "text box"}) {
             QTest::addRow("%s, cramped", kind) << QString::fromLatin1(kind) << false;
             QTest::addRow("%s, roomy", kind) << QString::fromLatin1(kind) << true;
         }
@@ -442,6 +478,8 @@ private slots:
             auto* label = new QLabel(text, &window);
             label->setWordWrap(kind == QLatin1StringView("wrapped label"));
             control = label;
+        } else if (kind == QLatin1StringView("link")) {
+            control = new ui::LinkLabel(text, Qt::AlignLeft | Qt::AlignTop, &window);
         } else if (kind == QLatin1StringView("button")) {
             control = new QPushButton(text, &window);
         } else if (kind == QLatin1StringView("check box")) {
@@ -452,7 +490,7 @@ private slots:
             control = new QLineEdit(text, &window);
         }
         control->setObjectName(QStringLiteral("control"));
-        control->setFont(ui::verdana(8.25, true));
+        control->setFont(ui::windowFont(8.25, true));
         control->setGeometry(10, 10, roomy ? 400 : 120, roomy ? 40 : 14);
         QCOMPARE(textProblem(control).isEmpty(), roomy);
     }

@@ -235,15 +235,15 @@ private slots:
         frmDisplay* display = openReading();
         for (ui::Form* form : {static_cast<ui::Form*>(main), static_cast<ui::Form*>(display)}) {
             QCOMPARE(form->windowTitle(), texts::kWindowCaption);
-            QCOMPARE(form->findChild<QLabel*>(QStringLiteral("Label14"))->text(),
+            QCOMPARE(form->findChild<ui::LinkLabel*>(QStringLiteral("Label14"))->text(),
                      QStringLiteral("The Most Popular Online Veldrane Discussion Forum. Click Here To "
                                     "Visit " TOLVY_TEST_FORUM_HOST " Now."));
-            QCOMPARE(form->findChild<QLabel*>(QStringLiteral("lblCobrand"))->text(),
+            QCOMPARE(form->findChild<ui::LinkLabel*>(QStringLiteral("lblCobrand"))->text(),
                      QStringLiteral(
                          "Co-brand this software for your site.  Increase loyalty and traffic to your site. "
                          "Put your site's name &  link here. See \"Help\" for details.    Click Here for "
                          "more info on co-branding."));
-            QCOMPARE(form->findChild<QLabel*>(QStringLiteral("lblFullBrand"))->text(),
+            QCOMPARE(form->findChild<ui::LinkLabel*>(QStringLiteral("lblFullBrand"))->text(),
                      QStringLiteral(
                          "Home Business Opportunity. Start your own Internet business and make money "
                          "online. Get this software fully branded for your website. Click here for more "
@@ -253,7 +253,7 @@ private slots:
 
     void windowsUseVerdanaOrItsStandIn()
     {
-        const QString face = ui::verdana(8.25).family();
+        const QString face = ui::windowFont(8.25).family();
         QCOMPARE(face, QFontDatabase::hasFamily(QStringLiteral("Verdana")) ? QStringLiteral("Verdana")
                                                                            : QStringLiteral("DejaVu Sans"));
         QCOMPARE(testsupport::child<ui::MultiLineTextBox>(*main, "txtName")->font().family(), face);

@@ -76,29 +76,16 @@ void installAccessibility()
 
 } // namespace
 
-LinkLabel::LinkLabel(const QString& text, QWidget* parent) : QLabel(parent)
+LinkLabel::LinkLabel(const QString& text, Qt::Alignment alignment, QWidget* parent)
+    : QWidget(parent), caption(text), align(alignment)
 {
     installAccessibility();
     setCursor(Qt::PointingHandCursor);
-    setTextFormat(Qt::PlainText);
-    setWordWrap(true);
-    // The text before the focus policy: a label that takes the focus keeps its text in a
-    // document as well, which a link label, drawing its text itself, needs only once it has
-    // the focus; Qt makes it then.
-    setText(text);
-    // The keyboard reaches it; a click opens the link without moving the focus, as before.
+    // The keyboard reaches it; a click opens the link without moving the focus.
     setFocusPolicy(Qt::TabFocus);
 }
 
 LinkLabel::~LinkLabel() = default;
-
-bool LinkLabel::event(QEvent* event)
-{
-    // Polished, a label that takes the focus would make that document (see above).
-    if (event->type() == QEvent::Polish)
-        return QFrame::event(event);
-    return QLabel::event(event);
-}
 
 void LinkLabel::mousePressEvent(QMouseEvent* event)
 {
@@ -132,7 +119,7 @@ void LinkLabel::keyPressEvent(QKeyEvent* event)
     const bool activates =
         event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter || event->key() == Qt::Key_Space;
     if (!activates || (event->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) {
-        QLabel::keyPressEvent(event);
+        QWidget::keyPressEvent(event);
         return;
     }
     event->accept();
@@ -143,15 +130,11 @@ void LinkLabel::keyPressEvent(QKeyEvent* event)
 
 void LinkLabel::paintEvent(QPaintEvent*)
 {
-    // The text is drawn as a label the keyboard cannot reach draws it, to the same pixels: a label
-    // that takes the focus keeps its text in a document, which it lays out again for each of its
-    // settings before it first paints. A link label has neither frame nor indent.
+    // As a label draws plain text that wraps.
     QPainter painter(this);
-    const QRect box = contentsRect().marginsRemoved(QMargins(margin(), margin(), margin(), margin()));
-    const auto direction = text().isRightToLeft() ? Qt::RightToLeft : Qt::LeftToRight;
-    const int flags = static_cast<int>(QStyle::visualAlignment(direction, alignment())) |
-                      (wordWrap() ? Qt::TextWordWrap : 0);
-    style()->drawItemText(&painter, box, flags, palette(), isEnabled(), text(), foregroundRole());
+    const auto direction = caption.isRightToLeft() ? Qt::RightToLeft : Qt::LeftToRight;
+    const int flags = static_cast<int>(QStyle::visualAlignment(direction, align)) | Qt::TextWordWrap;
+    style()->drawItemText(&painter, contentsRect(), flags, palette(), isEnabled(), caption, foregroundRole());
     if (!hasFocus())
         return;
     // In the text's own colour, which the design keeps readable on the label's background.
@@ -169,12 +152,11 @@ void bringToFront(LinkLabel& front, LinkLabel& behind)
 LinkLabel* addLinkLabel(QWidget* parent, const char* name, QRect twips, const QString& caption,
                         const Look& look)
 {
-    auto* label = new LinkLabel(displayedCaption(caption), parent);
+    auto* label = new LinkLabel(displayedCaption(caption), look.align, parent);
     label->setObjectName(QLatin1StringView(name));
     label->setGeometry(twipsRect(twips));
-    label->setAlignment(look.align);
     applyLook(*label, look);
-    fitWrapped(*label);
+    fitWrapped(*label, label->text(), label->size());
     return label;
 }
 

@@ -2,27 +2,32 @@
 
 #include "ui/look.h"
 
-#include <QLabel>
 #include <QRect>
+#include <QString>
+#include <QWidget>
 
 namespace ui {
 
-// A label that acts as a web link: link colours are up to the caller, the hand pointer is its
-// own, and one click, or one double click, reports one activation. Tab reaches it, a dotted
-// frame in its text colour shows the focus, and Enter or Space activates it as a click does.
-class LinkLabel final : public QLabel {
+// A text that acts as a web link, drawn as a label draws its text: link colours are up to the
+// caller, the hand pointer is its own, and one click, or one double click, reports one
+// activation. Tab reaches it, a dotted frame in its text colour shows the focus, and Enter or
+// Space activates it as a click does; a click leaves the focus where it was.
+class LinkLabel final : public QWidget {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(LinkLabel)
+    Q_PROPERTY(QString text READ text CONSTANT)
 
 public:
-    explicit LinkLabel(const QString& text, QWidget* parent = nullptr);
+    LinkLabel(const QString& text, Qt::Alignment alignment, QWidget* parent = nullptr);
     ~LinkLabel() override;
+
+    QString text() const { return caption; }
+    Qt::Alignment alignment() const { return align; }
 
 signals:
     void clicked();
 
 protected:
-    bool event(QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
@@ -30,6 +35,8 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    const QString caption;
+    const Qt::Alignment align;
     bool pressed = false;
     bool secondClickOfDouble = false;
 };

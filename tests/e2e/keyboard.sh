@@ -53,13 +53,24 @@ xdotool type tara1
 answer_box "$session" Return "the name field's message"
 give_focus "$main" "name-entry window"
 
-step "Tab, Tab reaches the forum link; Enter opens the forum"
-xdotool key Tab Tab Return
+step "Tab, Tab reaches the forum link; Enter held down with every core busy opens it once"
+xdotool key Tab Tab
+hold_key_under_load Return
 expect_opened "http://$forumHost"
+sleep 0.5
+expect_all_opened
 
-step "Alt+F, S starts a reading; Tab, Tab and Space count three times, and refresh"
+step "Alt+F, S starts a reading; Tab, Tab and a held Space count once, Space twice more, and refresh"
 open_reading "$session"
-count_three_times
+xdotool key Tab Tab
+hold_key_under_load space
+poll 5 beads_are "$reading" 1 || fail "the held Space did not count"
+sleep 0.5
+beads_are "$reading" 1 || fail "the held Space counted more than once"
+for count in 2 3; do
+    xdotool key space
+    poll 5 beads_are "$reading" "$count" || fail "count $count did not show its beads"
+done
 xdotool key space
 poll 5 beads_are "$reading" 0 || fail "the refresh did not clear the reading"
 

@@ -439,6 +439,24 @@ expect_all_opened()
     fi
 }
 
+# hold_key_under_load <key>: holds the key down for three seconds while every core is twice busy.
+# Under load, X's repeats of a held key reach the program, now and then, as releases and presses
+# that Qt cannot mark as repeats.
+hold_key_under_load()
+{
+    local -a loads=()
+    local core
+    for core in $(seq $((2 * $(nproc)))); do
+        (while :; do :; done) &
+        loads+=("$!")
+    done
+    xdotool keydown "$1"
+    sleep 3
+    xdotool keyup "$1"
+    kill "${loads[@]}"
+    wait "${loads[@]}" 2>/dev/null || true
+}
+
 # --- the reading window's bead boxes ---------------------------------------------------------
 
 # bead_signatures <reading window>: pixel signatures of the three bead boxes in beads[0..2].
