@@ -16,7 +16,7 @@ source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
 fuzzBuild="$TOLVY_ROOT/build-fuzz"
 fuzzSeconds="${TOLVY_FUZZ_SECONDS:-20}"
-allTargets=(fuzz_settings fuzz_referral fuzz_keyfilter fuzz_date)
+allTargets=(fuzz_settings fuzz_referral fuzz_keyfilter fuzz_date fuzz_picture)
 FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 
 fuzz_build()

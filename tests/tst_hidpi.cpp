@@ -18,6 +18,7 @@
 #include "ui/forms.h"
 #include "ui/linklabel.h"
 #include "ui/look.h"
+#include "ui/picture.h"
 #include "ui/windowing.h"
 
 #include <QCheckBox>
@@ -34,6 +35,11 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QWindow>
+
+#ifdef Q_OS_LINUX
+#include <sys/resource.h>
+#include <unistd.h>
+#endif
 
 #include <cmath>
 #include <memory>
@@ -452,6 +458,67 @@ private slots:
         for (const QString& name : links.keys())
             QVERIFY2(links.value(name).toBool(), qPrintable(name));
     }
+
+    // The pictures' reader takes a header as netpbm writes it, and never shifts the pixels.
+    void picturesRead_data()
+    {
+        QTest::addColumn<QByteArray>("data");
+        QTest::addColumn<QSize>("size");
+        const QByteArray rgb("\x10\x20\x30\x40\x50\x60", 6);
+        const QByteArray rgba("\x10\x20\x30\x80\x40\x50\x60\xff", 8);
+        const QByteArray pam("P7\nWIDTH 2\nHEIGHT 1\nDEPTH 4\nMAXVAL 255\nTUPLTYPE RGB_ALPHA\nENDHDR\n");
+        QTest::newRow("PPM") << "P6\n2 1\n255\n" + rgb << QSize(2, 1);
+        QTest::newRow("PAM") << pam + rgba << QSize(2, 1);
+        QTest::newRow("comments, one touching a token")
+            << "P6 # made here\n2#wide\n1 255\t" + rgb << QSize(2, 1);
+        QTest::newRow("CR LF line ends") << "P6\r\n2 1\r\n255\r\n" + rgb << QSize();
+        QTest::newRow("PAM with CR LF line ends") << QByteArray(pam).replace("\n", "\r\n") + rgba << QSize();
+        QTest::newRow("comment after the largest value") << "P6\n2 1\n255#\n" + rgb << QSize();
+        QTest::newRow("a byte over") << "P6\n2 1\n255\n" + rgb + 'x' << QSize();
+        QTest::newRow("a byte short") << "P6\n2 1\n255\n" + rgb.chopped(1) << QSize();
+        QTest::newRow("signed width") << "P6\n+2 1\n255\n" + rgb << QSize();
+        QTest::newRow("sixteen bits a sample") << "P6\n1 1\n65535\n" + rgb << QSize();
+        QTest::newRow("wider than any picture")
+            << QByteArray("P6\n4097 1\n255\n") + QByteArray(3 * 4097, 'x') << QSize();
+        QTest::newRow("unknown PAM field")
+            << QByteArray(pam).replace("TUPLTYPE", "COLOURS") + rgba << QSize();
+        QTest::newRow("header cut off") << QByteArray("P6\n2 1\n255") << QSize();
+        QTest::newRow("nothing") << QByteArray() << QSize();
+    }
+
+    void picturesRead()
+    {
+        QFETCH(QByteArray, data);
+        QFETCH(QSize, size);
+        const QImage image = ui::readPicture(QByteArrayView(data));
+        QCOMPARE(image.size(), size.isValid() ? size : QSize(0, 0));
+        if (!size.isValid())
+            return;
+        QCOMPARE(QColor::fromRgba(image.pixel(0, 0)).red(), 0x10);
+        QCOMPARE(QColor::fromRgba(image.pixel(1, 0)), QColor(0x40, 0x50, 0x60));
+    }
+
+#if defined(Q_OS_LINUX) && !defined(__SANITIZE_ADDRESS__)
+    // A picture with no memory left for it is no picture, not a write to nowhere.
+    void pictureWithoutMemory()
+    {
+        QByteArray data = "P7\nWIDTH 4096\nHEIGHT 4096\nDEPTH 4\nMAXVAL 255\nENDHDR\n";
+        data.append(QByteArray(4096 * 4096 * 4, '\x7f'));
+        QFile statm(QStringLiteral("/proc/self/statm"));
+        QVERIFY(statm.open(QIODevice::ReadOnly));
+        const qint64 pages = statm.readAll().split(' ').value(0).toLongLong();
+        QVERIFY(pages > 0);
+        rlimit before{};
+        QCOMPARE(getrlimit(RLIMIT_AS, &before), 0);
+        // Room for a little more than there is, not for the 64 MiB the image needs.
+        rlimit tight = before;
+        tight.rlim_cur = rlim_t(pages) * rlim_t(sysconf(_SC_PAGESIZE)) + 16 * 1024 * 1024;
+        QCOMPARE(setrlimit(RLIMIT_AS, &tight), 0);
+        const QImage image = ui::readPicture(QByteArrayView(data));
+        QCOMPARE(setrlimit(RLIMIT_AS, &before), 0);
+        QVERIFY(image.isNull());
+    }
+#endif
 
     // The measure above must see a text that does not fit, or its silence means nothing.
     void overflowIsSeen_data()
