@@ -44,14 +44,13 @@ bool storable(const QString& text)
     return true;
 }
 
-void checkRoundTrip(const QDate& date, const QString& context)
+void checkRoundTrip(const services::StoredDateFormat& format, const QDate& date, const QString& context)
 {
-    const QString text = services::dateToSettingText(date);
+    const QString text = format.write(date);
     const QString detail = context + u' ' + date.toString(Qt::ISODate) + u' ' + text + u' ' + codes(text);
     require(!text.isEmpty() && storable(text), "the date text survives the store's encoding", detail);
-    require(services::dateFromSettingText(text) == date, "a written date reads back as the same date",
-            detail);
-    require(services::dateFromSettingText(services::DecodeSetting(services::EncodeSetting(text))) == date,
+    require(format.read(text) == date, "a written date reads back as the same date", detail);
+    require(format.read(services::DecodeSetting(services::EncodeSetting(text))) == date,
             "a stored date reads back as the same date", detail);
 }
 
@@ -107,22 +106,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto bytes = input.rest();
     const QString text = (how & 1) ? fuzzsupport::utf16Text(bytes) : fuzzsupport::utf8Text(bytes);
 
-    QLocale::setDefault(locale);
+    const services::StoredDateFormat format(locale);
     const QString context = locale.name() + u' ' + locale.dateFormat(QLocale::ShortFormat);
 
     // Any text: a date or unreadable, and a date read is one the program can write again.
-    const QDate read = services::dateFromSettingText(text);
+    const QDate read = format.read(text);
     if (read.isValid())
-        checkRoundTrip(read, context + QStringLiteral(" read from ") + codes(text));
+        checkRoundTrip(format, read, context + QStringLiteral(" read from ") + codes(text));
     // The same text as it would come out of the store.
-    const QDate stored = services::dateFromSettingText(services::DecodeSetting(text));
+    const QDate stored = format.read(services::DecodeSetting(text));
     if (stored.isValid())
-        checkRoundTrip(stored, context + QStringLiteral(" stored as ") + codes(text));
-    checkRoundTrip(dateFrom(bits), context);
+        checkRoundTrip(format, stored, context + QStringLiteral(" stored as ") + codes(text));
+    checkRoundTrip(format, dateFrom(bits), context);
 
     // The same text as a user's own short-date format: what the program makes of it must still
     // write dates the store keeps and read them back.
-    const QString pattern = services::storableDatePattern(text);
+    const QString pattern = services::StoredDateFormat(text).pattern();
     require(!pattern.isEmpty() && storable(pattern), "the storable pattern survives the encoding",
             codes(text) + u' ' + pattern);
     if (plausibleFormat(text)) {

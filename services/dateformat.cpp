@@ -12,19 +12,7 @@ namespace {
 
 bool isTimeLetter(QChar c)
 {
-    switch (c.unicode()) {
-    case u'h':
-    case u'H':
-    case u'm':
-    case u's':
-    case u'z':
-    case u'a':
-    case u'A':
-    case u't':
-        return true;
-    default:
-        return false;
-    }
+    return QStringView(u"hHmszaAt").contains(c);
 }
 
 // One field of a date format (a run of d, M or y) or the literal text between fields.
@@ -35,84 +23,65 @@ struct Piece {
     bool lost = false; // characters of the literal were left out
 };
 
+// Quoted text from the quote at `at` on, into `literal`; a doubled quote stands for a quote.
+// Returns where the text after it starts.
+qsizetype readQuoted(const QString& format, qsizetype at, QString& literal)
+{
+    const qsizetype n = format.size();
+    if (at + 1 < n && format.at(at + 1) == u'\'') {
+        literal += u'\'';
+        return at + 2;
+    }
+    for (++at; at < n; ++at) {
+        if (format.at(at) != u'\'') {
+            literal += format.at(at);
+        } else if (at + 1 < n && format.at(at + 1) == u'\'') {
+            literal += u'\'';
+            ++at;
+        } else {
+            return at + 1;
+        }
+    }
+    return at;
+}
+
 QList<Piece> splitFormat(const QString& format)
 {
     QList<Piece> pieces;
-    QString literal;
-    bool lost = false;
+    Piece literal;
     const auto flush = [&] {
-        if (!literal.isEmpty() || lost)
-            pieces.append({QChar(), 0, literal, lost});
-        literal.clear();
-        lost = false;
+        if (!literal.text.isEmpty() || literal.lost)
+            pieces.append(literal);
+        literal = {};
     };
-    const qsizetype n = format.size();
-    qsizetype i = 0;
-    while (i < n) {
+    for (qsizetype i = 0; i < format.size();) {
         const QChar c = format.at(i);
         if (c == u'\'') {
-            // Quoted text; a doubled quote stands for a quote, inside quotes or out.
-            if (i + 1 < n && format.at(i + 1) == u'\'') {
-                literal += c;
-                i += 2;
-                continue;
-            }
-            ++i;
-            while (i < n) {
-                if (format.at(i) == u'\'') {
-                    if (i + 1 < n && format.at(i + 1) == u'\'') {
-                        literal += u'\'';
-                        i += 2;
-                        continue;
-                    }
-                    ++i;
-                    break;
-                }
-                literal += format.at(i++);
-            }
-            continue;
-        }
-        if (c == u'd' || c == u'M' || c == u'y') {
-            qsizetype j = i;
-            while (j < n && format.at(j) == c)
-                ++j;
+            i = readQuoted(format, i, literal.text);
+        } else if (c == u'd' || c == u'M' || c == u'y') {
+            qsizetype end = i;
+            while (end < format.size() && format.at(end) == c)
+                ++end;
             flush();
-            pieces.append({c, static_cast<int>(j - i), {}});
-            i = j;
-            continue;
+            pieces.append({c, static_cast<int>(end - i), {}});
+            i = end;
+        } else {
+            // A time field means nothing in a date.
+            if (isTimeLetter(c))
+                literal.lost = true;
+            else
+                literal.text += c;
+            ++i;
         }
-        // A time field means nothing in a date.
-        if (isTimeLetter(c))
-            lost = true;
-        else
-            literal += c;
-        ++i;
     }
     flush();
     return pieces;
 }
 
-// Literals never hold a quote character (see storableDatePattern).
-QString quotedLiteral(const QString& text)
+// The literals keep only what the store keeps. At either end, what is left of a word it cannot
+// keep is only its stray punctuation; between two fields something must still keep them apart.
+void keepStorableLiterals(QList<Piece>& pieces)
 {
-    for (QChar c : text) {
-        if (c.unicode() < 128 && c.isLetter())
-            return u'\'' + text + u'\'';
-    }
-    return text;
-}
-
-QString currentPattern()
-{
-    return storableDatePattern(QLocale().dateFormat(QLocale::ShortFormat));
-}
-
-} // namespace
-
-QString storableDatePattern(const QString& userFormat)
-{
-    QList<Piece> pieces = splitFormat(userFormat);
-
     for (qsizetype i = 0; i < pieces.size(); ++i) {
         Piece& piece = pieces[i];
         if (!piece.field.isNull())
@@ -125,8 +94,6 @@ QString storableDatePattern(const QString& userFormat)
         }
         if (kept.size() == piece.text.size() && !piece.lost)
             continue;
-        // At either end, what is left of a word the store cannot keep is only its stray
-        // punctuation; between two fields something must still keep them apart.
         const bool between = i > 0 && i + 1 < pieces.size();
         kept = between ? kept.trimmed() : QString();
         if (between && kept.isEmpty())
@@ -134,11 +101,15 @@ QString storableDatePattern(const QString& userFormat)
         piece.text = kept;
     }
     pieces.removeIf([](const Piece& p) { return p.field.isNull() && p.text.isEmpty(); });
+}
 
+// Four-digit years, as two-digit ones would come back in the 1900s; true when the fields still
+// make a whole date.
+bool widenFields(QList<Piece>& pieces)
+{
     bool day = false, month = false, year = false;
     for (Piece& piece : pieces) {
         if (piece.field == u'y') {
-            // Two-digit years would come back in the 1900s.
             piece.width = 4;
             year = true;
         } else if (!piece.field.isNull()) {
@@ -147,46 +118,74 @@ QString storableDatePattern(const QString& userFormat)
             month = month || piece.field == u'M';
         }
     }
-    // A format that cannot hold a whole date would bring back a different one.
-    if (!day || !month || !year)
-        return QStringLiteral("yyyy-MM-dd");
+    return day && month && year;
+}
 
-    // Numbers of varying length need something between them to be read back.
+// Numbers of varying length need something between them to be read back.
+void separateNumbers(QList<Piece>& pieces)
+{
     for (qsizetype i = 0; i + 1 < pieces.size(); ++i) {
         Piece& a = pieces[i];
         Piece& b = pieces[i + 1];
         if (a.field.isNull() || b.field.isNull())
             continue;
-        if (a.field != u'y' && a.width == 1)
-            a.width = 2;
-        if (b.field != u'y' && b.width == 1)
-            b.width = 2;
+        for (Piece* piece : {&a, &b}) {
+            if (piece->field != u'y' && piece->width == 1)
+                piece->width = 2;
+        }
     }
+}
 
+// Literals never hold a quote character (see keepStorableLiterals).
+QString quotedLiteral(const QString& text)
+{
+    for (QChar c : text) {
+        if (c.unicode() < 128 && c.isLetter())
+            return u'\'' + text + u'\'';
+    }
+    return text;
+}
+
+QString storablePattern(const QString& userFormat)
+{
+    QList<Piece> pieces = splitFormat(userFormat);
+    keepStorableLiterals(pieces);
+    // A format that cannot hold a whole date would bring back a different one.
+    if (!widenFields(pieces))
+        return QStringLiteral("yyyy-MM-dd");
+    separateNumbers(pieces);
     QString pattern;
     for (const Piece& piece : pieces)
         pattern += piece.field.isNull() ? quotedLiteral(piece.text) : QString(piece.width, piece.field);
     return pattern;
 }
 
-QString dateToSettingText(QDate date)
+} // namespace
+
+StoredDateFormat::StoredDateFormat(const QLocale& locale)
+    : StoredDateFormat(locale.dateFormat(QLocale::ShortFormat))
 {
-    // Latin digits and names: native digits of many locales have no single-byte code.
-    return QLocale::c().toString(date, currentPattern());
 }
 
-QDate dateFromSettingText(const QString& text)
+StoredDateFormat::StoredDateFormat(const QString& userFormat) : storable(storablePattern(userFormat)) {}
+
+QString StoredDateFormat::write(QDate date) const
+{
+    // Latin digits and names: native digits of many locales have no single-byte code.
+    return QLocale::c().toString(date, storable);
+}
+
+QDate StoredDateFormat::read(const QString& text) const
 {
     if (text.isEmpty())
         return {};
-    return QLocale::c().toDate(text, currentPattern());
+    return QLocale::c().toDate(text, storable);
 }
 
-bool isSettingTextOfDays(const QString& text, QDate first, QDate last)
+bool StoredDateFormat::isOneOfDays(const QString& text, QDate first, QDate last) const
 {
-    const QString pattern = currentPattern();
     for (QDate day = first; day <= last; day = day.addDays(1)) {
-        if (QLocale::c().toString(day, pattern) == text)
+        if (write(day) == text)
             return true;
     }
     return false;

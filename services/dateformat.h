@@ -3,18 +3,30 @@
 #include <QDate>
 #include <QString>
 
-// The stored date as text in the user's short-date format, the way the store can keep it.
+class QLocale;
+
 namespace services {
 
-// The user's short-date format as the store can keep it: four-digit years, and only literal
-// characters that survive the encoding (digits are written as Latin digits).
-QString storableDatePattern(const QString& userFormat);
-// A date as the store keeps it, in the current short-date format, and back; an invalid date
-// when the text does not read as one under the current format.
-QString dateToSettingText(QDate date);
-QDate dateFromSettingText(const QString& text);
-// Whether the text is one of the days from first to last as the store keeps it: the text of such
-// a day reads back as that day, and the formatting takes far less code than the reading.
-bool isSettingTextOfDays(const QString& text, QDate first, QDate last);
+// How the stored date is written: in the user's short-date format as the store can keep it, with
+// four-digit years, only literal characters that survive the encoding, and Latin digits. Made
+// once, from a locale or a format of its own; reading a text that is not a date under it gives
+// an invalid date.
+class StoredDateFormat final {
+public:
+    explicit StoredDateFormat(const QLocale& locale);
+    explicit StoredDateFormat(const QString& userFormat);
+
+    // The pattern, in QLocale's date-format syntax, that writes and reads the stored dates.
+    const QString& pattern() const { return storable; }
+
+    QString write(QDate date) const;
+    QDate read(const QString& text) const;
+    // Whether the text is one of the days from first to last as written: the text of such a day
+    // reads back as that day, and the writing takes far less code than the reading.
+    bool isOneOfDays(const QString& text, QDate first, QDate last) const;
+
+private:
+    QString storable;
+};
 
 } // namespace services

@@ -7,6 +7,8 @@
 #include "services/settings.h"
 #include "ui/messagebox.h"
 
+#include <QLocale>
+
 namespace services {
 namespace {
 
@@ -16,17 +18,18 @@ constexpr qint64 kQuietDays = 14;
 
 void RunUpdateReminder()
 {
+    const StoredDateFormat format{QLocale()};
     const QString text = reminderDateText();
     // Most starts come within the quiet days of the stored date, which is then one of those
     // days as written: matched so, it spares the start loading the date parser.
     const QDate today = platform::today();
-    if (isSettingTextOfDays(text, today.addDays(-kQuietDays), today.addDays(kQuietDays)))
+    if (format.isOneOfDays(text, today.addDays(-kQuietDays), today.addDays(kQuietDays)))
         return;
-    const QDate stored = dateFromSettingText(text);
+    const QDate stored = format.read(text);
     // No date yet, or one that no longer reads as a date (the format changed, or the value
     // was edited): count afresh from today. Left alone, it would never read again.
     if (!stored.isValid()) {
-        saveReminderDateText(dateToSettingText(today));
+        saveReminderDateText(format.write(today));
         return;
     }
     const qint64 days = today.daysTo(stored);
@@ -37,7 +40,7 @@ void RunUpdateReminder()
                                         ui::MsgButtons::YesNo, ui::MsgIcon::Information);
     // The box may have stayed open past midnight. A store that cannot be written asks again
     // next time, but the page the user asked for opens all the same.
-    saveReminderDateText(dateToSettingText(platform::today()));
+    saveReminderDateText(format.write(platform::today()));
     if (answer == ui::MsgAnswer::Yes)
         OpenLink(LinkTarget::ProductDownloadPage);
 }

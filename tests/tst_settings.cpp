@@ -98,11 +98,7 @@ class SettingsTest : public testsupport::TestCase {
     Q_OBJECT
 
 private slots:
-    void cleanup()
-    {
-        QLocale::setDefault(QLocale::system());
-        clearStore();
-    }
+    void cleanup() { clearStore(); }
 
     void encode_data()
     {
@@ -469,7 +465,7 @@ private slots:
         QFETCH(QString, userFormat);
         QFETCH(QString, pattern);
         QFETCH(QString, written);
-        const QString storable = services::storableDatePattern(userFormat);
+        const QString storable = services::StoredDateFormat(userFormat).pattern();
         QCOMPARE(storable, pattern);
         const QString text = QLocale::c().toString(QDate(2026, 12, 7), storable);
         QCOMPARE(text, written);
@@ -502,9 +498,9 @@ private slots:
     {
         QFETCH(QString, locale);
         QFETCH(QString, written);
-        QLocale::setDefault(QLocale(locale));
-        QCOMPARE(services::dateToSettingText(QDate(2026, 12, 7)), written);
-        QCOMPARE(services::dateFromSettingText(written), QDate(2026, 12, 7));
+        const services::StoredDateFormat format{QLocale(locale)};
+        QCOMPARE(format.write(QDate(2026, 12, 7)), written);
+        QCOMPARE(format.read(written), QDate(2026, 12, 7));
     }
 
     void everyLocaleReadsItsOwnDate_data()
@@ -523,27 +519,27 @@ private slots:
             QLocale::matchingLocales(QLocale::AnyLanguage, QLocale::AnyScript, QLocale::AnyTerritory);
         QVERIFY(locales.size() > 100);
         for (const QLocale& locale : locales) {
-            QLocale::setDefault(locale);
+            const services::StoredDateFormat format(locale);
             const QByteArray where = locale.name().toUtf8() + ' ' + locale.bcp47Name().toUtf8();
-            const QString text = services::dateToSettingText(date);
+            const QString text = format.write(date);
             QVERIFY2(!text.isEmpty(), where.constData());
             const QString encoded = services::EncodeSetting(text);
             QVERIFY2(encoded.size() == text.size(), where.constData());
             QVERIFY2(services::saveReminderDateText(text), where.constData());
             QVERIFY2(rawStoredValue() == encoded, where.constData());
-            QVERIFY2(services::dateFromSettingText(services::reminderDateText()) == date, where.constData());
+            QVERIFY2(format.read(services::reminderDateText()) == date, where.constData());
         }
     }
 
     void changedFormatDoesNotRead()
     {
-        QLocale::setDefault(QLocale(QStringLiteral("de_DE")));
-        const QString german = services::dateToSettingText(QDate(2026, 12, 7));
-        QLocale::setDefault(QLocale(QStringLiteral("en_US")));
-        QVERIFY(!services::dateFromSettingText(german).isValid());
-        QVERIFY(!services::dateFromSettingText(QStringLiteral("not a date")).isValid());
-        QVERIFY(!services::dateFromSettingText(QString()).isValid());
-        QVERIFY(!services::dateFromSettingText(QStringLiteral("13/45/2026")).isValid());
+        const QString german =
+            services::StoredDateFormat(QLocale(QStringLiteral("de_DE"))).write(QDate(2026, 12, 7));
+        const services::StoredDateFormat us{QLocale(QStringLiteral("en_US"))};
+        QVERIFY(!us.read(german).isValid());
+        QVERIFY(!us.read(QStringLiteral("not a date")).isValid());
+        QVERIFY(!us.read(QString()).isValid());
+        QVERIFY(!us.read(QStringLiteral("13/45/2026")).isValid());
     }
 };
 

@@ -61,9 +61,15 @@ class SettingsRestartTest : public testsupport::TestCase {
         return store.value(storedKey()).toString();
     }
 
+    // How the program writes its dates in the locale it runs in.
+    services::StoredDateFormat format() const
+    {
+        return services::StoredDateFormat(QLocale(localeName));
+    }
+
     QDate storedDate() const
     {
-        return services::dateFromSettingText(services::DecodeSetting(rawValue()));
+        return format().read(services::DecodeSetting(rawValue()));
     }
 
     void putRaw(const QString& raw)
@@ -148,7 +154,6 @@ private slots:
         stop();
         clearStore();
         home.reset();
-        QLocale::setDefault(QLocale::system());
     }
 
     void dateSurvivesRestart_data()
@@ -169,7 +174,6 @@ private slots:
             QSKIP("The user's locale on Windows is the system's, not the process's");
 #endif
         localeName = locale;
-        QLocale::setDefault(QLocale(locale));
 
         // First start: today goes into the store, encoded.
         const QDate before = QDate::currentDate();
@@ -201,7 +205,7 @@ private slots:
 
         // A date three days old: no question, nothing written.
         const QString threeDaysOld =
-            services::EncodeSetting(services::dateToSettingText(QDate::currentDate().addDays(-3)));
+            services::EncodeSetting(format().write(QDate::currentDate().addDays(-3)));
         putRaw(threeDaysOld);
         launch();
         QTest::qWait(2000);

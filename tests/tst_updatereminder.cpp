@@ -105,7 +105,10 @@ class UpdateReminderTest : public testsupport::TestCase {
     std::unique_ptr<testsupport::MessageBoxes> messages;
     std::unique_ptr<testsupport::Browser> browser;
 
-    QString todayText() const { return services::dateToSettingText(today); }
+    // The program writes its dates in the user's format, which initTestCase fixes as this one.
+    const services::StoredDateFormat usFormat{QLocale(QStringLiteral("en_US"))};
+
+    QString todayText() const { return usFormat.write(today); }
 
 private slots:
     void initTestCase()
@@ -152,13 +155,13 @@ private slots:
     void quietWithinFourteenDays()
     {
         QFETCH(int, offset);
-        QVERIFY(services::saveReminderDateText(services::dateToSettingText(today.addDays(offset))));
+        QVERIFY(services::saveReminderDateText(usFormat.write(today.addDays(offset))));
         stampFile();
         services::RunUpdateReminder();
         QCOMPARE(messages->count(), 0);
         QCOMPARE(browser->opened, QStringList());
         QVERIFY(fileUntouched());
-        QCOMPARE(services::dateFromSettingText(services::reminderDateText()), today.addDays(offset));
+        QCOMPARE(usFormat.read(services::reminderDateText()), today.addDays(offset));
     }
 
     void asksBeyondFourteenDays_data()
@@ -176,10 +179,10 @@ private slots:
         QFETCH(int, offset);
         QFETCH(bool, yes);
         const QDate stored = today.addDays(offset);
-        QVERIFY(services::saveReminderDateText(services::dateToSettingText(stored)));
+        QVERIFY(services::saveReminderDateText(usFormat.write(stored)));
         QDate storedWhileOpen;
         messages->whileOpen = [&](const ui::testing::MessageRequest&) {
-            storedWhileOpen = services::dateFromSettingText(services::reminderDateText());
+            storedWhileOpen = usFormat.read(services::reminderDateText());
         };
         messages->queueAnswer(yes ? ui::MsgAnswer::Yes : ui::MsgAnswer::No);
 
@@ -201,7 +204,7 @@ private slots:
 
     void pageOpensAfterTheDateIsWritten()
     {
-        QVERIFY(services::saveReminderDateText(services::dateToSettingText(today.addDays(-20))));
+        QVERIFY(services::saveReminderDateText(usFormat.write(today.addDays(-20))));
         messages->queueAnswer(ui::MsgAnswer::Yes);
         QStringList opened;
         QString storedWhenOpened;
@@ -217,7 +220,7 @@ private slots:
 
     void nextQuestionNoSoonerThanFifteenDays()
     {
-        QVERIFY(services::saveReminderDateText(services::dateToSettingText(today.addDays(-15))));
+        QVERIFY(services::saveReminderDateText(usFormat.write(today.addDays(-15))));
         services::RunUpdateReminder();
         QCOMPARE(messages->count(), 1);
         today = today.addDays(14);
@@ -230,11 +233,11 @@ private slots:
 
     void dateWrittenIsTheDayOfTheWrite()
     {
-        QVERIFY(services::saveReminderDateText(services::dateToSettingText(today.addDays(-30))));
+        QVERIFY(services::saveReminderDateText(usFormat.write(today.addDays(-30))));
         // The question stays open past midnight.
         messages->whileOpen = [this](const ui::testing::MessageRequest&) { today = today.addDays(1); };
         services::RunUpdateReminder();
-        QCOMPARE(services::reminderDateText(), services::dateToSettingText(QDate(2026, 12, 8)));
+        QCOMPARE(services::reminderDateText(), usFormat.write(QDate(2026, 12, 8)));
     }
 
     void unreadableValueStartsAfresh_data()
@@ -267,9 +270,8 @@ private slots:
 
     void changedDateFormatStartsAfresh()
     {
-        QLocale::setDefault(QLocale(QStringLiteral("de_DE")));
-        QVERIFY(services::saveReminderDateText(services::dateToSettingText(today.addDays(-40))));
-        QLocale::setDefault(QLocale(QStringLiteral("en_US")));
+        const services::StoredDateFormat german{QLocale(QStringLiteral("de_DE"))};
+        QVERIFY(services::saveReminderDateText(german.write(today.addDays(-40))));
         services::RunUpdateReminder();
         QCOMPARE(messages->count(), 0);
         QCOMPARE(services::reminderDateText(), QStringLiteral("12/7/2026"));
@@ -302,8 +304,7 @@ private slots:
     {
         SKIP_ON_REGISTRY("it has no lines");
         const QByteArray key = "%99%CA%C7%B6%C9%BE%C4%C3";
-        const QByteArray value =
-            services::EncodeSetting(services::dateToSettingText(today.addDays(-30))).toUtf8();
+        const QByteArray value = services::EncodeSetting(usFormat.write(today.addDays(-30))).toUtf8();
         writeFile("[Settings]\n" + key + '=' + value + "\nstray line\n");
         {
             QSettings check(storeFile(), QSettings::IniFormat);
@@ -349,7 +350,7 @@ private slots:
         QFETCH(QString, blocker);
         QFETCH(bool, yes);
         const StoreOfItsOwn own;
-        QVERIFY(services::saveReminderDateText(services::dateToSettingText(today.addDays(-30))));
+        QVERIFY(services::saveReminderDateText(usFormat.write(today.addDays(-30))));
         const QByteArray before = fileContents();
         bool reallyBlocked = true;
         if (blocker == u"read-only file") {
@@ -373,7 +374,7 @@ private slots:
 
     void otherExecutableNameIsAFirstStart()
     {
-        QVERIFY(services::saveReminderDateText(services::dateToSettingText(today.addDays(-30))));
+        QVERIFY(services::saveReminderDateText(usFormat.write(today.addDays(-30))));
         const QString name = QCoreApplication::applicationName();
         QCoreApplication::setApplicationName(name + QStringLiteral("-renamed"));
         services::RunUpdateReminder();
@@ -381,7 +382,7 @@ private slots:
         QCoreApplication::setApplicationName(name);
         QCOMPARE(messages->count(), 0);
         QCOMPARE(renamedStore, todayText());
-        QCOMPARE(services::dateFromSettingText(services::reminderDateText()), today.addDays(-30));
+        QCOMPARE(usFormat.read(services::reminderDateText()), today.addDays(-30));
     }
 
     void startUpOpensThePageBeforeTheMainWindow_data()
@@ -395,7 +396,7 @@ private slots:
         QFETCH(QString, setup);
         const StoreOfItsOwn own;
         if (setup == QStringLiteral("old")) {
-            QVERIFY(services::saveReminderDateText(services::dateToSettingText(today.addDays(-30))));
+            QVERIFY(services::saveReminderDateText(usFormat.write(today.addDays(-30))));
             messages->queueAnswer(ui::MsgAnswer::Yes);
         } else {
             SKIP_ON_REGISTRY("nothing can take its folder's place");
