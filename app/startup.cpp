@@ -5,6 +5,7 @@
 #include "platform/instancelock.h"
 #include "reading/frmMain.h"
 #include "referral/promo.h"
+#include "services/identity.h"
 #include "services/product.h"
 #include "services/updatereminder.h"
 #include "ui/guard.h"
@@ -28,8 +29,9 @@ bool takeInstanceLock(ProgramState& state)
     if (folder.isEmpty())
         folder = QDir::tempPath();
     QDir().mkpath(folder);
-    return state.instanceLock.take(folder + u'/' + QCoreApplication::applicationName() +
-                                   QStringLiteral(".lock")) != platform::InstanceLock::Outcome::HeldElsewhere;
+    return state.instanceLock.take(folder + u'/' + QString::fromUtf8(services::identity::kInstanceLock),
+                                   QString::fromUtf8(services::identity::kInstanceMutex)) !=
+           platform::InstanceLock::Outcome::HeldElsewhere;
 }
 
 void endProcess(ProgramState& s)

@@ -3,8 +3,8 @@
 # dpkg-shlibdeps (package dpkg-dev); the rest are what the program needs at run time beyond them.
 set(CPACK_GENERATOR "DEB")
 set(CPACK_PACKAGE_NAME "tolvy-sarnavel")
-set(CPACK_PACKAGE_VENDOR "Veldrane Softwares")
-set(CPACK_PACKAGE_CONTACT "Veldrane Softwares <packages@veldrane.example>")
+set(CPACK_PACKAGE_VENDOR "${TOLVY_PUBLISHER}")
+set(CPACK_PACKAGE_CONTACT "${TOLVY_CONTACT}")
 set(CPACK_PACKAGE_VERSION "${PROJECT_VERSION}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "oracle read from the Tibetan prayer beads")
 set(CPACK_PACKAGE_INSTALL_DIRECTORY "tolvy-sarnavel")
@@ -16,7 +16,7 @@ set(CPACK_PACKAGE_CHECKSUM SHA256)
 
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
-set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Veldrane Softwares <packages@veldrane.example>")
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${TOLVY_CONTACT}")
 # Not "games": that section holds programs installed under /usr/games.
 set(CPACK_DEBIAN_PACKAGE_SECTION "misc")
 set(CPACK_DEBIAN_PACKAGE_PRIORITY "optional")

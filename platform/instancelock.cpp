@@ -27,20 +27,13 @@ InstanceLock::~InstanceLock()
 
 #ifdef _WIN32
 
-QString InstanceLock::mutexName(const QString& path)
-{
-    // The session's namespace keeps the users of one machine apart. The name is the lock file's,
-    // which the program's name makes: the installer finds a running program by it. Windows file
-    // names differ in case only as spellings of one name.
-    return QStringLiteral("Local\\") + QFileInfo(path).fileName().toLower();
-}
-
-InstanceLock::Outcome InstanceLock::take(const QString& path)
+InstanceLock::Outcome InstanceLock::take(const QString& path, const QString& mutexName)
 {
     release();
     // A named mutex lasts while a process holds a handle to it, and the system closes the
-    // handles of a process that ends, however it ends.
-    const std::wstring name = mutexName(path).toStdWString();
+    // handles of a process that ends, however it ends. The session's namespace keeps the users
+    // of one machine apart.
+    const std::wstring name = mutexName.toStdWString();
     HANDLE mutex = CreateMutexW(nullptr, FALSE, name.c_str());
     if (!mutex)
         return GetLastError() == ERROR_ACCESS_DENIED ? Outcome::HeldElsewhere : Outcome::Unavailable;
@@ -130,7 +123,7 @@ void describeHolder(int fd)
 
 } // namespace
 
-InstanceLock::Outcome InstanceLock::take(const QString& path)
+InstanceLock::Outcome InstanceLock::take(const QString& path, const QString&)
 {
     release();
     const QByteArray file = QFile::encodeName(path);

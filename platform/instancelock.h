@@ -20,16 +20,10 @@ public:
     InstanceLock(const InstanceLock&) = delete;
     InstanceLock& operator=(const InstanceLock&) = delete;
 
-    // The path names a file in a folder of the user's own (on Windows, it names the lock).
-    Outcome take(const QString& path);
+    // The lock is the file at the path, in a folder of the user's own; on Windows it is the
+    // named mutex of the user's session instead.
+    Outcome take(const QString& path, const QString& mutexName);
     void release();
-
-#ifdef _WIN32
-    // The lock on Windows is a named mutex in the user's session, named after the path's file
-    // name ("Local\\tolvy-sarnavel.lock"). Whoever wants to see whether a program holds it (a
-    // test, the installer) looks for this name.
-    static QString mutexName(const QString& path);
-#endif
 
 private:
     QString lockPath;

@@ -2,6 +2,7 @@
 
 #include "referral/modTellAFriend.h"
 #include "referral/promo.h"
+#include "services/identity.h"
 #include "services/links.h"
 #include "services/product.h"
 #include "ui/controls.h"
@@ -60,12 +61,15 @@ QString forumCheckCaption()
 
 QString catalogueText()
 {
-    return QStringLiteral(
-        "If you enjoyed Tolvy Sarnavel, you will surely like our other Veldrane Softwares too. From a "
-        "single program we have grown into the largest resource of such programs, covering astrology, "
-        "psychic, tarot, numerology and the occult.\n\n"
-        "Every one of them is simple, fun and informative. Try them out and share the experience with "
-        "your friends and family.");
+    return QStringLiteral("If you enjoyed ") + QString::fromUtf8(services::identity::kTitle) +
+           QStringLiteral(", you will surely like our other ") +
+           QString::fromUtf8(services::identity::kPublisher) +
+           QStringLiteral(
+               " too. From a "
+               "single program we have grown into the largest resource of such programs, covering astrology, "
+               "psychic, tarot, numerology and the occult.\n\n"
+               "Every one of them is simple, fun and informative. Try them out and share the experience with "
+               "your friends and family.");
 }
 
 frmNagScreen2::frmNagScreen2(modTellAFriend::LastReferral& last, platform::Random& random)
@@ -142,11 +146,13 @@ void frmNagScreen2::createReferralForm(QWidget* client)
 
 void frmNagScreen2::createCatalogue(QWidget* client)
 {
-    QGroupBox* Frame6 = ui::addFrame(client, "Frame6", {7320, 120, 3735, 4575},
-                                     QStringLiteral("Download Veldrane Softwares"), frameLook());
+    QGroupBox* Frame6 = ui::addFrame(
+        client, "Frame6", {7320, 120, 3735, 4575},
+        QStringLiteral("Download ") + QString::fromUtf8(services::identity::kPublisher), frameLook());
     ui::addLabel(Frame6, "Label3", {120, 360, 3495, 3855}, catalogueText(), {.points = 9, .fore = white});
     lblGoToHome = ui::addLinkLabel(Frame6, "lblGoToHome", {75, 4250, 3585, 210},
-                                   QStringLiteral("Click Here To Visit Veldrane Softwares"),
+                                   QStringLiteral("Click Here To Visit ") +
+                                       QString::fromUtf8(services::identity::kPublisher),
                                    {.points = 9, .bold = true, .underline = true, .fore = yellow});
     ui::condenseToFit(*lblGoToHome, lblGoToHome->text(), lblGoToHome->size());
     connect(lblGoToHome, &ui::LinkLabel::clicked, this, ui::guarded(&frmNagScreen2::lblGoToHome_Click, this));

@@ -1,6 +1,7 @@
 #include "referral/promo.h"
 
 #include "platform/random.h"
+#include "services/identity.h"
 #include "services/links.h"
 
 #include <QLabel>
@@ -26,12 +27,14 @@ QString ForumSiteName()
 QString PromoMessage(int index)
 {
     const QString site = ForumSiteName();
+    const QString publisher = QString::fromUtf8(services::identity::kPublisher);
+    const QString organisation = QString::fromUtf8(services::identity::kOrganisation);
     switch (index) {
     case 0:
-        return QStringLiteral("Veldrane Softwares, such as this can be created and maintained only with your "
-                              "support. The best way to support Veldrane Board is to visit %1 regularly and "
+        return QStringLiteral("%2, such as this can be created and maintained only with your "
+                              "support. The best way to support %3 Board is to visit %1 regularly and "
                               "join in the discussions and other activities on the board.")
-            .arg(site);
+            .arg(site, publisher, organisation);
     case 1:
         return QStringLiteral("Please visit %1 regularly and support it by taking part in its discussions "
                               "and other activities. Without your regular visits to %1 we cannot support "
@@ -45,8 +48,8 @@ QString PromoMessage(int index)
     case 3:
         return QStringLiteral("%1 needs your help! All you need to do is visit %1 regularly and take part in "
                               "its various discussions and activities, to help us maintain and develop more "
-                              "Veldrane Softwares.")
-            .arg(site);
+                              "%2.")
+            .arg(site, publisher);
     default:
         return {};
     }

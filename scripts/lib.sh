@@ -1,5 +1,6 @@
 # shellcheck shell=bash disable=SC2034 # what this file sets is read by the scripts that source it
-# Shared by run.sh and test.sh: the packages the build needs, their installation and the build.
+# Shared by the scripts of scripts/, tests/ and bench/: the packages the build needs, their
+# installation, the build, scratch sessions for the program, and the steps of a longer run.
 
 TOLVY_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 # Compile jobs: one a processor, unless TOLVY_JOBS says otherwise.
@@ -72,6 +73,16 @@ tolvy_configure_once()
 tolvy_cache_value()
 {
     sed -n "s/^$2:[A-Z]*=//p" "$1/CMakeCache.txt" 2>/dev/null | head -n 1 || true
+}
+
+# tolvy_caption_pattern <build folder>: the caption of the program's windows, as the folder's
+# build names it, as a pattern that matches it alone (for xdotool search --name).
+tolvy_caption_pattern()
+{
+    local caption
+    caption=$(tolvy_cache_value "$1" TOLVY_CAPTION)
+    [[ -n $caption ]] || return 1
+    printf '^%s$\n' "${caption//./\\.}"
 }
 
 # tolvy_scratch_session <folder>: what one scripted run of the program needs under the folder:

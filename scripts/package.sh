@@ -53,6 +53,7 @@ tolvy_say "Configure and build ($build)"
 tolvy_configure "$build" Release -DCMAKE_INSTALL_PREFIX=/usr -DTOLVY_BUILD_TESTS=OFF -DTOLVY_BUILD_BENCH=OFF \
     -DTOLVY_PCH=OFF
 tolvy_compile "$build" tolvy-sarnavel
+caption=$(tolvy_caption_pattern "$build")
 
 tolvy_say "Desktop entry and AppStream metadata"
 desktop-file-validate "$TOLVY_ROOT/packaging/tolvy-sarnavel.desktop" || fail "desktop-file-validate"
@@ -116,12 +117,12 @@ start_and_end() {
     tolvy_scratch_session "$home"
     tolvy_start_xvfb "$home" || return 1
     # shellcheck disable=SC2016 # expanded by the inner shell
-    env "${TOLVY_SESSION_ENV[@]}" QT_QPA_PLATFORM=xcb PROGRAM="$program" \
+    env "${TOLVY_SESSION_ENV[@]}" QT_QPA_PLATFORM=xcb PROGRAM="$program" CAPTION="$caption" \
         timeout 120 bash -c '
             set -u
             "$PROGRAM" >"$HOME/program.log" 2>&1 &
             pid=$!
-            main=$(timeout 30 xdotool search --sync --onlyvisible --name "^Tolvy Sarnavel v1.0$" | head -n 1)
+            main=$(timeout 30 xdotool search --sync --onlyvisible --name "$CAPTION" | head -n 1)
             if [[ -z $main ]]; then
                 echo "The main window did not appear within 30 s." >&2
                 kill "$pid" 2>/dev/null; cat "$HOME/program.log" >&2; exit 1
@@ -136,7 +137,7 @@ start_and_end() {
                 xdotool key x
                 # The main window makes way for the refer-a-friend window, whose Exit has the focus.
                 for _ in $(seq 50); do
-                    shown=$(xdotool search --onlyvisible --name "^Tolvy Sarnavel v1.0$" | grep -vx "$main" | head -n 1 || true)
+                    shown=$(xdotool search --onlyvisible --name "$CAPTION" | grep -vx "$main" | head -n 1 || true)
                     [[ -n $shown ]] && break 2
                     sleep 0.1
                 done

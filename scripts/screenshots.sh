@@ -46,7 +46,7 @@ tolvy_scratch_session "$scratch"
 
 cat >"$scratch/drive.sh" <<'DRIVE'
 set -euo pipefail
-title='^Tolvy Sarnavel v1.0$'
+title=$CAPTION
 
 visible() { xdotool search --onlyvisible --name "$title" 2>/dev/null | sort || true; }
 
@@ -126,6 +126,7 @@ DRIVE
 tolvy_say "Screenshots at scale $scale into $out"
 tolvy_start_xvfb "$scratch"
 env "${TOLVY_SESSION_ENV[@]}" SCALE="$scale" OUT="$out" SCRATCH="$scratch" PROGRAM="$build/tolvy-sarnavel" \
+    CAPTION="$(tolvy_caption_pattern "$build")" \
     timeout 180 bash "$scratch/drive.sh" || {
     echo "FAILED: taking the screenshots; the program said:" >&2
     cat "$scratch/program.log" >&2 2>/dev/null || true

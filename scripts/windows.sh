@@ -182,10 +182,12 @@ files="$build/installer-files.nsh"
 rm -f "$setup"
 signing=()
 [[ -z ${TOLVY_SIGN_PKCS12:-} ]] || signing=(-DSIGN="bash $signer")
-# The running program holds a mutex named after its lock file, which its name makes.
+# Who the program is, and the mutex it holds while it runs, as the build names them.
 makensis -V2 -NOCD -DVERSION="$version" -DPRODUCT_HOST="$productHost" -DFILES="$files" \
     -DICON="$TOLVY_ROOT/assets/tolvy-sarnavel.ico" -DOUTFILE="$setup" \
-    -DINSTANCE_MUTEX='Local\tolvy-sarnavel.lock' "${signing[@]}" \
+    -DNAME="$(tolvy_cache_value "$build" TOLVY_TITLE)" -DPUBLISHER="$(tolvy_cache_value "$build" TOLVY_PUBLISHER)" \
+    -DEXECUTABLE="$(tolvy_cache_value "$build" TOLVY_EXECUTABLE)" \
+    -DINSTANCE_MUTEX="$(tolvy_cache_value "$build" TOLVY_INSTANCE_MUTEX)" "${signing[@]}" \
     "$TOLVY_ROOT/packaging/windows/tolvy-sarnavel.nsi"
 chmod 755 "$setup"
 echo "Installer: $(($(stat -c %s "$setup") / 1024)) KiB."

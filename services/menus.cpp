@@ -1,6 +1,7 @@
 #include "services/menus.h"
 
 #include "services/frmAbout.h"
+#include "services/identity.h"
 #include "services/links.h"
 #include "services/product.h"
 #include "ui/guard.h"
@@ -14,8 +15,8 @@ namespace services {
 
 QString forumPromotionCaption()
 {
-    return QStringLiteral("The Most Popular Online Veldrane Discussion Forum. Click Here To Visit ") +
-           ForumHost() + QStringLiteral(" Now.");
+    return QStringLiteral("The Most Popular Online ") + QString::fromUtf8(identity::kOrganisation) +
+           QStringLiteral(" Discussion Forum. Click Here To Visit ") + ForumHost() + QStringLiteral(" Now.");
 }
 
 QString fullBrandCaption()

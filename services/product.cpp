@@ -1,17 +1,18 @@
 #include "services/product.h"
 
+#include "services/identity.h"
 #include "ui/picture.h"
 
 namespace services {
 
 QString windowCaption()
 {
-    return QStringLiteral("Tolvy Sarnavel v1.0");
+    return QString::fromUtf8(identity::kCaption);
 }
 
 QString appTitle()
 {
-    return QStringLiteral("Tolvy Sarnavel");
+    return QString::fromUtf8(identity::kTitle);
 }
 
 ui::Look linkLook(Qt::Alignment align)

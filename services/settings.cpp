@@ -2,6 +2,7 @@
 
 #include "platform/codepage.h"
 #include "platform/userstore.h"
+#include "services/identity.h"
 
 #include <QCoreApplication>
 #include <QSettings>
@@ -13,7 +14,7 @@ namespace {
 
 const QString& organisation()
 {
-    static const QString name = QStringLiteral("Veldrane");
+    static const QString name = QString::fromUtf8(identity::kOrganisation);
     return name;
 }
 

@@ -87,7 +87,7 @@ private slots:
         QTest::addColumn<QString>("text");
 
         const QString client = QStringLiteral("client");
-        QTest::newRow("Label1") << "Label1" << client << QRect(1080, 240, 4635, 435) << "Tolvy Sarnavel v1.0";
+        QTest::newRow("Label1") << "Label1" << client << QRect(1080, 240, 4635, 435) << texts::kWindowCaption;
         QTest::newRow("Picture1") << "Picture1" << client << QRect(360, 120, 540, 540) << QString();
         QTest::newRow("Check1") << "Check1" << client << QRect(30, 2040, 7185, 555)
                                 << QStringLiteral("Click Here To Visit ") + services::ForumHost() +

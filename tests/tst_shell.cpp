@@ -437,13 +437,14 @@ private slots:
         const QStringList windows = testsupport::visibleWindows();
         if (action == u"update Yes") {
             QVERIFY(services::saveReminderDateText(
-                services::dateToSettingText(QDate::currentDate().addDays(-30))));
+                services::StoredDateFormat(QLocale()).write(QDate::currentDate().addDays(-30))));
             boxes->queueAnswer(ui::MsgAnswer::Yes);
             services::RunUpdateReminder();
             QCOMPARE(boxes->count(), 2);
             boxes->shown.erase(boxes->shown.begin());
             // Asked and answered: the next question waits its fifteen days as after any answer.
-            QCOMPARE(services::dateFromSettingText(services::reminderDateText()), QDate::currentDate());
+            QCOMPARE(services::StoredDateFormat(QLocale()).read(services::reminderDateText()),
+                     QDate::currentDate());
         } else if (action.endsWith(u"mnuOnline") || action.endsWith(u"mnuUpdate")) {
             form->findChild<QAction*>(action.section(u' ', -1))->trigger();
         } else if (action == u"Check1") {

@@ -6,6 +6,7 @@
 #include "reading/frmMain.h"
 #include "services/settings.h"
 #include "support/testsupport.h"
+#include "support/texts.h"
 #include "ui/forms.h"
 
 #include <QDateTime>
@@ -32,6 +33,8 @@
 #include <sys/stat.h>
 #endif
 
+namespace texts = testsupport::texts;
+
 namespace {
 
 constexpr int kStartTimeout = 20000; // generous: the sanitizer build starts slowly on a busy machine
@@ -53,9 +56,9 @@ qint64 lockHolder(const QString& lockPath)
 
 #ifdef Q_OS_WIN
 // Whether some process holds the lock: the mutex exists only while a process has it open.
-bool mutexExists(const QString& lockPath)
+bool mutexExists()
 {
-    const std::wstring name = platform::InstanceLock::mutexName(lockPath).toStdWString();
+    const std::wstring name = QString::fromUtf8(services::identity::kInstanceMutex).toStdWString();
     HANDLE mutex = OpenMutexW(SYNCHRONIZE, FALSE, name.c_str());
     if (!mutex)
         return false;
@@ -170,7 +173,7 @@ class SingleInstanceTest : public testsupport::TestCase {
     qint64 holder(qint64 expected) const
     {
 #ifdef Q_OS_WIN
-        return mutexExists(lockPath) ? expected : 0;
+        return mutexExists() ? expected : 0;
 #else
         Q_UNUSED(expected);
         return lockHolder(lockPath);
@@ -241,8 +244,8 @@ private slots:
         executable = qEnvironmentVariable("TOLVY_EXECUTABLE");
         QVERIFY2(QFileInfo(executable).isExecutable(),
                  "TOLVY_EXECUTABLE must name the built program (ctest passes it)");
-        // The in-process start-up takes the lock under the application name, which for the
-        // program is its executable's name; this process must present itself the same way.
+        // The program keeps its settings under the application name, its executable's name; this
+        // process, whose start-ups run beside the children, must present itself the same way.
         QCoreApplication::setApplicationName(QFileInfo(executable).completeBaseName());
 #ifdef Q_OS_WIN
         // Windows has no runtime folder to point elsewhere: the lock's name comes from the one
@@ -254,7 +257,7 @@ private slots:
         QVERIFY(!runtimeFolder.isEmpty());
         QCOMPARE(QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation), runtimeFolder);
 #endif
-        lockPath = runtimeFolder + u'/' + QCoreApplication::applicationName() + QStringLiteral(".lock");
+        lockPath = runtimeFolder + QStringLiteral("/tolvy-sarnavel.lock");
     }
 
     void init()
@@ -262,7 +265,7 @@ private slots:
         TestCase::init();
 #ifdef Q_OS_WIN
         // A killed child's handles close a moment after it has gone.
-        QTRY_VERIFY_WITH_TIMEOUT(!mutexExists(lockPath), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(!mutexExists(), 10000);
 #endif
         QVERIFY(!QFileInfo::exists(lockPath));
     }
@@ -353,8 +356,17 @@ private slots:
 #endif
     }
 
+    // A copy of the program under another name is the same program.
+    void launchWhileRunningIsRefused_data()
+    {
+        QTest::addColumn<QString>("secondName");
+        QTest::newRow("the same program") << QString();
+        QTest::newRow("a renamed copy") << QStringLiteral("renamed-copy");
+    }
+
     void launchWhileRunningIsRefused()
     {
+        QFETCH(QString, secondName);
         QProcess* first = launch(childEnvironment());
         QVERIFY2(first->waitForStarted(), qPrintable(first->errorString()));
         QTRY_COMPARE_WITH_TIMEOUT(holder(first->processId()), first->processId(), kStartTimeout);
@@ -372,9 +384,13 @@ private slots:
         messages.whileOpen = [&](const ui::testing::MessageRequest&) {
             windowsWhileOpen = testsupport::visibleWindows();
         };
+        const QString ownName = QCoreApplication::applicationName();
+        if (!secondName.isEmpty())
+            QCoreApplication::setApplicationName(secondName);
         {
             testsupport::ProgramRun run;
             run.start();
+            QCoreApplication::setApplicationName(ownName);
             QCOMPARE(messages.texts(), QStringList{QStringLiteral("Application is already running")});
             QCOMPARE(messages.shown.front().buttons, ui::MsgButtons::Ok);
             QCOMPARE(messages.shown.front().icon, ui::MsgIcon::Information);
@@ -412,7 +428,7 @@ private slots:
 #ifdef Q_OS_WIN
         // The system closed the dead process's handle, and with it the mutex went.
         Q_UNUSED(crashedPid);
-        QTRY_VERIFY_WITH_TIMEOUT(!mutexExists(lockPath), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(!mutexExists(), 10000);
 #else
         // Nothing cleaned up after it: the lock file still names the dead process.
         QCOMPARE(lockHolder(lockPath), crashedPid);
@@ -445,12 +461,12 @@ private slots:
         // box is a real window that can be seen and answered.
         QProcessEnvironment env = childEnvironment();
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("windows"));
-        const QString mainTitle = QStringLiteral("Tolvy Sarnavel v1.0");
+        const QString mainTitle = texts::kWindowCaption;
         const QString boxTitle = QStringLiteral("Tolvy Sarnavel");
 
         QProcess* first = launch(env);
         QVERIFY2(first->waitForStarted(), qPrintable(first->errorString()));
-        QTRY_VERIFY_WITH_TIMEOUT(mutexExists(lockPath), kStartTimeout);
+        QTRY_VERIFY_WITH_TIMEOUT(mutexExists(), kStartTimeout);
         QTRY_VERIFY_WITH_TIMEOUT(visibleWindow(first->processId(), mainTitle), kStartTimeout);
         const HWND firstWindow = visibleWindow(first->processId(), mainTitle);
 
@@ -472,7 +488,7 @@ private slots:
         QCOMPARE(second->exitCode(), 0);
 
         QCOMPARE(first->state(), QProcess::Running);
-        QVERIFY(mutexExists(lockPath));
+        QVERIFY(mutexExists());
         QCOMPARE(visibleWindow(first->processId(), mainTitle), firstWindow);
         QCOMPARE(visibleWindowTitles(first->processId()), QStringList{mainTitle});
 #else

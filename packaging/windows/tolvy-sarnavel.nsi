@@ -2,12 +2,13 @@
 ; Add/Remove Programs, for the current user or for all users. Built by scripts/windows.sh:
 ;
 ;   makensis -DVERSION=1.0 -DPRODUCT_HOST=<host> -DFILES=<file list> -DICON=<.ico>
+;            -DNAME=<title> -DPUBLISHER=<publisher> -DEXECUTABLE=<file name, no .exe>
 ;            -DINSTANCE_MUTEX=<the running program's mutex> -DOUTFILE=<setup.exe>
 ;            [-DSIGN=<command that signs the file it is given>] tolvy-sarnavel.nsi
 ;
 ; FILES names an include file with two macros, TOLVY_INSTALL_FILES and TOLVY_REMOVE_FILES, written
 ; from the deploy folder, so that the uninstaller removes exactly what was installed and nothing
-; a user may have put beside it. The user's settings (HKCU\Software\Veldrane) are theirs: the
+; a user may have put beside it. The user's settings (HKCU\Software\<organisation>) are theirs: the
 ; uninstaller leaves them, as removing the Debian package leaves the settings file.
 ;
 ; Command line: /S silent; /CurrentUser or /AllUsers chooses the mode (without either, an update
@@ -31,11 +32,9 @@ RequestExecutionLevel user
 !include nsDialogs.nsh
 !include "${FILES}"
 
-!define NAME "Tolvy Sarnavel"
-!define PUBLISHER "Veldrane Softwares"
-!define EXE "tolvy-sarnavel.exe"
+!define EXE "${EXECUTABLE}.exe"
 !define UNINSTALLER "uninstall.exe"
-!define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\tolvy-sarnavel"
+!define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\${EXECUTABLE}"
 
 Name "${NAME}"
 OutFile "${OUTFILE}"

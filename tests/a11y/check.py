@@ -26,7 +26,7 @@ gi.require_version("Atspi", "2.0")
 from gi.repository import Atspi, GLib  # noqa: E402
 
 PROGRAM = "tolvy-sarnavel"
-TITLE = "Tolvy Sarnavel v1.0"
+TITLE = "Tolvy Sarnavel v" + os.environ["TOLVY_VERSION"]
 FORUM = os.environ["TOLVY_FORUM_HOST"]
 BROWSER_LOG = os.environ.get("TOLVY_BROWSER_LOG", "")
 MARKER = re.compile(r"&\w")

@@ -50,6 +50,9 @@ fi
 # The forum host the program was built with, as the texts name it.
 forum=${TOLVY_FORUM_HOST:-$(tolvy_cache_value "$(dirname "$program")" TOLVY_FORUM_HOST)}
 [[ -n $forum ]] || { echo "FAILED: no forum host for $program: set TOLVY_FORUM_HOST" >&2; exit 1; }
+# The version its windows' caption carries.
+version=${TOLVY_VERSION:-$(tolvy_cache_value "$(dirname "$program")" CMAKE_PROJECT_VERSION)}
+[[ -n $version ]] || { echo "FAILED: no version for $program: set TOLVY_VERSION" >&2; exit 1; }
 
 scratch=$(mktemp -d "${TMPDIR:-/tmp}/tolvy-a11y.XXXXXX")
 trap 'tolvy_stop_xvfb; rm -rf "$scratch"' EXIT
@@ -120,7 +123,7 @@ SESSION
 tolvy_say "Accessibility check of $program"
 tolvy_start_xvfb "$scratch" || skip_or_fail "no virtual display"
 status=0
-env "${TOLVY_SESSION_ENV[@]}" TOLVY_BROWSER_LOG="$scratch/browser.log" TOLVY_FORUM_HOST="$forum" \
+env "${TOLVY_SESSION_ENV[@]}" TOLVY_BROWSER_LOG="$scratch/browser.log" TOLVY_FORUM_HOST="$forum" TOLVY_VERSION="$version" \
     LAUNCHER="$launcher" PROGRAM="$program" PYTHON="$python" CHECK="$here/check.py" SCRATCH="$scratch" \
     NO_AT_BRIDGE=0 \
     timeout 300 dbus-run-session -- bash "$scratch/session.sh" || status=$?

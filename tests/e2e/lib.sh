@@ -18,6 +18,9 @@ programBuild=$(dirname "$program")
 forumHost=${TOLVY_FORUM_HOST:-$(tolvy_cache_value "$programBuild" TOLVY_FORUM_HOST)}
 helpHost=${TOLVY_HELP_HOST:-$(tolvy_cache_value "$programBuild" TOLVY_HELP_HOST)}
 productHost=${TOLVY_PRODUCT_HOST:-$(tolvy_cache_value "$programBuild" TOLVY_PRODUCT_HOST)}
+# The version in the windows' caption, as the build has it.
+version=${TOLVY_VERSION:-$(tolvy_cache_value "$programBuild" CMAKE_PROJECT_VERSION)}
+[[ -n $version ]] || { echo "No version for $program: set TOLVY_VERSION." >&2; exit 2; }
 [[ -n $forumHost && -n $helpHost && -n $productHost ]] ||
     { echo "No web hosts for $program: set TOLVY_FORUM_HOST, TOLVY_HELP_HOST and TOLVY_PRODUCT_HOST." >&2; exit 2; }
 
@@ -370,7 +373,7 @@ mainWidth=$((8205 / 15))
 readingWidth=$((11655 / 15))
 aboutWidth=$((7080 / 15))
 referralWidth=$((11115 / 15))
-title='^Tolvy Sarnavel v1\.0$'
+title="^Tolvy Sarnavel v${version//./\\.}\$"
 
 # open_reading <pid or "any">: File > Get My Sarnavel Reading brings the reading window (in
 # $reading) in place of the name-entry window, its three bead boxes alike.

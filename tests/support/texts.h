@@ -1,5 +1,7 @@
 #pragma once
 
+#include "services/identity.h"
+
 #include <QString>
 
 // The program's texts that the tests compare, written out once and independently of the
@@ -11,7 +13,9 @@ inline const QString kForumRoot = QStringLiteral("http://" TOLVY_TEST_FORUM_HOST
 inline const QString kHelpRoot = QStringLiteral("http://" TOLVY_TEST_HELP_HOST);
 inline const QString kProductRoot = QStringLiteral("http://" TOLVY_TEST_PRODUCT_HOST);
 
-inline const QString kWindowCaption = QStringLiteral("Tolvy Sarnavel v1.0");
+// The version is the build's.
+inline const QString kWindowCaption =
+    QStringLiteral("Tolvy Sarnavel v") + QString::fromUtf8(services::identity::kVersion);
 inline const QString kAppTitle = QStringLiteral("Tolvy Sarnavel");
 inline const QString kIconName = QStringLiteral("Tolvy Sarnavel icon");
 
