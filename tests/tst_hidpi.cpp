@@ -22,6 +22,9 @@
 #include "ui/windowing.h"
 
 #include <QCheckBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QFontInfo>
 #include <QGroupBox>
 #include <QIcon>
 #include <QJsonArray>
@@ -276,7 +279,10 @@ int writeReport(const QString& file)
     QFile out(file);
     if (!out.open(QIODevice::WriteOnly))
         return 6;
+    const QFont face = ui::windowFont(8.25);
     out.write(QJsonDocument(QJsonObject{{QStringLiteral("scale"), qEnvironmentVariable("QT_SCALE_FACTOR")},
+                                        {QStringLiteral("family"), face.family()},
+                                        {QStringLiteral("face"), QFontInfo(face).family()},
                                         {QStringLiteral("states"), states}})
                   .toJson());
     return 0;
@@ -306,6 +312,29 @@ class HiDpiTest : public testsupport::TestCase {
         return reports.value(scaleName(1.0)).value(QStringLiteral("states")).toObject().keys();
     }
 
+    // Runs this program as a child that reports under the name, at the scale, with the font
+    // configuration when one is given.
+    void runChild(const QString& name, double scale, const QString& fontConfiguration = {})
+    {
+        const QString file = folder.filePath(QStringLiteral("report-%1.json").arg(name));
+        QProcess child;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        environment.insert(QStringLiteral("QT_SCALE_FACTOR"), scaleName(scale));
+        environment.insert(QString::fromLatin1(kReportVariable), file);
+        if (!fontConfiguration.isEmpty())
+            environment.insert(QStringLiteral("FONTCONFIG_FILE"), fontConfiguration);
+        child.setProcessEnvironment(environment);
+        child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        child.start(QCoreApplication::applicationFilePath(), {});
+        QVERIFY(child.waitForFinished(90'000));
+        QVERIFY2(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0,
+                 qPrintable(QStringLiteral("the run %1 ended with %2").arg(name).arg(child.exitCode())));
+        QFile in(file);
+        QVERIFY(in.open(QIODevice::ReadOnly));
+        reports.insert(name, QJsonDocument::fromJson(in.readAll()).object());
+    }
+
     void addStateRows(const QList<double>& scales)
     {
         QTest::addColumn<double>("scale");
@@ -320,25 +349,8 @@ private slots:
     void initTestCase()
     {
         QVERIFY(folder.isValid());
-        for (double scale : kScales) {
-            const QString file = folder.filePath(QStringLiteral("report-%1.json").arg(scaleName(scale)));
-            QProcess child;
-            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-            environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-            environment.insert(QStringLiteral("QT_SCALE_FACTOR"), scaleName(scale));
-            environment.insert(QString::fromLatin1(kReportVariable), file);
-            child.setProcessEnvironment(environment);
-            child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-            child.start(QCoreApplication::applicationFilePath(), {});
-            QVERIFY(child.waitForFinished(90'000));
-            QVERIFY2(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0,
-                     qPrintable(QStringLiteral("the run at scale %1 ended with %2")
-                                    .arg(scaleName(scale))
-                                    .arg(child.exitCode())));
-            QFile in(file);
-            QVERIFY(in.open(QIODevice::ReadOnly));
-            reports.insert(scaleName(scale), QJsonDocument::fromJson(in.readAll()).object());
-        }
+        for (double scale : kScales)
+            runChild(scaleName(scale), scale);
         // Every window in every state it was looked at.
         QCOMPARE(stateNames().size(), 10);
     }
@@ -457,6 +469,57 @@ private slots:
             QVERIFY(links.size() >= 2);
         for (const QString& name : links.keys())
             QVERIFY2(links.value(name).toBool(), qPrintable(name));
+    }
+
+    // A face installed from two foundries is listed once for each, "Family [Foundry]": the
+    // windows find it all the same, and their texts still fit.
+    void windowFaceFromTwoFoundries_data()
+    {
+        QTest::addColumn<QString>("family");
+        QTest::newRow("Verdana") << "Verdana";
+        QTest::newRow("DejaVu Sans") << "DejaVu Sans";
+    }
+
+    void windowFaceFromTwoFoundries()
+    {
+        QFETCH(QString, family);
+#ifdef Q_OS_WIN
+        QSKIP("The font configuration is the X desktops'");
+#endif
+        const QString font = QStringLiteral("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf");
+        if (!QFileInfo::exists(font))
+            QSKIP("No DejaVu Sans to install twice (package fonts-dejavu-core)");
+        // Two copies of one face, each given the family and a foundry of its own as it is read.
+        const QString root = folder.filePath(family);
+        QString rules;
+        for (const QString& foundry : {QStringLiteral("one"), QStringLiteral("two")}) {
+            const QString copy = root + u'/' + foundry + QStringLiteral("/face.ttf");
+            QVERIFY(QDir().mkpath(QFileInfo(copy).path()) && QFile::copy(font, copy));
+            rules +=
+                QStringLiteral("<dir>%1</dir><match target=\"scan\"><test name=\"file\"><string>%2</string>"
+                               "</test><edit name=\"family\" mode=\"assign_replace\"><string>%3</string>"
+                               "</edit><edit name=\"foundry\" mode=\"assign_replace\"><string>%4</string>"
+                               "</edit></match>\n")
+                    .arg(QFileInfo(copy).path(), copy, family, foundry);
+        }
+        QFile configuration(root + QStringLiteral("/fonts.conf"));
+        QVERIFY(configuration.open(QIODevice::WriteOnly));
+        configuration.write(
+            QStringLiteral("<?xml version=\"1.0\"?>\n<!DOCTYPE fontconfig SYSTEM \"fonts.dtd\">\n"
+                           "<fontconfig><include>/etc/fonts/fonts.conf</include>"
+                           "<cachedir>%1/cache</cachedir>\n%2</fontconfig>\n")
+                .arg(root, rules)
+                .toUtf8());
+        configuration.close();
+        runChild(family, 1.0, configuration.fileName());
+        const QJsonObject report = reports.value(family);
+        QCOMPARE(report.value(QStringLiteral("family")).toString(), family);
+        const QString face = report.value(QStringLiteral("face")).toString();
+        QVERIFY2(face == family || face.startsWith(family + QStringLiteral(" [")), qPrintable(face));
+        const QJsonObject about =
+            report.value(QStringLiteral("states")).toObject().value(QStringLiteral("frmAbout")).toObject();
+        QVERIFY(!about.isEmpty());
+        QCOMPARE(about.value(QStringLiteral("problems")).toArray(), QJsonArray());
     }
 
     // The pictures' reader takes a header as netpbm writes it, and never shifts the pixels.
