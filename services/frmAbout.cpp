@@ -3,7 +3,6 @@
 #include "services/links.h"
 #include "services/product.h"
 #include "ui/controls.h"
-#include "ui/forms.h"
 #include "ui/guard.h"
 #include "ui/linklabel.h"
 #include "ui/twips.h"
@@ -19,6 +18,15 @@ frmAbout::frmAbout(QWidget* parent)
     : QDialog(parent,
               Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint)
 {
+    setUpWindow();
+    createTexts();
+    createLinksAndOffer();
+    createButton();
+    setUpKeyboard();
+}
+
+void frmAbout::setUpWindow()
+{
     setObjectName(QStringLiteral("frmAbout"));
     setAccessibleDescription(QStringLiteral("About the program"));
     setWindowTitle(windowCaption());
@@ -26,7 +34,10 @@ frmAbout::frmAbout(QWidget* parent)
     setFixedSize(ui::twipsSize(7080, 4005));
     ui::applyLook(*this, {.back = colours::black});
     setFont(ui::windowFont(8.25));
+}
 
+void frmAbout::createTexts()
+{
     ui::addLabel(this, "Label2", {840, 240, 3075, 240}, windowCaption(),
                  {.points = 9.75, .bold = true, .fore = colours::lightBlue});
     auto* picIcon = new QLabel(this);
@@ -41,15 +52,26 @@ frmAbout::frmAbout(QWidget* parent)
                        "for meditation and prayers. This oracle gives an insight into your current "
                        "position, the support from the Gods and future happenings."),
         {.fore = colours::paleBlue});
-    auto* lblHomePage = ui::addLinkLabel(
+}
+
+void frmAbout::createLinksAndOffer()
+{
+    lblHomePage = ui::addLinkLabel(
         this, "lblHomePage", {2280, 2040, 4650, 195},
         QStringLiteral("Click here to visit ") + linkAddress(LinkTarget::ForumHomePage), linkLook());
+    // The offer, then the link to its details: screen readers read them in this order.
     ui::addLabel(this, "Label3", {120, 2520, 6885, 435},
                  QStringLiteral("Home Business Opportunity. Start your own Internet business and make money "
                                 "online. Get this software fully branded for your website."),
                  {.bold = true, .fore = colours::paleBlue});
-    auto* lblCoBrand = ui::addLinkLabel(this, "lblCoBrand", {4320, 3000, 2610, 195},
-                                        QStringLiteral("Click here for more details"), linkLook());
+    lblCoBrand = ui::addLinkLabel(this, "lblCoBrand", {4320, 3000, 2610, 195},
+                                  QStringLiteral("Click here for more details"), linkLook());
+    connect(lblHomePage, &ui::LinkLabel::clicked, this, ui::guarded(&frmAbout::lblHomePage_Click, this));
+    connect(lblCoBrand, &ui::LinkLabel::clicked, this, ui::guarded(&frmAbout::lblCoBrand_Click, this));
+}
+
+void frmAbout::createButton()
+{
     auto* Line1 = new QWidget(this);
     Line1->setObjectName(QStringLiteral("Line1"));
     Line1->setGeometry(0, ui::px(3360) - 1, ui::px(7080), 2);
@@ -57,6 +79,11 @@ frmAbout::frmAbout(QWidget* parent)
 
     cmdOK = ui::addButton(this, "cmdOK", {5745, 3600, 1260, 345}, QStringLiteral("&OK"),
                           {.bold = true, .back = colours::buttonGrey});
+    connect(cmdOK, &QPushButton::clicked, this, ui::guarded(&frmAbout::cmdOK_Click, this));
+}
+
+void frmAbout::setUpKeyboard()
+{
     // The one button answers both Enter and Esc.
     cmdOK->setAutoDefault(true);
     cmdOK->setDefault(true);
@@ -64,10 +91,6 @@ frmAbout::frmAbout(QWidget* parent)
     // The links come after the button, in reading order.
     setTabOrder(cmdOK, lblHomePage);
     setTabOrder(lblHomePage, lblCoBrand);
-
-    connect(cmdOK, &QPushButton::clicked, this, ui::guarded(&frmAbout::cmdOK_Click, this));
-    connect(lblHomePage, &ui::LinkLabel::clicked, this, ui::guarded(&frmAbout::lblHomePage_Click, this));
-    connect(lblCoBrand, &ui::LinkLabel::clicked, this, ui::guarded(&frmAbout::lblCoBrand_Click, this));
 }
 
 frmAbout::~frmAbout() = default;

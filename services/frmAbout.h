@@ -4,6 +4,10 @@
 
 class QPushButton;
 
+namespace ui {
+class LinkLabel;
+}
+
 namespace services {
 
 // The About window: name, version, a word on the oracle and two links. Shown modal; closing
@@ -19,11 +23,19 @@ public:
     void reject() override;
 
 private:
+    void setUpWindow();
+    void createTexts();
+    void createLinksAndOffer();
+    void createButton();
+    void setUpKeyboard();
+
     void cmdOK_Click();
     void lblHomePage_Click();
     void lblCoBrand_Click();
 
     QPushButton* cmdOK = nullptr;
+    ui::LinkLabel* lblHomePage = nullptr;
+    ui::LinkLabel* lblCoBrand = nullptr;
 };
 
 // Opens the About window modal over the active window and returns once it is closed.
