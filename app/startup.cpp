@@ -16,8 +16,6 @@
 #include <QDir>
 #include <QStandardPaths>
 
-#include <memory>
-
 namespace app {
 namespace {
 

@@ -8,6 +8,19 @@ function(tolvy_optimize_for_size target)
     endif()
 endfunction()
 
+# Hardened as the distribution builds its own packages; the checked builds stay as they are.
+function(tolvy_harden target)
+    if(NOT CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang" OR WIN32)
+        return()
+    endif()
+    target_compile_options(${target} PRIVATE
+        "$<$<CONFIG:Release,RelWithDebInfo,MinSizeRel>:-fstack-protector-strong;-D_FORTIFY_SOURCE=2>")
+    get_target_property(type ${target} TYPE)
+    if(type STREQUAL "EXECUTABLE")
+        target_link_options(${target} PRIVATE "LINKER:-z,relro" "LINKER:-z,now")
+    endif()
+endfunction()
+
 # tolvy_add_layer(<folder> <libraries below it>...): the folder's code as the static library
 # tolvy_<folder>. Its headers are found as "<folder>/x.h" only by what links it, through one
 # forwarding header each in the build folder: a file that includes from a layer above its own
@@ -25,11 +38,7 @@ function(tolvy_add_layer layer)
             target_precompile_headers(tolvy_${layer} REUSE_FROM tolvy_ui)
         endif()
     endif()
-    # Hardened as the distribution builds its own packages; the checked builds stay as they are.
-    if(CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang" AND NOT WIN32)
-        target_compile_options(tolvy_${layer} PRIVATE
-            "$<$<CONFIG:Release,RelWithDebInfo,MinSizeRel>:-fstack-protector-strong;-D_FORTIFY_SOURCE=2>")
-    endif()
+    tolvy_harden(tolvy_${layer})
     tolvy_optimize_for_size(tolvy_${layer})
 endfunction()
 

@@ -20,8 +20,6 @@
 #include <QStyle>
 #include <QTextDocument>
 
-#include <algorithm>
-#include <cmath>
 #include <limits>
 
 namespace referral {

@@ -233,9 +233,7 @@ prefixStart=$SECONDS
 tolvy_wine_prefix "$wineWork"
 echo "Fresh prefix in $((SECONDS - prefixStart)) s."
 
-if [[ -f $TOLVY_ROOT/tests/wine/qtests.sh ]]; then
-    tolvy_step "QtTest programs under Wine" bash "$TOLVY_ROOT/tests/wine/qtests.sh" "$build"
-fi
+tolvy_step "QtTest programs under Wine" bash "$TOLVY_ROOT/tests/wine/qtests.sh" "$build"
 shots=()
 ! $screenshots || shots=(--shots "$TOLVY_ROOT/docs/screenshots/windows")
 tolvy_step "Installed program under Wine" bash "$TOLVY_ROOT/tests/wine/session.sh" "${shots[@]}" "$setup" "$deploy"

@@ -6,7 +6,6 @@
 #include <QAbstractButton>
 #include <QGroupBox>
 #include <QGuiApplication>
-#include <QLineEdit>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPushButton>
