@@ -561,10 +561,13 @@ private slots:
         QCOMPARE(QColor::fromRgba(image.pixel(1, 0)), QColor(0x40, 0x50, 0x60));
     }
 
-#if defined(Q_OS_LINUX) && !defined(__SANITIZE_ADDRESS__)
     // A picture with no memory left for it is no picture, not a write to nowhere.
     void pictureWithoutMemory()
     {
+        // moc does not see the preprocessor, so the slot exists everywhere.
+#if !defined(Q_OS_LINUX) || defined(__SANITIZE_ADDRESS__)
+        QSKIP("needs an address-space limit the sanitizer's shadow memory does not fit in");
+#else
         QByteArray data = "P7\nWIDTH 4096\nHEIGHT 4096\nDEPTH 4\nMAXVAL 255\nENDHDR\n";
         data.append(QByteArray(4096 * 4096 * 4, '\x7f'));
         QFile statm(QStringLiteral("/proc/self/statm"));
@@ -580,8 +583,8 @@ private slots:
         const QImage image = ui::readPicture(QByteArrayView(data));
         QCOMPARE(setrlimit(RLIMIT_AS, &before), 0);
         QVERIFY(image.isNull());
-    }
 #endif
+    }
 
     // The measure above must see a text that does not fit, or its silence means nothing.
     void overflowIsSeen_data()
