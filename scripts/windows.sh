@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Builds the Windows program on Linux: Qt for Windows from Debian's source (once, then from the
-# user's cache), the program cross-compiled into build-windows/, the folder of everything it loads
+# Builds the Windows program on Linux: Qt for Windows from Debian 13's source of Qt 6.8 (once, then
+# from the user's cache), the program cross-compiled into build-windows/, the folder of everything it loads
 # at run time (build-windows/deploy/), its installer and a portable zip of that folder.
 #
 #   scripts/windows.sh [--check] [--screenshots]
@@ -34,6 +34,12 @@ while (($# > 0)); do
     shift
 done
 
+# Qt for Windows is Debian 13's Qt 6.8, built with Debian 13's MinGW-w64 and its own Qt 6.8 host
+# tools: elsewhere the whole build, and its checks under Debian 13's Wine, run in the Debian 13 root.
+if [[ $(sed -n 's/^VERSION_CODENAME=//p' /etc/os-release 2>/dev/null) != trixie ]]; then
+    exec bash "$TOLVY_ROOT/scripts/debian13.sh" -- bash scripts/windows.sh "$@"
+fi
+
 build="$TOLVY_ROOT/build-windows"
 deploy="$build/deploy"
 triple=x86_64-w64-mingw32
@@ -53,6 +59,11 @@ tolvy_qt_windows
 
 tolvy_say "Cross-compile ($build)"
 buildStart=$SECONDS
+# A folder configured with another Qt for Windows starts again.
+if [[ -f $build/CMakeCache.txt && $(tolvy_cache_value "$build" CMAKE_TOOLCHAIN_FILE) != "$TOLVY_QT_WINDOWS"/* ]]; then
+    echo "Configured with another Qt: $(tolvy_cache_value "$build" CMAKE_TOOLCHAIN_FILE); configuring anew."
+    rm -rf "$build"
+fi
 if [[ ! -f $build/CMakeCache.txt ]]; then
     # The toolchain is named again so that the cache's Qt works wherever this clone lies.
     "$TOLVY_QT_WINDOWS/bin/qt-cmake" -S "$TOLVY_ROOT" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
@@ -65,9 +76,10 @@ echo "Built in $((SECONDS - buildStart)) s."
 # --- deploy ---------------------------------------------------------------------------------
 
 tolvy_say "Deploy ($deploy)"
-# The plug-ins Qt loads by name rather than by import: the platform and the style Qt chooses on
-# Windows. No image format plug-in: the program reads its own pictures, and Qt its PNG icons.
-plugins=(platforms/qwindows.dll styles/qwindowsvistastyle.dll)
+# The plug-ins Qt loads by name rather than by import: the platform and the styles Qt chooses on
+# Windows (Vista's, and on Windows 11 its own, both in one plug-in). No image format plug-in: the
+# program reads its own pictures, and Qt its PNG icons.
+plugins=(platforms/qwindows.dll styles/qmodernwindowsstyle.dll)
 # Where a DLL that is not Windows' own comes from: Qt, then the compiler's posix runtime.
 runtimeFolders=("$TOLVY_QT_WINDOWS/bin")
 for library in libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll; do
@@ -131,7 +143,8 @@ done
 python3 "$TOLVY_ROOT/scripts/windows/notices.py" write "$TOLVY_QT_WINDOWS/share/source-notices" \
     "$deploy/THIRD-PARTY-NOTICES.txt" --qt-version "$(tolvy_qt_host_version)" \
     --options "${TOLVY_QT_WINDOWS_OPTIONS[*]}" \
-    --targets Core,Gui,Widgets,EntryPointImplementation,QWindowsIntegrationPlugin,QWindowsVistaStylePlugin \
+    --system "Debian $(sed -n 's/^VERSION_ID="\?\([0-9]*\).*/\1/p' /etc/os-release)" \
+    --targets Core,Gui,Widgets,EntryPointImplementation,QWindowsIntegrationPlugin,QModernWindowsStylePlugin \
     --dlls "${qtFiles[@]}" \
     --runtime "${runtime[@]}"
 
