@@ -71,7 +71,9 @@ root_sources()
 make_root()
 {
     local -a packages sources
-    mapfile -t packages < <(root_packages)
+    local list
+    list=$(root_packages) || return 1
+    mapfile -t packages <<<"$list"
     mapfile -t sources < <(root_sources)
     local key
     key=$(printf '%s\n' "$suite" "${packages[@]}" "${sources[@]}" | sha256sum | cut -c1-16)
@@ -82,8 +84,7 @@ make_root()
     fi
     tolvy_say "Debian 13 root: ${#packages[@]} packages from ${sources[0]#deb } and the rest"
     printf '    %s\n' "${sources[@]}"
-    # The roots of other lists, and any left half made, go: only today's is kept.
-    rm -rf "$cacheDir"/root-*
+    rm -rf "$root.partial"
     mkdir -p "$cacheDir"
     local start=$SECONDS
     mmdebstrap --variant=apt --include="$(IFS=,; echo "${packages[*]}")" "$suite" "$root.partial" \
@@ -92,6 +93,16 @@ make_root()
     touch "$root.partial/.complete"
     mv "$root.partial" "$root"
     echo "Made in $((SECONDS - start)) s: $root ($(du -sh "$root" | cut -f1))"
+    # The roots of other lists go, but for one a run still uses (it holds a lock on it).
+    local old
+    for old in "$cacheDir"/root-*; do
+        [[ $old == "$root" ]] && continue
+        if [[ ! -f $old/.complete ]] || flock -n -x "$old/.complete" true; then
+            rm -rf "$old"
+        else
+            echo "Kept for now, in use: $old"
+        fi
+    done
 }
 
 # root_run <command...>: the command in a fresh overlay on the root, as root, in this clone.
@@ -101,12 +112,15 @@ root_run()
     mkdir -p "$cacheDir/ccache" "$cacheBase/tolvy-sarnavel/qt-windows"
     run=$(mktemp -d "$cacheDir/run.XXXXXX")
     mkdir "$run/upper" "$run/work" "$run/merged"
-    local status=0
+    local status=0 lock
+    exec {lock}<"$root/.complete"
+    flock -s "$lock"
     # --kill-child: the namespace's processes end with this one, however it ends; its mounts
     # go with the last of them.
     unshare --mount --pid --fork --kill-child --propagation private \
         bash "$TOLVY_ROOT/scripts/debian13.sh" --inside "$root" "$run" "$@" || status=$?
     rm -rf "$run"
+    exec {lock}<&-
     return "$status"
 }
 

@@ -66,7 +66,7 @@ tolvy_declared_packages()
     [[ -f $file ]] || { echo "No $1." >&2; return 1; }
     (
         # shellcheck disable=SC1090 # the assignment as the script makes it
-        eval "$(sed -n "/^[[:space:]]*$2=(/,/)/p" "$file")"
+        eval "$(awk -v name="$2" '$0 ~ "^[[:space:]]*" name "=\\(" { on = 1 } on { print } on && /\)/ { exit }' "$file")"
         local -n list=$2
         ((${#list[@]} > 0)) || { echo "$1 declares no $2." >&2; exit 1; }
         printf '%s\n' "${list[@]}"
