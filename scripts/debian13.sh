@@ -37,14 +37,14 @@ root_packages()
     } | LC_ALL=C sort -u
 }
 
-# root_sources: the machine's Debian mirrors with its release's suites as Debian 13's, one-line
-# style; Debian's own mirror when the machine names none.
+# root_sources [etc folder]: the machine's Debian mirrors (in /etc) with its release's suites as
+# Debian 13's, one-line style; Debian's own mirror when the machine names none.
 root_sources()
 {
-    local codename
-    codename=$(sed -n 's/^VERSION_CODENAME=//p' /etc/os-release 2>/dev/null)
+    local etc=${1:-/etc} codename file
+    codename=$(sed -n 's/^VERSION_CODENAME=//p' "$etc/os-release" 2>/dev/null)
     {
-        for file in /etc/apt/sources.list.d/*.sources; do
+        for file in "$etc"/apt/sources.list.d/*.sources; do
             [[ -f $file ]] && cat "$file" && echo
         done | awk '
             function flush(   n, i, s) {
@@ -61,7 +61,7 @@ root_sources()
             /^Suites:/ { sub(/^Suites:[[:space:]]*/, ""); suites = $0 }
             /^Components:/ { sub(/^Components:[[:space:]]*/, ""); components = $0 }
             END { flush() }'
-        [[ ! -f /etc/apt/sources.list ]] || grep -E '^deb[[:space:]]' /etc/apt/sources.list | sed 's/\[[^]]*\] *//'
+        [[ ! -f $etc/apt/sources.list ]] || grep -E '^deb[[:space:]]' "$etc/apt/sources.list" | sed 's/\[[^]]*\] *//'
     } | awk -v from="$codename" -v to="$suite" 'from != "" && ($3 == from || index($3, from "-") == 1) {
             sub("^" from, to, $3); if (!seen[$0]++) print }' | grep . ||
         echo "deb http://deb.debian.org/debian $suite main"
@@ -74,7 +74,7 @@ make_root()
     local list
     list=$(root_packages) || return 1
     mapfile -t packages <<<"$list"
-    mapfile -t sources < <(root_sources)
+    mapfile -t sources < <(root_sources /etc)
     local key
     key=$(printf '%s\n' "$suite" "${packages[@]}" "${sources[@]}" | sha256sum | cut -c1-16)
     root="$cacheDir/root-$key"
@@ -158,6 +158,9 @@ inside()
     exec chroot "$top" /usr/bin/env -i "${environment[@]}" bash -c 'cd "$0" && exec "$@"' "$TOLVY_ROOT" "$@"
 }
 
+# Sourced by its checks (tests/debian13/root.sh) for the functions above.
+[[ ${BASH_SOURCE[0]} == "$0" ]] || return 0
+
 if [[ ${1:-} == --inside ]]; then
     shift
     inside "$@"
@@ -211,6 +214,7 @@ fi
 tolvy_step "Stages on Debian 13" root_run bash scripts/test.sh "${rootStages[@]}"
 deb13=$(find "$TOLVY_ROOT/build-debian13/build-pkg" -maxdepth 1 -name 'tolvy-sarnavel_*+deb13_amd64.deb' | head -n 1)
 if [[ -n $deb13 ]]; then echo "Debian 13 package: $deb13"; fi
+tolvy_step "The root's own checks" bash "$TOLVY_ROOT/tests/debian13/root.sh" "$root" "$deb13"
 
 tolvy_say "Debian 13"
 tolvy_step_report
