@@ -67,7 +67,10 @@ RULE = "=" * 78
 
 def applies(entry, folder, built):
     """Whether any built file is one of the entry's files, or lies in its folder when it names none."""
-    files = entry.get("Files", "").replace(",", " ").split()
+    files = entry.get("Files", "")
+    # Qt 6.4's records give the files as one string, Qt 6.8's also as a list.
+    files = " ".join(files) if isinstance(files, list) else files
+    files = files.replace(",", " ").split()
     if not files:
         return any(path.startswith(folder + "/") for path in built)
     wanted = {os.path.normpath(os.path.join(folder, name)) for name in files}
@@ -129,7 +132,9 @@ def write(args):
         out += ["-" * 78]
         for key in ("Homepage", "License", "LicenseId", "Copyright"):
             if entry.get(key):
-                out += ["%s: %s" % (key, " ".join(str(entry[key]).split()))]
+                value = entry[key]
+                value = " ".join(value) if isinstance(value, list) else str(value)
+                out += ["%s: %s" % (key, " ".join(value.split()))]
         for name in license_files(entry):
             path = os.path.join(folder, name)
             if os.path.isfile(path):
