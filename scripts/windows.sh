@@ -20,6 +20,7 @@ source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 # shellcheck source=scripts/windows/qt.sh
 source "$TOLVY_ROOT/scripts/windows/qt.sh"
 
+arguments=("$@")
 check=false
 screenshots=false
 while (($# > 0)); do
@@ -37,7 +38,7 @@ done
 # Qt for Windows is Debian 13's Qt 6.8, built with Debian 13's MinGW-w64 and its own Qt 6.8 host
 # tools: elsewhere the whole build, and its checks under Debian 13's Wine, run in the Debian 13 root.
 if [[ $(sed -n 's/^VERSION_CODENAME=//p' /etc/os-release 2>/dev/null) != trixie ]]; then
-    exec bash "$TOLVY_ROOT/scripts/debian13.sh" -- bash scripts/windows.sh "$@"
+    exec bash "$TOLVY_ROOT/scripts/debian13.sh" -- bash scripts/windows.sh "${arguments[@]}"
 fi
 
 build="$TOLVY_ROOT/build-windows"
