@@ -15,6 +15,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QStandardPaths>
+#include <QStyle>
 
 namespace app {
 namespace {
@@ -86,8 +87,17 @@ void startProgram(ProgramState& state)
     ui::guard([&state] { state.forms.get<frmNagScreen>(); });
 }
 
+void useWindowsStyle()
+{
+#ifdef Q_OS_WIN
+    if (QApplication::style()->name().compare(u"windowsvista", Qt::CaseInsensitive) != 0)
+        QApplication::setStyle(QStringLiteral("windowsvista"));
+#endif
+}
+
 int run()
 {
+    useWindowsStyle();
     // The program ends only through its own shut-down, never because a window closed.
     QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setWindowIcon(services::applicationIcon());

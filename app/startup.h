@@ -28,6 +28,11 @@ private:
     ProgramState& state;
 };
 
+// On Windows, the Vista style on every version: Qt 6.8 takes its Windows 11 style on Windows 11,
+// whose buttons and frames are not the light-grey ones the windows are laid out and checked with.
+// Elsewhere Qt's own choice stays.
+void useWindowsStyle();
+
 // Runs the program in a QApplication made by the caller: makes the program's state, starts
 // the program, runs the event loop until the program ends, and returns the exit code.
 int run();

@@ -15,7 +15,20 @@ set(CPACK_DEB_COMPONENT_INSTALL OFF)
 set(CPACK_PACKAGE_CHECKSUM SHA256)
 
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+# A package built on Debian names the release it was built for and depends on ("1.0-1+deb13"), so
+# that the Debian 12 and Debian 13 packages cannot be mistaken for one another; the later release's
+# sorts after the earlier's, as a system upgrade wants.
 set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
+if(EXISTS /etc/os-release)
+    file(STRINGS /etc/os-release tolvy_os REGEX "^(ID|VERSION_ID)=")
+    if("ID=debian" IN_LIST tolvy_os)
+        list(FILTER tolvy_os INCLUDE REGEX "^VERSION_ID=")
+        string(REGEX REPLACE "^VERSION_ID=\"?([0-9]+).*" "\\1" tolvy_debian "${tolvy_os}")
+        if(tolvy_debian MATCHES "^[0-9]+$")
+            set(CPACK_DEBIAN_PACKAGE_RELEASE "1+deb${tolvy_debian}")
+        endif()
+    endif()
+endif()
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${TOLVY_CONTACT}")
 # Not "games": that section holds programs installed under /usr/games.
 set(CPACK_DEBIAN_PACKAGE_SECTION "misc")

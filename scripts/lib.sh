@@ -5,6 +5,9 @@
 TOLVY_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 # Compile jobs: one a processor, unless TOLVY_JOBS says otherwise.
 TOLVY_JOBS=${TOLVY_JOBS:-$(nproc)}
+# Where the build folders lie: the clone, unless another system's builds of the same clone go
+# elsewhere (scripts/debian13.sh).
+TOLVY_BUILDS=${TOLVY_BUILDS:-$TOLVY_ROOT}
 
 TOLVY_BUILD_PACKAGES=(build-essential cmake ninja-build ccache qt6-base-dev qt6-base-dev-tools fonts-dejavu-core)
 # The checkers of the sources and the shell scripts.
@@ -36,6 +39,11 @@ tolvy_install_packages()
         echo "All needed packages are installed."
         return 0
     fi
+    # A system made with its packages (the Debian 13 root) must not change under its cache key.
+    if [[ -n ${TOLVY_PACKAGES_FIXED:-} ]]; then
+        echo "Missing here, and this system's packages are fixed: ${missing[*]}" >&2
+        return 1
+    fi
     echo "Installing: ${missing[*]}"
     local -a asRoot=()
     if [[ $(id -u) -ne 0 ]]; then
@@ -49,6 +57,21 @@ tolvy_install_packages()
     "${asRoot[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -q
     "${asRoot[@]}" env DEBIAN_FRONTEND=noninteractive \
         apt-get install -y -q --no-install-recommends "${missing[@]}" </dev/null
+}
+
+# tolvy_declared_packages <script> <array>: the packages a script of the project declares in the
+# array it installs them from, read from the script without running it.
+tolvy_declared_packages()
+{
+    local file=$TOLVY_ROOT/$1
+    [[ -f $file ]] || { echo "No $1." >&2; return 1; }
+    (
+        # shellcheck disable=SC1090 # the assignment as the script makes it
+        eval "$(awk -v name="$2" '$0 ~ "^[[:space:]]*" name "=\\(" { on = 1 } on { print } on && /\)/ { exit }' "$file")"
+        local -n list=$2
+        ((${#list[@]} > 0)) || { echo "$1 declares no $2." >&2; exit 1; }
+        printf '%s\n' "${list[@]}"
+    )
 }
 
 # tolvy_configure <build folder> <build type> [cmake options...]

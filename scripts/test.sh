@@ -17,10 +17,10 @@ set -euo pipefail
 # shellcheck source=scripts/lib.sh
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
-plainBuild="$TOLVY_ROOT/build-test"
-sanitizerBuild="$TOLVY_ROOT/build-asan"
+plainBuild="$TOLVY_BUILDS/build-test"
+sanitizerBuild="$TOLVY_BUILDS/build-asan"
 
-stages=(format build tests sanitizers e2e a11y e2e-sanitizers package wine-layer windows fuzz)
+stages=(format build tests sanitizers e2e a11y e2e-sanitizers package debian13 wine-layer windows fuzz)
 declare -A stageAbout=(
     [format]="clang-format over the C++ sources, shellcheck over the shell scripts"
     [build]="the Debug build (build-test/)"
@@ -30,8 +30,9 @@ declare -A stageAbout=(
     [a11y]="the program through the accessibility bus (tests/a11y/run.sh)"
     [e2e-sanitizers]="the end-to-end runs on the sanitizer build"
     [package]="the Debian package (scripts/package.sh)"
+    [debian13]="build, tests, e2e, a11y and package in a Debian 13 root, and the Debian 12 package there (scripts/debian13.sh)"
     [wine-layer]="the Windows layer under Wine (scripts/wine-check.sh)"
-    [windows]="the Windows program, built and checked under Wine (scripts/windows.sh --check)"
+    [windows]="the Windows program on Qt 6.8, built and checked under Wine in the Debian 13 root (scripts/windows.sh --check)"
     [fuzz]="the fuzz targets (scripts/fuzz.sh)"
 )
 
@@ -77,6 +78,7 @@ stage_packages()
 {
     case $1 in
     format) printf '%s\n' "${TOLVY_FORMAT_PACKAGES[@]}" ;;
+    debian13 | windows) echo mmdebstrap ;;
     build | tests | sanitizers | e2e | a11y | e2e-sanitizers)
         printf '%s\n' "${TOLVY_BUILD_PACKAGES[@]}" "${TOLVY_TEST_PACKAGES[@]}"
         ;;
@@ -204,10 +206,25 @@ stage_e2e_sanitizers()
             bash "$TOLVY_ROOT/scripts/e2e.sh" "$sanitizerBuild"
     fi
 }
-stage_package() { tolvy_step "Debian package" bash "$TOLVY_ROOT/scripts/package.sh"; }
+packageStatus=
+stage_package()
+{
+    tolvy_step "Debian package" bash "$TOLVY_ROOT/scripts/package.sh"
+    packageStatus=$TOLVY_STEP_STATUS
+}
+# Debian 13 and Qt 6.8 in a root of their own; the package of this run goes in as the Debian 12 one.
+stage_debian13()
+{
+    local -a given=()
+    if [[ $packageStatus == 0 ]]; then
+        given=(--debian12 "$(find "$TOLVY_BUILDS/build-pkg" -maxdepth 1 -name 'tolvy-sarnavel_*_amd64.deb' | head -n 1)")
+    fi
+    tolvy_step "Debian 13" bash "$TOLVY_ROOT/scripts/debian13.sh" "${given[@]}"
+}
 stage_wine_layer() { tolvy_step "Windows layer under Wine" bash "$TOLVY_ROOT/scripts/wine-check.sh" "$plainBuild"; }
-# The whole program for Windows: cross-built against Qt for Windows (built once into the user's
-# cache, 40 minutes or more on a fresh machine), packaged, and checked under Wine.
+# The whole program for Windows, in the Debian 13 root: cross-built against Qt 6.8 for Windows
+# (built once into the user's cache, 40 minutes or more on a fresh machine), packaged, and checked
+# under Wine.
 stage_windows() { tolvy_step "Windows program under Wine" bash "$TOLVY_ROOT/scripts/windows.sh" --check; }
 stage_fuzz() { tolvy_step "Fuzzing" bash "$TOLVY_ROOT/scripts/fuzz.sh"; }
 

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Builds the Windows program on Linux: Qt for Windows from Debian's source (once, then from the
-# user's cache), the program cross-compiled into build-windows/, the folder of everything it loads
+# Builds the Windows program on Linux: Qt for Windows from Debian 13's source of Qt 6.8 (once, then
+# from the user's cache), the program cross-compiled into build-windows/, the folder of everything it loads
 # at run time (build-windows/deploy/), its installer and a portable zip of that folder.
 #
 #   scripts/windows.sh [--check] [--screenshots]
@@ -20,6 +20,7 @@ source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 # shellcheck source=scripts/windows/qt.sh
 source "$TOLVY_ROOT/scripts/windows/qt.sh"
 
+arguments=("$@")
 check=false
 screenshots=false
 while (($# > 0)); do
@@ -34,14 +35,47 @@ while (($# > 0)); do
     shift
 done
 
-build="$TOLVY_ROOT/build-windows"
-deploy="$build/deploy"
-triple=x86_64-w64-mingw32
-started=$SECONDS
-
 WINDOWS_PACKAGES=(nsis zip python3 osslsigncode openssl)
 WINDOWS_CHECK_PACKAGES=(wine wine64 fonts-wine xvfb xauth openbox xdotool x11-utils x11-xserver-utils xclip imagemagick
     python3-pefile)
+
+build="$TOLVY_ROOT/build-windows"
+deploy="$build/deploy"
+
+# Qt for Windows is Debian 13's Qt 6.8, built with Debian 13's MinGW-w64 and its own Qt 6.8 host
+# tools: elsewhere the build, and the QtTests under Debian 13's Wine 10, run in the Debian 13 root.
+# The installed session then runs here, under this machine's Wine: under Wine 10 a window shown
+# again after a hidden one does not get the keyboard focus from openbox, the Qt 6.4 program's
+# as much as ours.
+if [[ $(sed -n 's/^VERSION_CODENAME=//p' /etc/os-release 2>/dev/null) != trixie ]]; then
+    status=0
+    bash "$TOLVY_ROOT/scripts/debian13.sh" -- env TOLVY_WINDOWS_SESSION=outside \
+        bash scripts/windows.sh "${arguments[@]}" || status=$?
+    if ((status != 0)) || ! $check; then exit "$status"; fi
+    tolvy_say "Packages for the installed session"
+    tolvy_install_packages "${WINDOWS_CHECK_PACKAGES[@]}"
+    for name in TOLVY_FORUM_HOST TOLVY_HELP_HOST TOLVY_PRODUCT_HOST; do
+        export "$name=$(tolvy_cache_value "$build" "$name")"
+    done
+    if [[ -z ${TOLVY_SIGN_PKCS12:-} ]]; then
+        export TOLVY_SIGN_PKCS12="$build/throwaway-signing/signer.p12" TOLVY_SIGN_CA="$build/throwaway-signing/ca.pem"
+    fi
+    # The Qt source the notices must name: the one the build's Qt for Windows was made from.
+    TOLVY_QT_SOURCE_VERSION=$(tolvy_cache_value "$build" CMAKE_TOOLCHAIN_FILE |
+        sed -n 's#.*/qt-windows/\([^/]*\)-[0-9a-f]\{16\}/.*#\1#p')
+    export TOLVY_QT_SOURCE_VERSION
+    shots=()
+    ! $screenshots || shots=(--shots "$TOLVY_ROOT/docs/screenshots/windows")
+    setup=$(find "$build" -maxdepth 1 -name 'tolvy-sarnavel-*-setup.exe' | head -n 1)
+    tolvy_step "Installed program under Wine" bash "$TOLVY_ROOT/tests/wine/session.sh" "${shots[@]}" "$setup" "$deploy"
+    tolvy_say "Windows checks"
+    tolvy_step_report || exit 1
+    exit 0
+fi
+
+triple=x86_64-w64-mingw32
+started=$SECONDS
+
 
 tolvy_say "Packages"
 packages=("${TOLVY_QT_WINDOWS_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}")
@@ -53,6 +87,11 @@ tolvy_qt_windows
 
 tolvy_say "Cross-compile ($build)"
 buildStart=$SECONDS
+# A folder configured with another Qt for Windows starts again.
+if [[ -f $build/CMakeCache.txt && $(tolvy_cache_value "$build" CMAKE_TOOLCHAIN_FILE) != "$TOLVY_QT_WINDOWS"/* ]]; then
+    echo "Configured with another Qt: $(tolvy_cache_value "$build" CMAKE_TOOLCHAIN_FILE); configuring anew."
+    rm -rf "$build"
+fi
 if [[ ! -f $build/CMakeCache.txt ]]; then
     # The toolchain is named again so that the cache's Qt works wherever this clone lies.
     "$TOLVY_QT_WINDOWS/bin/qt-cmake" -S "$TOLVY_ROOT" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
@@ -65,9 +104,10 @@ echo "Built in $((SECONDS - buildStart)) s."
 # --- deploy ---------------------------------------------------------------------------------
 
 tolvy_say "Deploy ($deploy)"
-# The plug-ins Qt loads by name rather than by import: the platform and the style Qt chooses on
-# Windows. No image format plug-in: the program reads its own pictures, and Qt its PNG icons.
-plugins=(platforms/qwindows.dll styles/qwindowsvistastyle.dll)
+# The plug-ins Qt loads by name rather than by import: the platform and the styles Qt chooses on
+# Windows (Vista's, and on Windows 11 its own, both in one plug-in). No image format plug-in: the
+# program reads its own pictures, and Qt its PNG icons.
+plugins=(platforms/qwindows.dll styles/qmodernwindowsstyle.dll)
 # Where a DLL that is not Windows' own comes from: Qt, then the compiler's posix runtime.
 runtimeFolders=("$TOLVY_QT_WINDOWS/bin")
 for library in libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll; do
@@ -131,7 +171,8 @@ done
 python3 "$TOLVY_ROOT/scripts/windows/notices.py" write "$TOLVY_QT_WINDOWS/share/source-notices" \
     "$deploy/THIRD-PARTY-NOTICES.txt" --qt-version "$(tolvy_qt_host_version)" \
     --options "${TOLVY_QT_WINDOWS_OPTIONS[*]}" \
-    --targets Core,Gui,Widgets,EntryPointImplementation,QWindowsIntegrationPlugin,QWindowsVistaStylePlugin \
+    --system "Debian $(sed -n 's/^VERSION_ID="\?\([0-9]*\).*/\1/p' /etc/os-release)" \
+    --targets Core,Gui,Widgets,EntryPointImplementation,QWindowsIntegrationPlugin,QModernWindowsStylePlugin \
     --dlls "${qtFiles[@]}" \
     --runtime "${runtime[@]}"
 
@@ -236,7 +277,11 @@ echo "Fresh prefix in $((SECONDS - prefixStart)) s."
 tolvy_step "QtTest programs under Wine" bash "$TOLVY_ROOT/tests/wine/qtests.sh" "$build"
 shots=()
 ! $screenshots || shots=(--shots "$TOLVY_ROOT/docs/screenshots/windows")
-tolvy_step "Installed program under Wine" bash "$TOLVY_ROOT/tests/wine/session.sh" "${shots[@]}" "$setup" "$deploy"
+if [[ ${TOLVY_WINDOWS_SESSION:-} == outside ]]; then
+    echo "The installed session runs outside the root, under the machine's Wine."
+else
+    tolvy_step "Installed program under Wine" bash "$TOLVY_ROOT/tests/wine/session.sh" "${shots[@]}" "$setup" "$deploy"
+fi
 
 tolvy_say "Windows checks"
 tolvy_step_report || exit 1

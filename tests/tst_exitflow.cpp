@@ -19,6 +19,7 @@
 using reading::frmDisplay;
 using reading::frmMain;
 using referral::frmNagScreen2;
+using namespace Qt::StringLiterals;
 
 class ExitFlowTest : public testsupport::ProgramTest {
     Q_OBJECT
@@ -32,7 +33,7 @@ class ExitFlowTest : public testsupport::ProgramTest {
         return *main;
     }
 
-    frmDisplay& startReading(frmMain& main, const QString& how = u"button"_qs)
+    frmDisplay& startReading(frmMain& main, const QString& how = u"button"_s)
     {
         testsupport::child<ui::MultiLineTextBox>(main, "txtName")->setFocus();
         QTest::keyClicks(testsupport::child<ui::MultiLineTextBox>(main, "txtName"), QStringLiteral("anna"));
@@ -161,14 +162,21 @@ private slots:
         QCOMPARE(txtName->toPlainText(), QStringLiteral("ANNACD"));
 
         // The windows platform delivers the activation of the refer-a-friend window after Back has
-        // hidden it again, which moves a hidden window's focus on; it must still open on Exit.
+        // hidden it again, which moves the hidden window's focus on to the next control; it must
+        // still open on Exit with the focus on its Exit. No platform activates a hidden window on
+        // request, so the focus moves here as that activation moves it.
         auto* nag = forms().find<frmNagScreen2>();
-        QApplication::setActiveWindow(nag);
-        QApplication::setActiveWindow(&main);
+        auto* cmdClose = testsupport::child<QPushButton>(*nag, "cmdClose");
+        QWidget* next = cmdClose->nextInFocusChain();
+        while (next != cmdClose && (next == nag->focusWidget() || !(next->focusPolicy() & Qt::TabFocus)))
+            next = next->nextInFocusChain();
+        QVERIFY(next != cmdClose);
+        next->setFocus(Qt::ActiveWindowFocusReason);
+        QCOMPARE(nag->focusWidget(), next);
         testsupport::child<QAction>(main, "mnuExit")->trigger();
         testsupport::settle();
         QCOMPARE(testsupport::visibleWindows(), QStringList{QStringLiteral("frmNagScreen2")});
-        QCOMPARE(nag->focusWidget(), testsupport::child<QPushButton>(*nag, "cmdClose"));
+        QCOMPARE(nag->focusWidget(), cmdClose);
         QCOMPARE(run->ends, 0);
     }
 

@@ -5,6 +5,7 @@
 // The scale of a process is fixed when it starts, so the test runs itself once per scale as a
 // child process that lays out every window and writes down what it finds; the test proper
 // compares those reports.
+#include "app/startup.h"
 #include "reading/frmDisplay.h"
 #include "reading/frmMain.h"
 #include "reading/reading.h"
@@ -663,6 +664,21 @@ private slots:
                             .value(QStringLiteral("message"))
                             .toString();
         QCOMPARE(messages.size(), referral::kPromoMessageCount);
+    }
+
+    // The look the layouts are checked in, whichever style Qt would choose for the system.
+    void windowsStyleKept()
+    {
+        const QString before = QApplication::style()->name();
+#ifdef Q_OS_WIN
+        QVERIFY(QApplication::setStyle(QStringLiteral("windows11")));
+        app::useWindowsStyle();
+        QCOMPARE(QApplication::style()->name().toLower(), QStringLiteral("windowsvista"));
+        QApplication::setStyle(before);
+#else
+        app::useWindowsStyle();
+        QCOMPARE(QApplication::style()->name(), before);
+#endif
     }
 };
 

@@ -20,6 +20,7 @@ namespace texts = testsupport::texts;
 
 using referral::frmNagScreen2;
 namespace taf = referral::modTellAFriend;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -296,9 +297,9 @@ private slots:
 
         frmNagScreen2& form = open();
         // Spaces around every text: they must not reach the address.
-        fill(form, u"  "_qs + name + u" "_qs, u" "_qs + email, u" "_qs + friendName + u"  "_qs,
-             friendEmail + u"   "_qs);
-        form.setMessageText(u"   "_qs + message + u" "_qs);
+        fill(form, u"  "_s + name + u" "_s, u" "_s + email, u" "_s + friendName + u"  "_s,
+             friendEmail + u"   "_s);
+        form.setMessageText(u"   "_s + message + u" "_s);
         submit(form);
         QCOMPARE(boxes->count(), 0);
         QCOMPARE(browser->opened.size(), 1);
@@ -315,7 +316,7 @@ private slots:
         QCOMPARE(url.path(), QStringLiteral("/zenk-refer-a-friend.php"));
         QVERIFY(!url.hasFragment());
         QVERIFY(
-            address.startsWith(services::linkAddress(services::LinkTarget::ReferralEndpoint) + u"?taf1="_qs));
+            address.startsWith(services::linkAddress(services::LinkTarget::ReferralEndpoint) + u"?taf1="_s));
 
         QCOMPARE(queryOf(address), expectedQuery(name, email, message, friendName, friendEmail));
     }
@@ -334,7 +335,7 @@ private slots:
             QStringList{services::linkAddress(services::LinkTarget::ReferralEndpoint) +
                         u"?taf1=Ann-Marie_O'Neil%20(2)&taf2=ann.m@b.c"
                         u"&taf3=50%25%20%26%20%3D%20%23%20%2B%20~!*,;?%09%22%3C%3E%5B%5D%7B%7D%7C%5C%5E%60%7F"
-                        u"&taf4=Zo%C3%AB&taf5=bo:ek/x@e.f&taf6=http://"_qs +
+                        u"&taf4=Zo%C3%AB&taf5=bo:ek/x@e.f&taf6=http://"_s +
                         services::ProductHost() + u'/'});
     }
 
@@ -397,7 +398,7 @@ private slots:
         QCOMPARE(queryOf(browser->opened.front()),
                  expectedQuery(QStringLiteral("Anna"), QStringLiteral("anna@b.c"), texts::kFirstMessage,
                                QStringLiteral("Bo"), QStringLiteral("bo@e.f")));
-        QVERIFY(browser->opened.front().contains(u"&taf3=Your%20Message%0D%0A&"_qs));
+        QVERIFY(browser->opened.front().contains(u"&taf3=Your%20Message%0D%0A&"_s));
     }
 
     // Pressing again sends again; a launch that fails says so each time, and nothing changes.

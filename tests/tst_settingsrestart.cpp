@@ -14,6 +14,7 @@
 #include <QProcess>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <QTimeZone>
 
 #include <memory>
 #include <optional>
@@ -21,7 +22,7 @@
 namespace {
 
 #ifndef Q_OS_WIN
-const QDateTime kLongAgo(QDate(2001, 2, 3), QTime(4, 5, 6), Qt::UTC);
+const QDateTime kLongAgo(QDate(2001, 2, 3), QTime(4, 5, 6), QTimeZone::utc());
 #endif
 
 QString storedKey()

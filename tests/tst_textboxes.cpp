@@ -13,6 +13,8 @@
 
 #include <memory>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 QString textOf(QWidget* box)
@@ -99,7 +101,7 @@ private slots:
             box->setFocus(Qt::OtherFocusReason);
             QTest::keyClick(box, Qt::Key_End);
             this->key(box, key, modifiers, {});
-            QVERIFY2(textOf(box) == u"ab"_qs + clip, qPrintable(nameOf(box)));
+            QVERIFY2(textOf(box) == u"ab"_s + clip, qPrintable(nameOf(box)));
         }
         QCOMPARE(boxes->count(), 0);
     }
@@ -115,7 +117,7 @@ private slots:
         const QString del = QStringLiteral("\x7f");
         const auto none = Qt::KeyboardModifiers();
         for (const char* box : {"frmMain.txtName", "frmNagScreen2.txtEmail"}) {
-            const QString typed = qstrcmp(box, "frmMain.txtName") == 0 ? u"TARA"_qs : u"tara"_qs;
+            const QString typed = qstrcmp(box, "frmMain.txtName") == 0 ? u"TARA"_s : u"tara"_s;
             QTest::addRow("%s: Delete", box) << box << Qt::Key_Delete << none << del << typed.mid(1);
             QTest::addRow("%s: Ctrl+Delete", box)
                 << box << Qt::Key_Delete << Qt::KeyboardModifiers(Qt::ControlModifier) << del << QString();

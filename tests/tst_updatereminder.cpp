@@ -16,6 +16,7 @@
 #include <QFileInfo>
 #include <QLocale>
 #include <QSettings>
+#include <QTimeZone>
 
 #include <memory>
 
@@ -81,7 +82,7 @@ bool fileUntouched()
 }
 #else
 // Marks the file with a time long past, so that any rewrite shows.
-const QDateTime kLongAgo(QDate(2001, 2, 3), QTime(4, 5, 6), Qt::UTC);
+const QDateTime kLongAgo(QDate(2001, 2, 3), QTime(4, 5, 6), QTimeZone::utc());
 
 void stampFile()
 {

@@ -33,7 +33,7 @@ for arg in "$@"; do
     *) build=$arg ;;
     esac
 done
-build=${build:-$TOLVY_ROOT/build-bench}
+build=${build:-$TOLVY_BUILDS/build-bench}
 runs=${TOLVY_BENCH_RUNS:-25}
 settle=${TOLVY_BENCH_SETTLE:-300}
 ((runs >= 25)) || echo "Note: fewer than 25 launches per series; the medians are rough." >&2

@@ -4,7 +4,8 @@
   notices.py keep <Qt source> <Qt build> <folder>   (ninja -t deps on standard input)
       keeps, before the Qt source goes, the files each target of its build compiled or included,
       Qt's attribution records with the license files they name, and its license texts.
-  notices.py write <folder> <out> --qt-version V --options "..." --targets T,... [--runtime DLL...]
+  notices.py write <folder> <out> --qt-version V --options "..." --system "Debian N" --targets T,...
+      [--runtime DLL...]
       writes the notices of a program that ships the named Qt targets (the static libraries they
       link included) and the runtime DLLs, each with the copyright file of its Debian package.
 """
@@ -66,7 +67,10 @@ RULE = "=" * 78
 
 def applies(entry, folder, built):
     """Whether any built file is one of the entry's files, or lies in its folder when it names none."""
-    files = entry.get("Files", "").replace(",", " ").split()
+    files = entry.get("Files", "")
+    # Qt 6.4's records give the files as one string, Qt 6.8's also as a list.
+    files = " ".join(files) if isinstance(files, list) else files
+    files = files.replace(",", " ").split()
     if not files:
         return any(path.startswith(folder + "/") for path in built)
     wanted = {os.path.normpath(os.path.join(folder, name)) for name in files}
@@ -107,9 +111,9 @@ def write(args):
             "The program loads Qt from the DLLs beside it: you may replace them with your own",
             "build of the same Qt version.", "",
             "The Qt DLLs were built, unchanged, from Debian's source package qt6-base version",
-            "%s, with the MinGW-w64 cross compiler of Debian 12 and these options:" % args.qt_version, ""]
+            "%s, with the MinGW-w64 cross compiler of %s and these options:" % (args.qt_version, args.system), ""]
     out += ["    " + option for option in args.options.split()]
-    out += ["", "The source: on Debian 12, `apt-get source qt6-base=%s`; or from" % args.qt_version,
+    out += ["", "The source: on %s, `apt-get source qt6-base=%s`; or from" % (args.system, args.qt_version),
             "https://snapshot.debian.org/package/qt6-base/%s/ ." % args.qt_version,
             "The build is scripts/windows/qt.sh of this program's build scripts; we send a copy of",
             "the source, of those scripts, or both, on request for three years from this release.", ""]
@@ -128,7 +132,9 @@ def write(args):
         out += ["-" * 78]
         for key in ("Homepage", "License", "LicenseId", "Copyright"):
             if entry.get(key):
-                out += ["%s: %s" % (key, " ".join(str(entry[key]).split()))]
+                value = entry[key]
+                value = " ".join(value) if isinstance(value, list) else str(value)
+                out += ["%s: %s" % (key, " ".join(value.split()))]
         for name in license_files(entry):
             path = os.path.join(folder, name)
             if os.path.isfile(path):
@@ -161,6 +167,7 @@ def main(argv):
         parser.add_argument("out")
         parser.add_argument("--qt-version", required=True)
         parser.add_argument("--options", required=True)
+        parser.add_argument("--system", required=True)
         parser.add_argument("--targets", required=True)
         parser.add_argument("--dlls", nargs="+", required=True)
         parser.add_argument("--runtime", nargs="*", default=[])

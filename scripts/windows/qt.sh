@@ -62,7 +62,8 @@ tolvy_qt_windows()
     local cacheRoot version
     cacheRoot=$(tolvy_qt_cache_root)
     version=$(tolvy_qt_host_version)
-    local work="$cacheRoot/work"
+    # Each Qt version has a work folder of its own: two builds may run side by side.
+    local work="$cacheRoot/work-$version"
     mkdir -p "$work"
     tolvy_private_apt "$work/apt"
 

@@ -22,7 +22,11 @@ tolvy_wine_find()
         echo "Wine's 64-bit loader or its server is missing (packages: wine wine64)." >&2
         return 1
     fi
-    export TOLVY_WINE_LOADER TOLVY_WINE_SERVER
+    # Wine 10 (Debian 13) aborts at start when TMPDIR is set at all; it then keeps its server's
+    # socket under /tmp, which the Debian 13 root's runs have to themselves.
+    TOLVY_WINE_OWN_TMP=true
+    [[ $("$TOLVY_WINE_LOADER" --version 2>/dev/null) != wine-[1-9][0-9].* ]] || TOLVY_WINE_OWN_TMP=false
+    export TOLVY_WINE_LOADER TOLVY_WINE_SERVER TOLVY_WINE_OWN_TMP
 }
 
 tolvy_wine_prefix()
@@ -62,7 +66,8 @@ tolvy_wine_env()
     local -n wineAssignments=$1
     tolvy_session_env "$work/wine" wineAssignments
     # Wine's server keeps its socket in a folder of its own under TMPDIR: this one goes with the rest.
-    wineAssignments+=(WINEPREFIX="$WINEPREFIX" TMPDIR="$work/wine-tmp" LANG=en_US.UTF-8 LC_ALL=en_US.UTF-8
+    ! ${TOLVY_WINE_OWN_TMP:-true} || wineAssignments+=(TMPDIR="$work/wine-tmp")
+    wineAssignments+=(WINEPREFIX="$WINEPREFIX" LANG=en_US.UTF-8 LC_ALL=en_US.UTF-8
         WINEDEBUG=-all WINEARCH=win64 WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe,winedbg.exe=d")
 }
 
@@ -71,7 +76,11 @@ tolvy_wineserver()
 {
     local seconds=$1
     shift
-    TMPDIR="$TOLVY_WINE_WORK/wine-tmp" timeout "$seconds" "$TOLVY_WINE_SERVER" "$@" 2>/dev/null || true
+    if ${TOLVY_WINE_OWN_TMP:-true}; then
+        TMPDIR="$TOLVY_WINE_WORK/wine-tmp" timeout "$seconds" "$TOLVY_WINE_SERVER" "$@" 2>/dev/null || true
+    else
+        env -u TMPDIR timeout "$seconds" "$TOLVY_WINE_SERVER" "$@" 2>/dev/null || true
+    fi
 }
 
 tolvy_wine_stop()

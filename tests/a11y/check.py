@@ -314,7 +314,7 @@ def main():
     if field is not None:
         try:
             field.set_text_contents("ADA")
-            typed = field.get_text(0, -1)
+            typed = Atspi.Text.get_text(field, 0, -1)
         except GLib.Error as error:
             typed = f"error {error.message}"
         check(typed == "ADA", f"the name field takes a name through the bus (holds {typed!r})")

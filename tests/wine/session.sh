@@ -180,7 +180,7 @@ PY
 step "the third-party notices lie beside the program"
 notices="$installed/THIRD-PARTY-NOTICES.txt"
 grep -q 'GNU LESSER GENERAL PUBLIC LICENSE' "$notices" || fail "$notices lacks the LGPL"
-grep -qF "apt-get source qt6-base=$(dpkg-query -W -f='${source:Version}' qt6-base-dev)" "$notices" ||
+grep -qF "apt-get source qt6-base=${TOLVY_QT_SOURCE_VERSION:-$(dpkg-query -W -f='${source:Version}' qt6-base-dev)}" "$notices" ||
     fail "$notices does not name the Qt source"
 
 if [[ -n ${TOLVY_SIGN_PKCS12:-} ]]; then
