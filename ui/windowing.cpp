@@ -1,18 +1,47 @@
 #include "ui/windowing.h"
 
 #include <QGuiApplication>
+#include <QMargins>
 #include <QScreen>
 #include <QWidget>
 
 #include <algorithm>
+#include <cmath>
+#include <optional>
 
 #ifdef _WIN32
 #include "platform/win32/shell.h"
 
 #include <qt_windows.h>
+#elif QT_CONFIG(xcb)
+#include "platform/x11/frame.h"
 #endif
 
 namespace ui {
+namespace {
+
+// The frame the window manager announces for the window, in device-independent pixels.
+std::optional<QMargins> announcedFrame(QWidget& window)
+{
+#if !defined(_WIN32) && QT_CONFIG(xcb)
+    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (!x11 || QGuiApplication::platformName() != u"xcb")
+        return std::nullopt;
+    const auto extents =
+        platform::x11::requestFrameExtents(x11->connection(), static_cast<std::uint32_t>(window.winId()));
+    if (!extents)
+        return std::nullopt;
+    const qreal ratio = window.devicePixelRatioF();
+    const auto scaled = [ratio](int pixels) { return static_cast<int>(std::lround(pixels / ratio)); };
+    return QMargins(scaled(extents->left), scaled(extents->top), scaled(extents->right),
+                    scaled(extents->bottom));
+#else
+    Q_UNUSED(window);
+    return std::nullopt;
+#endif
+}
+
+} // namespace
 
 QPoint centredPlace(QSize frame, const QRect& area)
 {
@@ -30,7 +59,15 @@ void centreOnScreen(QWidget& window)
     QScreen* screen = window.screen() ? window.screen() : QGuiApplication::primaryScreen();
     if (!screen)
         return;
-    window.move(centredPlace(window.frameGeometry().size(), screen->availableGeometry()));
+    const QRect area = screen->availableGeometry();
+    // An X window manager frames a window only once it is mapped, so the frame is asked for
+    // beforehand and the client area placed inside it.
+    if (const std::optional<QMargins> frame = announcedFrame(window)) {
+        const QPoint corner = centredPlace(window.size().grownBy(*frame), area);
+        window.setGeometry(QRect(corner + QPoint(frame->left(), frame->top()), window.size()));
+        return;
+    }
+    window.move(centredPlace(window.frameGeometry().size(), area));
 }
 
 void makeTopmost(QWidget& window)
