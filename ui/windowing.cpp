@@ -11,8 +11,6 @@
 
 #ifdef _WIN32
 #include "platform/win32/shell.h"
-
-#include <qt_windows.h>
 #elif QT_CONFIG(xcb)
 #include "platform/x11/frame.h"
 #endif
@@ -80,7 +78,7 @@ void makeTopmost(QWidget& window)
     // are counters that may name some other process's window. Shown or hidden as Qt has it: the
     // call leaves visibility alone.
     if (QGuiApplication::platformName() == u"windows")
-        platform::win32::makeTopmost(reinterpret_cast<HWND>(window.winId()));
+        platform::win32::makeTopmost(window.winId());
 #endif
     // Changing a window flag hides a visible window; bring it back as it was.
     if (visible)
