@@ -1,9 +1,12 @@
 #include "ui/windowing.h"
 
+#include <QApplication>
+#include <QDialog>
 #include <QGuiApplication>
 #include <QMargins>
 #include <QScreen>
 #include <QWidget>
+#include <QWindow>
 
 #include <algorithm>
 #include <cmath>
@@ -66,6 +69,31 @@ void centreOnScreen(QWidget& window)
         return;
     }
     window.move(centredPlace(window.frameGeometry().size(), area));
+}
+
+QWidget* modalOwner()
+{
+    if (QWidget* active = QApplication::activeWindow())
+        return active;
+    QWidget* shown = nullptr;
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (!window->isVisible() || window->windowType() == Qt::Popup || window->windowType() == Qt::ToolTip)
+            continue;
+        if (shown)
+            return nullptr;
+        shown = window;
+    }
+    return shown;
+}
+
+int execModal(QDialog& dialog)
+{
+    QObject::connect(qGuiApp, &QGuiApplication::focusWindowChanged, &dialog, [&dialog](QWindow* focused) {
+        if (focused && dialog.isVisible() && focused != dialog.windowHandle() && focused->isTopLevel() &&
+            QApplication::activeModalWidget() == &dialog)
+            dialog.activateWindow();
+    });
+    return dialog.exec();
 }
 
 void makeTopmost(QWidget& window)
