@@ -1,5 +1,6 @@
 #include "app/startup.h"
 #include "platform/userstore.h"
+#include "platform/windowsystem.h"
 
 #include <QApplication>
 
@@ -7,6 +8,7 @@ int main(int argc, char* argv[])
 {
     // Before Qt, or the font configuration it starts, looks at them.
     platform::ignoreRelativeBaseFolders();
-    QApplication application(argc, argv);
+    platform::QtCommandLine commandLine(argc, argv);
+    QApplication application(commandLine.count(), commandLine.values());
     return app::run();
 }

@@ -32,7 +32,8 @@ void leaveWorkingWindow(ui::Forms& forms)
 void goBack(ui::Forms& forms)
 {
     // In this order: unloading the reading window shows the refer-a-friend window, which the
-    // last step hides again.
+    // last step hides again. Shown and hidden within this step, it never reaches the screen and
+    // never takes the activation from the name-entry window.
     forms.show<frmMain>();
     forms.unload<frmDisplay>();
     forms.hide<frmNagScreen2>();

@@ -8,7 +8,6 @@
 #include "ui/twips.h"
 #include "ui/windowing.h"
 
-#include <QApplication>
 #include <QPointer>
 #include <QPushButton>
 
@@ -119,11 +118,11 @@ void frmAbout::lblCoBrand_Click()
 void showAboutWindow()
 {
     // Owned by the calling window, so that it stays out of the task bar and opens over it.
-    QPointer<frmAbout> about = new frmAbout(QApplication::activeWindow());
+    QPointer<frmAbout> about = new frmAbout(ui::modalOwner());
     about->setWindowModality(Qt::ApplicationModal);
     about->adjustSize();
     ui::centreOnScreen(*about);
-    about->exec();
+    ui::execModal(*about);
     delete about.data();
 }
 

@@ -3,6 +3,7 @@
 // the user out. The running instance is always the real executable in a child process. On
 // Windows the lock is a named mutex rather than a file.
 #include "platform/instancelock.h"
+#include "platform/windowsystem.h"
 #include "reading/frmMain.h"
 #include "services/settings.h"
 #include "support/testsupport.h"
@@ -180,12 +181,13 @@ class SingleInstanceTest : public testsupport::TestCase {
 #endif
     }
 
-    QProcess* launch(const QProcessEnvironment& env)
+    // The child's output goes to this process's, or is kept to be read.
+    QProcess* launch(const QProcessEnvironment& env, bool keepOutput = false)
     {
         auto& child = children.emplace_back(std::make_unique<QProcess>());
         child->setProgram(executable);
         child->setProcessEnvironment(env);
-        child->setProcessChannelMode(QProcess::ForwardedChannels);
+        child->setProcessChannelMode(keepOutput ? QProcess::MergedChannels : QProcess::ForwardedChannels);
         endWithThisProcess(*child);
         child->start();
         return child.get();
@@ -454,9 +456,84 @@ private slots:
 
     // Two real processes on a real (virtual) display, so that the refused one's message box can
     // be seen, answered and its end observed.
+    // Where the program shows its windows: through X on a Wayland session that offers it, else as
+    // Qt would; whatever the user chose stays.
+    void windowSystemChoice_data()
+    {
+        QTest::addColumn<QStringList>("environment");
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("chosen");
+        const QString x = QStringLiteral("xcb;wayland");
+        QTest::newRow("X11 session") << QStringList{"XDG_SESSION_TYPE=x11", "DISPLAY=:0"} << QStringList{}
+                                     << "";
+        QTest::newRow("GNOME on Wayland with XWayland")
+            << QStringList{"XDG_SESSION_TYPE=wayland", "XDG_CURRENT_DESKTOP=GNOME",
+                           "WAYLAND_DISPLAY=wayland-0", "DISPLAY=:0"}
+            << QStringList{} << x;
+        QTest::newRow("Wayland display alone, with XWayland")
+            << QStringList{"WAYLAND_DISPLAY=wayland-1", "DISPLAY=:1"} << QStringList{} << x;
+        QTest::newRow("Wayland without XWayland")
+            << QStringList{"XDG_SESSION_TYPE=wayland", "WAYLAND_DISPLAY=wayland-0"} << QStringList{} << "";
+        QTest::newRow("empty DISPLAY")
+            << QStringList{"XDG_SESSION_TYPE=wayland", "WAYLAND_DISPLAY=wayland-0", "DISPLAY="}
+            << QStringList{} << "";
+        QTest::newRow("user's QT_QPA_PLATFORM")
+            << QStringList{"XDG_SESSION_TYPE=wayland", "WAYLAND_DISPLAY=wayland-0", "DISPLAY=:0",
+                           "QT_QPA_PLATFORM=wayland"}
+            << QStringList{} << "";
+        QTest::newRow("empty QT_QPA_PLATFORM, as unset")
+            << QStringList{"XDG_SESSION_TYPE=wayland", "WAYLAND_DISPLAY=wayland-0", "DISPLAY=:0",
+                           "QT_QPA_PLATFORM="}
+            << QStringList{} << x;
+        QTest::newRow("user's -platform")
+            << QStringList{"XDG_SESSION_TYPE=wayland", "WAYLAND_DISPLAY=wayland-0", "DISPLAY=:0"}
+            << QStringList{"-platform", "wayland"} << "";
+        QTest::newRow("user's --platform")
+            << QStringList{"XDG_SESSION_TYPE=wayland", "WAYLAND_DISPLAY=wayland-0", "DISPLAY=:0"}
+            << QStringList{"--platform", "wayland"} << "";
+        QTest::newRow("other arguments")
+            << QStringList{"XDG_SESSION_TYPE=wayland", "WAYLAND_DISPLAY=wayland-0", "DISPLAY=:0"}
+            << QStringList{"-style", "fusion"} << x;
+    }
+
+    void windowSystemChoice()
+    {
+        QFETCH(QStringList, environment);
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, chosen);
+        QMap<QString, QString> values;
+        for (const QString& assignment : environment)
+            values.insert(assignment.section(u'=', 0, 0), assignment.section(u'=', 1));
+        const platform::EnvironmentLookup lookup = [&values](const char* name) {
+            return values.value(QString::fromLatin1(name)).toStdString();
+        };
+        std::vector<QByteArray> storage{QByteArrayLiteral("tolvy-sarnavel")};
+        for (const QString& argument : arguments)
+            storage.push_back(argument.toLocal8Bit());
+        std::vector<char*> argv;
+        for (QByteArray& argument : storage)
+            argv.push_back(argument.data());
+        argv.push_back(nullptr);
+        QCOMPARE(QString::fromStdString(
+                     platform::preferredWindowSystem(lookup, static_cast<int>(storage.size()), argv.data())),
+                 chosen);
+    }
+
+    void secondProcessShowsOnlyItsMessageAndEnds_data()
+    {
+        QTest::addColumn<bool>("waylandSession");
+        QTest::newRow("X11 session") << false;
+#ifndef Q_OS_WIN
+        // No compositor answers on the Wayland display: the windows come only through X.
+        QTest::newRow("Wayland session with XWayland") << true;
+#endif
+    }
+
     void secondProcessShowsOnlyItsMessageAndEnds()
     {
+        QFETCH(bool, waylandSession);
 #ifdef Q_OS_WIN
+        Q_UNUSED(waylandSession);
         // On the windows platform (under Wine, on Wine's display) the refused launch's message
         // box is a real window that can be seen and answered.
         QProcessEnvironment env = childEnvironment();
@@ -511,17 +588,38 @@ private slots:
 
         QProcessEnvironment env = childEnvironment();
         env.insert(QStringLiteral("DISPLAY"), display);
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-        env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+        if (waylandSession) {
+            env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+            env.insert(QStringLiteral("XDG_SESSION_TYPE"), QStringLiteral("wayland"));
+            env.insert(QStringLiteral("XDG_CURRENT_DESKTOP"), QStringLiteral("GNOME"));
+            env.insert(QStringLiteral("WAYLAND_DISPLAY"), QStringLiteral("tolvy-no-compositor"));
+        } else {
+            env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+            env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+        }
         const QString mainTitle = QStringLiteral("^Tolvy Sarnavel v1\\.0$");
         const QString boxTitle = QStringLiteral("^Tolvy Sarnavel$");
 
-        QProcess* first = launch(env);
+        QProcess* first = launch(env, waylandSession);
         QVERIFY2(first->waitForStarted(), qPrintable(first->errorString()));
         QTRY_COMPARE_WITH_TIMEOUT(lockHolder(lockPath), first->processId(), kStartTimeout);
         QTRY_COMPARE_WITH_TIMEOUT(visibleWindowsOf(display, first->processId(), mainTitle).size(),
                                   qsizetype(1), kStartTimeout);
         const QString firstWindow = visibleWindowsOf(display, first->processId(), mainTitle).constFirst();
+#ifdef Q_OS_LINUX
+        // The choice stays in the program: what it starts (the browser) gets the user's environment.
+        QFile environ(QStringLiteral("/proc/%1/environ").arg(first->processId()));
+        QVERIFY(environ.open(QIODevice::ReadOnly));
+        const QList<QByteArray> variables = environ.readAll().split('\0');
+        QCOMPARE(variables.contains(QByteArrayLiteral("QT_QPA_PLATFORM=xcb")), !waylandSession);
+        for (const QByteArray& variable : variables)
+            QVERIFY2(!waylandSession || !variable.startsWith("QT_QPA_PLATFORM="), variable.constData());
+#endif
+        // Left to itself, Qt would try the Wayland display first and say that it failed.
+        if (waylandSession) {
+            const QByteArray said = first->readAll();
+            QVERIFY2(!said.contains("wayland"), said.constData());
+        }
 
         QProcess* second = launch(env);
         QVERIFY2(second->waitForStarted(), qPrintable(second->errorString()));

@@ -11,6 +11,7 @@
 #include <QLayout>
 #include <QPointer>
 #include <QShowEvent>
+#include <QWindow>
 
 #include <unordered_map>
 #include <utility>
@@ -136,25 +137,42 @@ void Forms::showForm(Form& form)
         centreOnScreen(form);
     }
     const bool wasVisible = form.isVisible();
+    // A step may show a window on its way and hide it again before it ends. The program sees it
+    // shown at once; the display server only once the step is over, and only if it is still
+    // shown, so that it never maps a window for an instant.
+    if (!wasVisible)
+        form.setAttribute(Qt::WA_DontShowOnScreen, true);
     form.show();
     // A window shown afresh comes up in front anyway; one already shown may be buried.
     if (wasVisible)
         form.raise();
-    // A step may show a window on its way and hide it again before it ends (Back passes through
-    // the refer-a-friend window). Asked for now, the activation would reach the window manager
-    // after the step and leave the keyboard with a hidden window; so only a window still shown
-    // once the step is over takes it, and none while a modal window has the keyboard.
-    if (form.activationPending)
+    if (form.revealPending)
         return;
-    form.activationPending = true;
+    form.revealPending = true;
     QMetaObject::invokeMethod(
         &form,
         [&form] {
-            form.activationPending = false;
-            if (form.isVisible() && !form.unloading && !QApplication::activeModalWidget())
-                form.activateWindow();
+            form.revealPending = false;
+            reveal(form);
         },
         Qt::QueuedConnection);
+}
+
+void Forms::reveal(Form& form)
+{
+    const bool held = form.testAttribute(Qt::WA_DontShowOnScreen);
+    form.setAttribute(Qt::WA_DontShowOnScreen, false);
+    if (!form.isVisible() || form.unloading)
+        return;
+    if (held) {
+        if (QWindow* native = form.windowHandle())
+            native->setVisible(true);
+    }
+    // Asked for within the step, the activation would reach the window manager after it and
+    // could leave the keyboard with a window hidden again meanwhile; none is taken from a modal
+    // window that has the keyboard.
+    if (!QApplication::activeModalWidget())
+        form.activateWindow();
 }
 
 void Forms::unload(Form* form)
@@ -197,14 +215,6 @@ void Forms::unloadAll()
 bool Forms::isEnding()
 {
     return ending;
-}
-
-int Forms::loadedCount()
-{
-    int n = 0;
-    for (const Entry& e : entries)
-        n += e.form && !e.form->unloading ? 1 : 0;
-    return n;
 }
 
 void Forms::destroyAll()

@@ -45,7 +45,7 @@ private:
     Forms* forms = nullptr; // the registry that loaded it, if any
     bool unloading = false;
     bool placed = false;
-    bool activationPending = false;
+    bool revealPending = false;
     QPointer<QWidget> focusWhenHidden;
 };
 
@@ -119,7 +119,6 @@ public:
     // Unloads every window in the order they were loaded; later loads are refused from here on.
     void unloadAll();
     bool isEnding();
-    int loadedCount();
     void showForm(Form& form);
     // Once the event loop is over: destroys the windows that unloading only scheduled for
     // deletion, and any other top-level widget still left.
@@ -136,6 +135,8 @@ private:
     Form* make(std::type_index type);
     void setMaker(std::type_index type, std::function<Form*()> maker);
     void load(Form* form);
+    // Puts a window shown during a step on the screen once the step is over, and activates it.
+    static void reveal(Form& form);
 
     struct Entry {
         std::type_index type;

@@ -1,6 +1,7 @@
 #include "ui/messagebox.h"
 
-#include <QApplication>
+#include "ui/windowing.h"
+
 #include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QLabel>
@@ -80,7 +81,7 @@ MsgAnswer showMessageBox(const QString& title, const QString& text, MsgButtons b
     const auto qButtons = buttons == MsgButtons::YesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok;
     // Owned by the active window so that it opens over it, also over a window kept on top.
     QPointer<QMessageBox> box =
-        new QMessageBox(qIcon, title, shownText(text), qButtons, QApplication::activeWindow());
+        new QMessageBox(qIcon, title, shownText(text), qButtons, modalOwner());
     box->setAttribute(Qt::WA_DeleteOnClose, false);
     box->setWindowModality(Qt::ApplicationModal);
     // With no window of ours to open over (a refused second start, the question at start-up),
@@ -97,7 +98,7 @@ MsgAnswer showMessageBox(const QString& title, const QString& text, MsgButtons b
         addAddressField(*box, address);
     if (buttons == MsgButtons::YesNo)
         box->setEscapeButton(QMessageBox::No);
-    const int result = box->exec();
+    const int result = execModal(*box);
     delete box.data();
     if (buttons == MsgButtons::Ok)
         return MsgAnswer::Ok;

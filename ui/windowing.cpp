@@ -1,18 +1,48 @@
 #include "ui/windowing.h"
 
+#include <QApplication>
+#include <QDialog>
 #include <QGuiApplication>
+#include <QMargins>
 #include <QScreen>
 #include <QWidget>
+#include <QWindow>
 
 #include <algorithm>
+#include <cmath>
+#include <optional>
 
 #ifdef _WIN32
 #include "platform/win32/shell.h"
-
-#include <qt_windows.h>
+#elif QT_CONFIG(xcb)
+#include "platform/x11/frame.h"
 #endif
 
 namespace ui {
+namespace {
+
+// The frame the window manager announces for the window, in device-independent pixels.
+std::optional<QMargins> announcedFrame(QWidget& window)
+{
+#if !defined(_WIN32) && QT_CONFIG(xcb)
+    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (!x11 || QGuiApplication::platformName() != u"xcb")
+        return std::nullopt;
+    const auto extents =
+        platform::x11::requestFrameExtents(x11->connection(), static_cast<std::uint32_t>(window.winId()));
+    if (!extents)
+        return std::nullopt;
+    const qreal ratio = window.devicePixelRatioF();
+    const auto scaled = [ratio](int pixels) { return static_cast<int>(std::lround(pixels / ratio)); };
+    return QMargins(scaled(extents->left), scaled(extents->top), scaled(extents->right),
+                    scaled(extents->bottom));
+#else
+    Q_UNUSED(window);
+    return std::nullopt;
+#endif
+}
+
+} // namespace
 
 QPoint centredPlace(QSize frame, const QRect& area)
 {
@@ -30,7 +60,40 @@ void centreOnScreen(QWidget& window)
     QScreen* screen = window.screen() ? window.screen() : QGuiApplication::primaryScreen();
     if (!screen)
         return;
-    window.move(centredPlace(window.frameGeometry().size(), screen->availableGeometry()));
+    const QRect area = screen->availableGeometry();
+    // An X window manager frames a window only once it is mapped, so the frame is asked for
+    // beforehand and the client area placed inside it.
+    if (const std::optional<QMargins> frame = announcedFrame(window)) {
+        const QPoint corner = centredPlace(window.size().grownBy(*frame), area);
+        window.setGeometry(QRect(corner + QPoint(frame->left(), frame->top()), window.size()));
+        return;
+    }
+    window.move(centredPlace(window.frameGeometry().size(), area));
+}
+
+QWidget* modalOwner()
+{
+    if (QWidget* active = QApplication::activeWindow())
+        return active;
+    QWidget* shown = nullptr;
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (!window->isVisible() || window->windowType() == Qt::Popup || window->windowType() == Qt::ToolTip)
+            continue;
+        if (shown)
+            return nullptr;
+        shown = window;
+    }
+    return shown;
+}
+
+int execModal(QDialog& dialog)
+{
+    QObject::connect(qGuiApp, &QGuiApplication::focusWindowChanged, &dialog, [&dialog](QWindow* focused) {
+        if (focused && dialog.isVisible() && focused != dialog.windowHandle() && focused->isTopLevel() &&
+            QApplication::activeModalWidget() == &dialog)
+            dialog.activateWindow();
+    });
+    return dialog.exec();
 }
 
 void makeTopmost(QWidget& window)
@@ -43,7 +106,7 @@ void makeTopmost(QWidget& window)
     // are counters that may name some other process's window. Shown or hidden as Qt has it: the
     // call leaves visibility alone.
     if (QGuiApplication::platformName() == u"windows")
-        platform::win32::makeTopmost(reinterpret_cast<HWND>(window.winId()));
+        platform::win32::makeTopmost(window.winId());
 #endif
     // Changing a window flag hides a visible window; bring it back as it was.
     if (visible)

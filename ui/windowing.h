@@ -4,6 +4,7 @@
 #include <QRect>
 #include <QSize>
 
+class QDialog;
 class QWidget;
 
 namespace ui {
@@ -14,6 +15,16 @@ QPoint centredPlace(QSize frame, const QRect& area);
 
 // Places a top-level window in the middle of the screen it is on.
 void centreOnScreen(QWidget& window);
+
+// The window a modal dialog opens over: the active one, else the one window of the program on
+// the screen; none when that is not clear.
+QWidget* modalOwner();
+
+// Runs a modal dialog until it closes and returns its result. While it is open, a window it
+// blocks that gets activated (clicked, or picked from the task bar) hands the activation back
+// to it, as a window manager that knows the dialog is modal does: Wayland compositors know
+// nothing of the toolkit's modality, and the keys would go to a window that ignores them.
+int execModal(QDialog& dialog);
 
 // Keeps the window above every other window from now on, without moving, resizing or
 // activating it.

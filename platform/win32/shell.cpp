@@ -36,11 +36,11 @@ bool shellOpen(const std::string& ansiAddress)
     return result > 32;
 }
 
-bool makeTopmost(void* window)
+bool makeTopmost(std::uintptr_t window)
 {
     // No SWP_SHOWWINDOW: the caller's toolkit keeps track of visibility, and a window shown
     // behind its back could no longer be hidden.
-    return SetWindowPos(static_cast<HWND>(window), HWND_TOPMOST, 0, 0, 0, 0,
+    return SetWindowPos(reinterpret_cast<HWND>(window), HWND_TOPMOST, 0, 0, 0, 0,
                         SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE) != FALSE;
 }
 

@@ -3,6 +3,7 @@
 // The program's own calls into the Windows API. No Qt in here: these build and run on their own,
 // which is how they are tried under Wine (tests/wine).
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -17,8 +18,9 @@ std::string toAnsi(std::wstring_view text);
 // when the shell accepted it; the opening itself goes on in another process.
 bool shellOpen(const std::string& ansiAddress);
 
-// Puts a native window (an HWND) above every window that is not topmost, without moving,
-// sizing, activating or showing it. True when the window system accepted the change.
-bool makeTopmost(void* window);
+// Puts a native window, named by its id (the value of its HWND), above every window that is not
+// topmost, without moving, sizing, activating or showing it. True when the window system
+// accepted the change.
+bool makeTopmost(std::uintptr_t window);
 
 } // namespace platform::win32

@@ -46,6 +46,8 @@ browserLog="$work/browser.log"
 
 current="setting up"
 launched=()
+# Commands (through eval) that undo what a run set up beyond its processes, run at its end.
+cleanupSteps=()
 passed=false
 started=$EPOCHREALTIME
 
@@ -64,6 +66,10 @@ cleanup()
             kill -KILL "$pid" 2>/dev/null
         fi
         wait "$pid" 2>/dev/null
+    done
+    local undo
+    for undo in "${cleanupSteps[@]}"; do
+        eval "$undo"
     done
     stop_x_server
     if [[ $passed == true && ${TOLVY_E2E_KEEP:-0} != 1 ]]; then
@@ -110,14 +116,19 @@ poll()
 
 # --- processes -------------------------------------------------------------------------------
 
+# The desktop session the program starts in: env's options (-u NAME), then assignments. By
+# default the private X server's; a run on another desktop sets its own.
+sessionOptions=()
+sessionVariables=(QT_QPA_PLATFORM=xcb)
+
 # launch <name> [VARIABLE=value...]: starts the program in the sandbox, the given variables
 # replacing the sandbox's own; its pid in $pid.
 launch()
 {
     local name=$1
     shift
-    env "${TOLVY_SESSION_ENV[@]}" QT_QPA_PLATFORM=xcb TOLVY_BROWSER_LOG="$browserLog" "$@" \
-        "$program" >"$work/program-$name.log" 2>&1 &
+    env "${sessionOptions[@]}" "${TOLVY_SESSION_ENV[@]}" "${sessionVariables[@]}" \
+        TOLVY_BROWSER_LOG="$browserLog" "$@" "$program" >"$work/program-$name.log" 2>&1 &
     pid=$!
     launched+=("$pid")
 }
@@ -253,6 +264,66 @@ stacked_above()
     done
     return 1
 }
+
+# frame_rect <window>: sets fx, fy, fw, fh: the window's outer frame as the display server has
+# it, border included (the window itself where nobody framed it).
+frame_rect()
+{
+    local frame key value border=0
+    frame=$(frame_of "$1") || return 1
+    geometry "$frame" || return 1
+    while IFS=: read -r key value; do
+        [[ $key != *"Border width" ]] || border=${value// /}
+    done < <(xwininfo -id "$frame" 2>/dev/null)
+    fx=$gx fy=$gy fw=$((gw + 2 * border)) fh=$((gh + 2 * border))
+}
+
+# work_area: sets ax, ay, aw, ah: the screen's area for windows, as the window manager
+# announces it, else the whole screen.
+work_area()
+{
+    local values
+    values=$(xprop -root _NET_WORKAREA 2>/dev/null | sed -n 's/^.*= //p' | tr -d ' ')
+    if [[ -n $values ]]; then
+        IFS=, read -r ax ay aw ah _ <<<"$values"
+    else
+        geometry "$(xwininfo -root 2>/dev/null | sed -n 's/^.*Window id: \(0x[0-9a-f]*\).*/\1/p')"
+        ax=$gx ay=$gy aw=$gw ah=$gh
+    fi
+}
+
+# expect_centred <window> <what>: the window's frame sits in the middle of the work area, within
+# 2 pixels each way.
+expect_centred()
+{
+    frame_rect "$1" || fail "no frame for the $2"
+    work_area
+    local dx=$((2 * fx + fw - 2 * ax - aw)) dy=$((2 * fy + fh - 2 * ay - ah))
+    ((${dx#-} <= 4 && ${dy#-} <= 4)) ||
+        fail "the $2 is not centred: frame ${fw}x${fh}+${fx}+${fy} in the area ${aw}x${ah}+${ax}+${ay}"
+}
+
+# watch_maps <log>: from now on, the windows that reach the screen (mapped, or framed by a window
+# manager) are written to the log.
+watch_maps()
+{
+    stdbuf -oL xev -root -event substructure >"$1" 2>&1 &
+    launched+=("$!")
+    # xev announces nothing: a window mapped before it listens would be missed.
+    poll 5 test -s "$1" || sleep 0.3
+}
+
+# mapped_windows <log>: the decimal ids of the windows the log saw reach the screen.
+mapped_windows()
+{
+    awk '/^(MapNotify|ReparentNotify) event/ { pending = 1; next }
+        pending { pending = 0; if ($0 ~ /override YES/) next
+                  for (i = 1; i < NF; i++) if ($i == "window") id = $(i + 1)
+                  sub(/,$/, "", id); print id }' "$1" | while read -r id; do printf '%d\n' "$id"; done
+}
+
+# never_mapped <log> <window>: the window never reached the screen while the log was kept.
+never_mapped() { ! mapped_windows "$1" | grep -qx "$(printf '%d' "$2")"; }
 
 # menu_open <pid or "any">: a drop-down menu of the program is on the screen; popups are its only
 # windows that bypass the window manager.

@@ -28,6 +28,8 @@ session=$pid
 wait_window "$session" "$title" "$mainWidth" "name-entry window"
 main=$found
 wait_focus "$main" "name-entry window"
+expect_centred "$main" "name-entry window"
+watch_maps "$work/maps.log"
 geometry "$main"
 nameX=276 nameY=$((gh - 4470 / 15 + 146))
 xdotool type ab
@@ -40,6 +42,7 @@ for round in $(seq "$rounds"); do
     wait_window "$session" "$title" "$readingWidth" "reading window, round $round"
     reading=$found
     wait_focus "$reading" "reading window, round $round"
+    ((round > 1)) || expect_centred "$reading" "reading window"
     case $way in
     button)
         geometry "$reading"
@@ -66,11 +69,18 @@ for round in $(seq "$rounds"); do
     xdotool key End
 done
 
-step "a second start while the refer-a-friend window is up: the refusal comes up in front of it"
+step "the Backs mapped no other window; Exit shows the refer-a-friend window centred"
+cp "$work/maps.log" "$work/maps-backs.log"
 menu "$session" f x
 wait_window "$session" "$title" "$referralWidth" "refer-a-friend window"
 referral=$found
 wait_focus "$referral" "refer-a-friend window"
+mapped_windows "$work/maps-backs.log" | grep -q . || fail "no window was seen mapped during the Backs"
+never_mapped "$work/maps-backs.log" "$referral" || fail "a Back mapped the refer-a-friend window"
+expect_centred "$referral" "refer-a-friend window"
+! grep -q 'called on mapped window' "$work/program-back.log" || fail "Qt found a window mapped behind its back"
+
+step "a second start while the refer-a-friend window is up: the refusal comes up in front of it"
 launch second
 second=$pid
 message_box "$second" "the refusal of the second start"

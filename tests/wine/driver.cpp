@@ -170,7 +170,7 @@ void checkTopmost()
     const HWND hidden = makeWindow(L"hidden", 100);
     RECT before{}, after{};
     GetWindowRect(hidden, &before);
-    const bool hiddenCall = platform::win32::makeTopmost(hidden);
+    const bool hiddenCall = platform::win32::makeTopmost(reinterpret_cast<std::uintptr_t>(hidden));
     pump();
     GetWindowRect(hidden, &after);
     report(hiddenCall && topmost(hidden) && !IsWindowVisible(hidden) && sameRect(before, after),
@@ -189,7 +189,7 @@ void checkTopmost()
     const bool startedBelow = above(other, shown);
     const HWND activeBefore = GetActiveWindow();
     GetWindowRect(shown, &before);
-    const bool shownCall = platform::win32::makeTopmost(shown);
+    const bool shownCall = platform::win32::makeTopmost(reinterpret_cast<std::uintptr_t>(shown));
     pump();
     GetWindowRect(shown, &after);
     const bool stillActive = GetActiveWindow() == activeBefore && activeBefore == other;
