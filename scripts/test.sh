@@ -2,17 +2,18 @@
 # Installs what is missing, checks the formatting and the shell scripts, then builds and runs the
 # whole test suite headless twice: a Debug build, and a Debug build with AddressSanitizer and
 # UndefinedBehaviorSanitizer. Then the real program from outside (end to end, accessibility bus,
-# Debian package), the Windows layer and the Windows program under Wine, and the fuzz targets.
+# Wayland desktops, Debian package, Debian 13), the Windows layer and the Windows program under
+# Wine, and the fuzz targets.
 # Exits non-zero when any step fails.
 #
 #   scripts/test.sh              every stage
 #   scripts/test.sh STAGE...     only the named stages, in the order of the list
 #   scripts/test.sh --list       the stages, with what each runs
 #
-# A stage builds what it needs: tests, e2e and a11y build the Debug folder (build-test/) first,
+# A stage builds what it needs: tests, e2e, a11y and wayland build the Debug folder (build-test/) first,
 # e2e-sanitizers the sanitizer folder (build-asan/), each once however many stages need it;
-# the scripts of package, wine-layer, windows and fuzz build what they need themselves. The
-# packages of the chosen stages are installed first; those scripts install their own.
+# the scripts of package, debian13, wine-layer, windows and fuzz build what they need themselves.
+# The packages of the chosen stages are installed first; the stages' scripts install their own.
 set -euo pipefail
 # shellcheck source=scripts/lib.sh
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
@@ -20,7 +21,7 @@ source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 plainBuild="$TOLVY_BUILDS/build-test"
 sanitizerBuild="$TOLVY_BUILDS/build-asan"
 
-stages=(format build tests sanitizers e2e a11y e2e-sanitizers package debian13 wine-layer windows fuzz)
+stages=(format build tests sanitizers e2e a11y wayland e2e-sanitizers package debian13 wine-layer windows fuzz)
 declare -A stageAbout=(
     [format]="clang-format over the C++ sources, shellcheck over the shell scripts"
     [build]="the Debug build (build-test/)"
@@ -28,6 +29,7 @@ declare -A stageAbout=(
     [sanitizers]="the sanitizer build (build-asan/) and its tests"
     [e2e]="the program driven on a virtual display (scripts/e2e.sh)"
     [a11y]="the program through the accessibility bus (tests/a11y/run.sh)"
+    [wayland]="the program under mutter and sway, headless with their XWayland (scripts/wayland.sh)"
     [e2e-sanitizers]="the end-to-end runs on the sanitizer build"
     [package]="the Debian package (scripts/package.sh)"
     [debian13]="build, tests, e2e, a11y and package in a Debian 13 root, and the Debian 12 package there (scripts/debian13.sh)"
@@ -79,7 +81,7 @@ stage_packages()
     case $1 in
     format) printf '%s\n' "${TOLVY_FORMAT_PACKAGES[@]}" ;;
     debian13 | windows) echo mmdebstrap ;;
-    build | tests | sanitizers | e2e | a11y | e2e-sanitizers)
+    build | tests | sanitizers | e2e | a11y | wayland | e2e-sanitizers)
         printf '%s\n' "${TOLVY_BUILD_PACKAGES[@]}" "${TOLVY_TEST_PACKAGES[@]}"
         ;;
     esac
@@ -196,6 +198,13 @@ stage_a11y()
     build_plain
     if [[ -x $plainBuild/tolvy-sarnavel ]]; then
         tolvy_step "Accessibility bus" bash "$TOLVY_ROOT/tests/a11y/run.sh" "$plainBuild"
+    fi
+}
+stage_wayland()
+{
+    build_plain
+    if [[ -x $plainBuild/tolvy-sarnavel ]]; then
+        tolvy_step "Wayland desktops" bash "$TOLVY_ROOT/scripts/wayland.sh" "$plainBuild"
     fi
 }
 stage_e2e_sanitizers()

@@ -18,7 +18,7 @@ compositor=${2:-}
     { echo "usage: $(basename "$0") <path of tolvy-sarnavel> mutter|sway" >&2; exit 2; }
 # shellcheck source=tests/e2e/lib.sh
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
-for tool in "$compositor" Xwayland dbus-daemon xev xmessage stdbuf; do
+for tool in "$compositor" Xwayland dbus-daemon xev xmessage xhost stdbuf; do
     command -v "$tool" >/dev/null || { echo "The Wayland run needs '$tool' (scripts/wayland.sh installs it)." >&2; exit 2; }
 done
 
@@ -63,7 +63,11 @@ start_mutter()
 }
 
 # sway's view of the windows: its tree, as JSON.
-sway() { runuser -u "$swayUser" -- env XDG_RUNTIME_DIR="$swayRuntime" SWAYSOCK="$swaySocket" "$@"; }
+sway()
+{
+    runuser -u "$swayUser" -- env XDG_RUNTIME_DIR="$swayRuntime" SWAYSOCK="$swaySocket" \
+        WAYLAND_DISPLAY="$swayWayland" "$@"
+}
 
 start_sway()
 {
@@ -75,11 +79,12 @@ start_sway()
     swayRuntime=$home/runtime
     swaySocket=$swayRuntime/sway.sock
     runuser -u "$swayUser" -- mkdir -m 700 "$swayRuntime"
-    # Sway hands its X display to what it starts; the program gets the same.
+    # Sway hands its X display to what it starts; the program gets the same. Its X server lets in
+    # only the user who runs it, and the run's programs are root's.
     cat >"$home/config" <<EOF
 output HEADLESS-1 mode 1280x1024
 xwayland enable
-exec sh -c 'echo "\$DISPLAY \$WAYLAND_DISPLAY" >$home/session'
+exec sh -c 'xhost +si:localuser:root >/dev/null; echo "\$DISPLAY \$WAYLAND_DISPLAY" >$home/session'
 EOF
     unset WAYLAND_DISPLAY DISPLAY XAUTHORITY
     start_session_bus
@@ -88,10 +93,9 @@ EOF
         WLR_HEADLESS_OUTPUTS=1 sway -c "$home/config" >"$desktop/sway.log" 2>&1 &
     launched+=("$!")
     poll 30 test -s "$home/session" || { cat "$desktop/sway.log" >&2; fail "sway did not start"; }
-    local wayland
-    read -r DISPLAY wayland <"$home/session"
+    read -r DISPLAY swayWayland <"$home/session"
     export DISPLAY
-    sessionVariables=(WAYLAND_DISPLAY="$swayRuntime/$wayland" XDG_SESSION_TYPE=wayland
+    sessionVariables=(WAYLAND_DISPLAY="$swayRuntime/$swayWayland" XDG_SESSION_TYPE=wayland
         XDG_CURRENT_DESKTOP=sway DISPLAY="$DISPLAY")
     # The X server starts with its first client.
     poll 30 xdpyinfo -display "$DISPLAY" >/dev/null 2>&1 || fail "sway's XWayland did not answer"
@@ -144,6 +148,15 @@ if [[ $compositor == sway ]]; then
     }
     work_area() { ax=0 ay=0 aw=1280 ah=1024; }
     in_front() { sway_above "$@"; }
+    # A click through the compositor's own cursor: one that xdotool makes in the X server
+    # reaches the window but never moves sway's focus.
+    user_click()
+    {
+        geometry "$1" || fail "window $1 is gone"
+        sway swaymsg "seat - cursor set $((gx + $2)) $((gy + $3))" >/dev/null
+        sway swaymsg "seat - cursor press button1" >/dev/null
+        sway swaymsg "seat - cursor release button1" >/dev/null
+    }
     shot()
     {
         if sway grim "$swayShots/$1.png" 2>/dev/null; then
@@ -152,6 +165,7 @@ if [[ $compositor == sway ]]; then
     }
 else
     in_front() { stacked_above "$@"; }
+    user_click() { click_at "$@"; }
     # XWayland has no root picture; each window's frame is read on its own.
     shot()
     {
@@ -214,7 +228,7 @@ wait_focus "$about" "About window"
 expect_centred "$about" "About window"
 shot about "$about"
 # On the mala picture, outside About.
-click_at "$main" 60 $((gh - 4470 / 15 + 60))
+user_click "$main" 60 $((gh - 4470 / 15 + 60))
 sleep 0.5
 wait_focus "$about" "About window after a click on its parent"
 poll 5 in_front "$about" "$main" || fail "the name-entry window came over About"
@@ -234,7 +248,7 @@ xmessage -geometry 600x300+340+360 "another program" >"$work/xmessage.log" 2>&1 
 launched+=("$!")
 wait_window any '^xmessage$' "" "the other program's window"
 otherWindow=$found
-click_at "$otherWindow" 20 20
+user_click "$otherWindow" 20 20
 poll 5 focused "$otherWindow" || xdotool windowactivate "$otherWindow" 2>/dev/null || true
 poll 5 focused "$otherWindow" || fail "the other program's window did not take the focus"
 poll 5 in_front "$referral" "$otherWindow" ||
@@ -251,6 +265,8 @@ wait_exit "$second" "the refused second start"
 ((code == 0)) || fail "the refused second start ended with code $code"
 
 step "back to the refer-a-friend window: the focus is on Exit, Space ends the program"
+# As a user does, by a click on it.
+user_click "$referral" 4 4
 give_focus "$referral" "refer-a-friend window"
 xdotool key space
 wait_exit "$session" "the program after Exit"
