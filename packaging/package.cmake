@@ -47,9 +47,10 @@ Menus and links open the maker's web pages in the default web browser.")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The layout is measured against DejaVu Sans, the stand-in for the windows' Verdana.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-dejavu-core")
-# xdg-open hands the web pages to the browser; the Wayland plugin lets the windows run natively
-# on a Wayland desktop instead of through XWayland.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, qt6-wayland")
+# xdg-open hands the web pages to the browser. On a Wayland desktop the program goes through
+# XWayland, where it can centre its windows and keep one on top; the Wayland plugin serves a
+# session without it.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, xwayland, qt6-wayland")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 
 include(CPack)
