@@ -454,8 +454,6 @@ private slots:
         }
     }
 
-    // Two real processes on a real (virtual) display, so that the refused one's message box can
-    // be seen, answered and its end observed.
     // Where the program shows its windows: through X on a Wayland session that offers it, else as
     // Qt would; whatever the user chose stays.
     void windowSystemChoice_data()
@@ -519,6 +517,8 @@ private slots:
                  chosen);
     }
 
+    // Two real processes on a real (virtual) display, so that the refused one's message box can
+    // be seen, answered and its end observed.
     void secondProcessShowsOnlyItsMessageAndEnds_data()
     {
         QTest::addColumn<bool>("waylandSession");

@@ -1,7 +1,7 @@
 #include "ui/forms.h"
 
-#include "ui/controls.h"
 #include "ui/guard.h"
+#include "ui/look.h"
 #include "ui/twips.h"
 #include "ui/windowing.h"
 
@@ -13,7 +13,6 @@
 #include <QShowEvent>
 #include <QWindow>
 
-#include <unordered_map>
 #include <utility>
 #include <vector>
 

@@ -35,8 +35,8 @@ const QString& windowFamily()
     return family;
 }
 
-// Every reading window is built afresh, with the same captions in the same faces and boxes: how
-// much room each caption takes is measured once per run, the text's layout being the cost.
+// A window built afresh shows the same captions in the same faces and boxes again: how much room
+// each caption takes is measured once per run, the text's layout being the cost.
 QString measureKey(const QFont& font, const QString& text, QSize box = {})
 {
     return font.key() + u'|' + QString::number(box.width()) + u'x' + QString::number(box.height()) + u'|' +

@@ -155,7 +155,7 @@ QPixmap resourcePicture(const QString& path, QSize logicalSize, const QWidget* o
     else if (on)
         ratio = on->devicePixelRatioF();
     const bool sharp = ratio > 1.0;
-    // Every reading window is built afresh; decode each picture once per run, not per window.
+    // A window built afresh shows the same pictures again: decode each once per run, not per window.
     const QString key = path + (sharp ? QStringLiteral("@2x") : QString());
     QPixmap picture;
     if (QPixmapCache::find(key, &picture))
