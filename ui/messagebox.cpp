@@ -80,8 +80,7 @@ MsgAnswer showMessageBox(const QString& title, const QString& text, MsgButtons b
     const auto qIcon = icon == MsgIcon::Error ? QMessageBox::Critical : QMessageBox::Information;
     const auto qButtons = buttons == MsgButtons::YesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok;
     // Owned by the active window so that it opens over it, also over a window kept on top.
-    QPointer<QMessageBox> box =
-        new QMessageBox(qIcon, title, shownText(text), qButtons, modalOwner());
+    QPointer<QMessageBox> box = new QMessageBox(qIcon, title, shownText(text), qButtons, modalOwner());
     box->setAttribute(Qt::WA_DeleteOnClose, false);
     box->setWindowModality(Qt::ApplicationModal);
     // With no window of ours to open over (a refused second start, the question at start-up),
