@@ -164,8 +164,13 @@ void Forms::reveal(Form& form)
     if (!form.isVisible() || form.unloading)
         return;
     if (held) {
-        if (QWindow* native = form.windowHandle())
+        if (QWindow* native = form.windowHandle()) {
+            // A native window made before the show takes the window's place and size only as
+            // the window is shown on the screen (so Qt 6.8 has it), which the held show skipped.
+            if (native->geometry() != form.geometry())
+                native->setGeometry(form.geometry());
             native->setVisible(true);
+        }
     }
     // Asked for within the step, the activation would reach the window manager after it and
     // could leave the keyboard with a window hidden again meanwhile; none is taken from a modal
