@@ -323,7 +323,16 @@ mapped_windows()
 }
 
 # never_mapped <log> <window>: the window never reached the screen while the log was kept.
-never_mapped() { ! mapped_windows "$1" | grep -qx "$(printf '%d' "$2")"; }
+# Read whole first: grep -q leaving early would fail the pipeline under pipefail.
+never_mapped()
+{
+    local mapped
+    mapped=$(mapped_windows "$1")
+    ! grep -qx "$(printf '%d' "$2")" <<<"$mapped"
+}
+
+# any_mapped <log>: some window reached the screen while the log was written.
+any_mapped() { [[ -n $(mapped_windows "$1") ]]; }
 
 # menu_open <pid or "any">: a drop-down menu of the program is on the screen; popups are its only
 # windows that bypass the window manager.
