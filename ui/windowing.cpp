@@ -21,10 +21,18 @@
 namespace ui {
 namespace {
 
-// The frame the window manager announces for the window, in device-independent pixels.
+// The frame the window will have, in device-independent pixels, where it can be known before the
+// window is first shown: from the X window manager, or on Windows from the window's style.
 std::optional<QMargins> announcedFrame(QWidget& window)
 {
-#if !defined(_WIN32) && QT_CONFIG(xcb)
+#ifdef _WIN32
+    if (QGuiApplication::platformName() != u"windows")
+        return std::nullopt;
+    window.winId();
+    if (QWindow* native = window.windowHandle())
+        return native->frameMargins();
+    return std::nullopt;
+#elif QT_CONFIG(xcb)
     auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
     if (!x11 || QGuiApplication::platformName() != u"xcb")
         return std::nullopt;
@@ -62,7 +70,7 @@ void centreOnScreen(QWidget& window)
         return;
     const QRect area = screen->availableGeometry();
     // An X window manager frames a window only once it is mapped, so the frame is asked for
-    // beforehand and the client area placed inside it.
+    // beforehand and the client area placed inside it; Windows tells it as the window is made.
     if (const std::optional<QMargins> frame = announcedFrame(window)) {
         const QPoint corner = centredPlace(window.size().grownBy(*frame), area);
         window.setGeometry(QRect(corner + QPoint(frame->left(), frame->top()), window.size()));
